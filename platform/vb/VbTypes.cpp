@@ -1,0 +1,109 @@
+#include "vb/VbTypes.h"
+
+#include <QRegularExpression>
+
+#include <cmath>
+
+namespace vb {
+
+namespace {
+const QDate kEpoch(1899, 12, 30);
+}
+
+QDate dateToQDate(Date value)
+{
+    return kEpoch.addDays(static_cast<qint64>(std::floor(value)));
+}
+
+QDateTime dateToQDateTime(Date value)
+{
+    const double day = std::floor(value);
+    const qint64 ms = std::llround((value - day) * 86400000.0);
+    return QDateTime(kEpoch.addDays(static_cast<qint64>(day)), QTime(0, 0)).addMSecs(ms);
+}
+
+Date dateFromQDate(const QDate& date) { return static_cast<Date>(kEpoch.daysTo(date)); }
+
+Date dateFromQDateTime(const QDateTime& dateTime)
+{
+    const QTime t = dateTime.time();
+    return static_cast<Date>(kEpoch.daysTo(dateTime.date())) + t.msecsSinceStartOfDay() / 86400000.0;
+}
+
+bool dateHasTime(Date value)
+{
+    const QTime t = dateToQDateTime(value).time();
+    return t.hour() != 0 || t.minute() != 0 || t.second() != 0;
+}
+
+QString dateToStatementText(Date value)
+{
+    const QDateTime dt = dateToQDateTime(value);
+    QString text = dt.date().toString(QStringLiteral("MM/dd/yyyy"));
+    if (dateHasTime(value))
+        text += dt.time().toString(QStringLiteral(" hh:mm:ss"));
+    return text;
+}
+
+std::optional<Date> dateFromStatementText(const QString& text)
+{
+    static const QRegularExpression re(QStringLiteral(
+        R"(^\s*(\d{1,2})/(\d{1,2})/(\d{1,4})(?:\s+(\d{1,2}):(\d{2})(?::(\d{2}))?)?\s*$)"));
+    const QRegularExpressionMatch m = re.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    int year = m.captured(3).toInt();
+    if (m.captured(3).size() <= 2)
+        year += year < 30 ? 2000 : 1900;
+    const QDate date(year, m.captured(1).toInt(), m.captured(2).toInt());
+    if (!date.isValid())
+        return std::nullopt;
+    Date value = dateFromQDate(date);
+    if (!m.captured(4).isEmpty()) {
+        const QTime time(m.captured(4).toInt(), m.captured(5).toInt(), m.captured(6).toInt());
+        if (!time.isValid())
+            return std::nullopt;
+        value += time.msecsSinceStartOfDay() / 86400000.0;
+    }
+    return value;
+}
+
+QString currencyToStatementText(Currency value)
+{
+    const bool negative = value < 0;
+    const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+    QString text = QString::number(magnitude / kCurrencyScale);
+    std::uint64_t fraction = magnitude % kCurrencyScale;
+    if (fraction != 0) {
+        QString digits = QStringLiteral("%1").arg(fraction, 4, 10, QLatin1Char('0'));
+        while (digits.endsWith(QLatin1Char('0')))
+            digits.chop(1);
+        text += QLatin1Char('.') + digits;
+    }
+    return negative ? QLatin1Char('-') + text : text;
+}
+
+std::optional<Currency> currencyFromStatementText(const QString& text)
+{
+    static const QRegularExpression re(QStringLiteral(R"(^\s*([+-]?)(\d*)(?:\.(\d*))?\s*$)"));
+    const QRegularExpressionMatch m = re.match(text);
+    if (!m.hasMatch() || (m.captured(2).isEmpty() && m.captured(3).isEmpty()))
+        return std::nullopt;
+    bool ok = true;
+    const qint64 whole = m.captured(2).isEmpty() ? 0 : m.captured(2).toLongLong(&ok);
+    if (!ok || whole > 922337203685477LL)
+        return std::nullopt;
+    QString frac = m.captured(3);
+    // Round half away from zero at the fifth decimal, as the currency type does.
+    int roundUp = 0;
+    if (frac.size() > 4) {
+        roundUp = frac.at(4).digitValue() >= 5 ? 1 : 0;
+        frac.truncate(4);
+    }
+    while (frac.size() < 4)
+        frac += QLatin1Char('0');
+    Currency value = whole * kCurrencyScale + frac.toLongLong() + roundUp;
+    return m.captured(1) == QLatin1String("-") ? -value : value;
+}
+
+} // namespace vb

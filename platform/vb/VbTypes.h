@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+namespace vb {
+
+// Visual Basic's date: a day count with day 0 = 1899-12-30, the fraction the time of day.
+using Date = double;
+// Currency: a 64-bit count of ten-thousandths.
+using Currency = std::int64_t;
+
+constexpr Currency kCurrencyScale = 10000;
+
+QDate dateToQDate(Date value);
+QDateTime dateToQDateTime(Date value);
+Date dateFromQDate(const QDate& date);
+Date dateFromQDateTime(const QDateTime& dateTime);
+bool dateHasTime(Date value);
+
+// "mm/dd/yyyy" with "/", and " hh:mm:ss" only where the value has a time. Locale-free.
+QString dateToStatementText(Date value);
+// Reads "m/d/yyyy" (and an optional time) back; std::nullopt when it is no date.
+std::optional<Date> dateFromStatementText(const QString& text);
+
+// Plain decimal text, "." and no grouping, no trailing zeros. Locale-free.
+QString currencyToStatementText(Currency value);
+std::optional<Currency> currencyFromStatementText(const QString& text);
+
+} // namespace vb

@@ -1,0 +1,173 @@
+#include "support/TestEnv.h"
+#include "vb/App.h"
+#include "vb/DefaultInstance.h"
+#include "vb/Form.h"
+#include "vb/MsgBox.h"
+#include "vb/Runtime.h"
+#include "vb/Twips.h"
+#include "vb/VbTypes.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <gtest/gtest-spi.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+class CountingForm : public vb::Form {
+public:
+    static inline int loads = 0;
+    static inline int unloads = 0;
+    static inline bool cancelNext = false;
+
+protected:
+    void Form_Load() override { ++loads; }
+    void Form_Unload(int& cancel) override
+    {
+        ++unloads;
+        if (cancelNext) {
+            cancel = 1;
+            cancelNext = false;
+        }
+    }
+};
+
+TEST(MsgBoxTest, ScriptedResponderRecordsCallsAndAnswersInOrder)
+{
+    testenv::ScriptedMsgBox boxes;
+    boxes.answer(vb::vbYes);
+    boxes.answer(vb::vbOK);
+    EXPECT_EQ(vb::MsgBox("Continue?", vb::vbYesNo + vb::vbQuestion, "Question"), vb::vbYes);
+    EXPECT_EQ(vb::MsgBox("Done."), vb::vbOK);
+    ASSERT_EQ(boxes.calls().size(), 2u);
+    EXPECT_EQ(boxes.calls()[0].style, 36);
+    EXPECT_EQ(boxes.calls()[0].title, "Question");
+    // An empty title shows the application title.
+    EXPECT_EQ(boxes.calls()[1].title, vb::App::Title());
+}
+
+TEST(MsgBoxTest, UnexpectedBoxFailsTheTest)
+{
+    EXPECT_NONFATAL_FAILURE(vb::MsgBox("Nobody expects this box."), "unexpected message box");
+}
+
+TEST(DefaultInstanceTest, FirstAccessLoadsOnceAndUnloadStartsAfresh)
+{
+    CountingForm::loads = CountingForm::unloads = 0;
+    vb::DefaultInstance<CountingForm> frm;
+    CountingForm* first = &frm();
+    EXPECT_EQ(&frm(), first);
+    EXPECT_EQ(CountingForm::loads, 1);
+
+    first->Hide();
+    frm.release();
+    vb::Unload(first);
+    EXPECT_EQ(CountingForm::unloads, 1);
+    EXPECT_EQ(frm.peek(), nullptr);
+
+    CountingForm* second = &frm();
+    EXPECT_EQ(CountingForm::loads, 2);
+    EXPECT_TRUE(second->isLoaded());
+    vb::Unload(second);
+    QApplication::processEvents();
+}
+
+TEST(DefaultInstanceTest, CancelledUnloadKeepsTheWindow)
+{
+    vb::DefaultInstance<CountingForm> frm;
+    CountingForm::cancelNext = true;
+    vb::Unload(&frm());
+    ASSERT_NE(frm.peek(), nullptr);
+    vb::Unload(frm.peek());
+    EXPECT_EQ(frm.peek(), nullptr);
+}
+
+TEST(FormTest, ModalShowNestsAndReturnsWhenTheWindowIsUnloaded)
+{
+    auto* outer = new CountingForm;
+    auto* inner = new CountingForm;
+    std::vector<std::string> order;
+    testenv::withWatchdog(5000, [&] {
+        QTimer::singleShot(0, [&] {
+            order.push_back("outer shown");
+            QTimer::singleShot(0, [&] {
+                order.push_back("inner shown");
+                vb::Unload(inner);
+            });
+            inner->Show(vb::vbModal);
+            order.push_back("inner returned");
+            outer->close();
+        });
+        outer->Show(vb::vbModal);
+        order.push_back("outer returned");
+    });
+    EXPECT_EQ(order, (std::vector<std::string>{"outer shown", "inner shown", "inner returned", "outer returned"}));
+    QApplication::processEvents();
+}
+
+TEST(FormTest, CentresOnlyInTheNormalState)
+{
+    CountingForm form;
+    form.resize(200, 100);
+    form.move(0, 0);
+    form.show();
+    form.centreOnScreen();
+    EXPECT_NEAR(form.Left(), (vb::ScreenWidth() - form.Width()) / 2, vb::TwipsPerPixelX());
+    EXPECT_NEAR(form.Top(), (vb::ScreenHeight() - form.Height()) / 2, vb::TwipsPerPixelY());
+    form.setWindowState(Qt::WindowMinimized);
+    const auto left = form.Left();
+    form.centreOnScreen();
+    EXPECT_EQ(form.Left(), left);
+}
+
+TEST(RuntimeTest, EndGoesThroughTheInstalledHandler)
+{
+    testenv::EndRecorder ends;
+    vb::End();
+    EXPECT_EQ(ends.count(), 1);
+}
+
+TEST(TwipsTest, FifteenTwipsAPixelAtNinetySixDpi)
+{
+    // The offscreen platform reports 96 dpi.
+    EXPECT_EQ(vb::TwipsPerPixelX(), 15);
+    EXPECT_EQ(vb::twipsToPixelsX(3360), 224);
+    EXPECT_EQ(vb::pixelsToTwipsY(224), 3360);
+    // 32-bit arithmetic: wide screens do not wrap.
+    EXPECT_EQ(vb::pixelsToTwipsX(3840), 57600);
+}
+
+TEST(VbTypesTest, DateSerialsAndStatementText)
+{
+    struct Case { vb::Date value; const char* text; };
+    const Case cases[] = {
+        {0.0, "12/30/1899"},
+        {1.0, "12/31/1899"},
+        {45000.0, "03/15/2023"},
+        {45000.5, "03/15/2023 12:00:00"},
+        {-1.0, "12/29/1899"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(vb::dateToStatementText(c.value), c.text) << c.value;
+        EXPECT_EQ(vb::dateFromStatementText(c.text), c.value) << c.text;
+    }
+    EXPECT_EQ(vb::dateFromStatementText("2/3/2001"), vb::dateFromQDate(QDate(2001, 2, 3)));
+    EXPECT_FALSE(vb::dateFromStatementText("13/40/2001"));
+    EXPECT_FALSE(vb::dateFromStatementText("tomorrow"));
+}
+
+TEST(VbTypesTest, CurrencyStatementTextHasNoGroupingAndNoTrailingZeros)
+{
+    struct Case { vb::Currency value; const char* text; };
+    const Case cases[] = {{0, "0"}, {125000, "12.5"}, {10000, "1"}, {-5, "-0.0005"}, {12345678901234, "1234567890.1234"}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(vb::currencyToStatementText(c.value), c.text);
+        EXPECT_EQ(vb::currencyFromStatementText(c.text), c.value);
+    }
+    EXPECT_EQ(vb::currencyFromStatementText("1.00005"), 10001);
+    EXPECT_FALSE(vb::currencyFromStatementText("1,5"));
+    EXPECT_FALSE(vb::currencyFromStatementText(""));
+}
+
+} // namespace
