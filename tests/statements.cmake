@@ -1,0 +1,3 @@
+discavo_add_test(test_namerules
+  SOURCES catalog/test_namerules.cpp
+  LIBS catalog)
