@@ -121,6 +121,16 @@ bool Form::runUnload()
     return true;
 }
 
+void Form::registerControl(QObject* control, ControlKind kind)
+{
+    if (!control)
+        return;
+    for (const FormControl& c : controls_)
+        if (c.object == control)
+            return;
+    controls_.push_back(FormControl{control, kind});
+}
+
 void Unload(Form* form)
 {
     if (form && !form->inUnload_)

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 #include <cstdint>
+#include <vector>
 
 class QEventLoop;
 
@@ -10,6 +12,16 @@ namespace vb {
 
 enum FormShow : int { vbModeless = 0, vbModal = 1 };
 enum WindowStateConstant : int { vbNormal = 0, vbMinimized = 1, vbMaximized = 2 };
+
+// What a window's control is, as far as laying it out is concerned. Combo boxes,
+// text boxes, command buttons and status bars have a height of their own; timers,
+// menus and lines have no place that can be moved.
+enum class ControlKind { ComboBox, TextBox, CommandButton, StatusBar, Other, Timer, Menu, Line };
+
+struct FormControl {
+    QPointer<QObject> object;
+    ControlKind kind = ControlKind::Other;
+};
 
 // A top-level window in the Visual Basic manner: Form_Load runs once on first
 // use, Show(vbModal) runs a nested loop until the window is unloaded, and
@@ -52,6 +64,12 @@ public:
 
     int HelpContextID = 0;
 
+    // The window's controls: the ones its code placed, in the order it created
+    // them (each element of a control array counts as one). Registering a
+    // control twice keeps its first place.
+    void registerControl(QObject* control, ControlKind kind);
+    const std::vector<FormControl>& Controls() const { return controls_; }
+
 signals:
     void unloaded();
 
@@ -70,6 +88,7 @@ private:
     bool loaded_ = false;
     bool unloaded_ = false;
     bool inUnload_ = false;
+    std::vector<FormControl> controls_;
 };
 
 // Unloads a window: Form_Unload, hide, deferred deletion. A cancelled unload keeps it.
