@@ -1,9 +1,14 @@
 #include "app/frmEnd.h"
 
+#include "help/Help.h"
+#include "sound/Sound.h"
+#include "vb/App.h"
 #include "vb/MousePointer.h"
 #include "vb/Runtime.h"
 #include "vb/Twips.h"
 
+#include <QFileInfo>
+#include <QIcon>
 #include <QLabel>
 
 frmEnd::frmEnd(QWidget* parent) : vb::Form(parent)
@@ -14,6 +19,8 @@ frmEnd::frmEnd(QWidget* parent) : vb::Form(parent)
     picZavroSing = new QLabel(this);
     picZavroSing->setObjectName(QStringLiteral("picZavroSing"));
     picZavroSing->setGeometry(rect());
+    picZavroSing->setScaledContents(true);
+    picZavroSing->setPixmap(QIcon(QStringLiteral(":/app/images/zavrosing.svg")).pixmap(picZavroSing->size()));
     Timer1.setInterval(3000);
     connect(&Timer1, &QTimer::timeout, this, &frmEnd::Timer1_Timer);
 }
@@ -21,6 +28,7 @@ frmEnd::frmEnd(QWidget* parent) : vb::Form(parent)
 void frmEnd::Form_Load()
 {
     setMousePointer(vb::vbHourglass);
+    // Enabled at design time: the timer counts from the load.
     Timer1.start();
     setMousePointer(vb::vbDefault);
 }
@@ -34,11 +42,17 @@ void frmEnd::Form_Resize()
 
 void frmEnd::Timer1_Timer()
 {
+    setMousePointer(vb::vbHourglass);
     Timer1.stop();
+    // Only the option file's presence counts; its content is never read.
+    if (!QFileInfo(vb::App::file(vb::App::EXEName() + QStringLiteral(".snd"))).isFile())
+        PlaySoundA(vb::App::file(QStringLiteral("zavro.wav")), 0, SND_FILENAME);
+    WinHelpA(this, vb::App::HelpFile(), HELP_QUIT, 0);
     Hide();
     frmEndInstance().release();
     vb::Unload(this);
     vb::End();
+    // The window is gone (deleted later); nothing may touch it after End.
 }
 
 vb::DefaultInstance<frmEnd>& frmEndInstance()

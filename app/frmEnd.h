@@ -7,7 +7,8 @@
 
 class QLabel;
 
-// The exit window: shown modally by the exit command; its timer ends the program.
+// The exit window: shown modally by the exit command; three seconds after it
+// loads, its timer plays the exit sound, closes the help viewer and ends the program.
 class frmEnd : public vb::Form {
     Q_OBJECT
 public:

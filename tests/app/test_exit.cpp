@@ -1,0 +1,217 @@
+#include "app/frmEnd.h"
+#include "help/Help.h"
+#include "sound/Sound.h"
+#include "support/TestEnv.h"
+#include "vb/App.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPointer>
+#include <QScreen>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+struct PlayCall {
+    QString file;
+    quint32 flags = 0;
+    bool windowShown = false; // the exit window still on screen while the sound plays
+    bool viewerOpen = false;  // the help viewer is closed only after the sound
+    int endsSoFar = 0;
+};
+
+class ExitTest : public ::testing::Test {
+public:
+    void SetUp() override
+    {
+        vb::App::setHelpFile(folder.file("record.hlp"));
+        sound::setAlsaDevice(QStringLiteral("discavo_no_such_device")); // no real sound, ever
+        sound::setSoundPlayer([this](const QString& file, quint32 flags) {
+            const frmEnd* w = frmEndInstance().peek();
+            plays.push_back({file, flags, w && w->isVisible(), viewer && viewer->isVisible(), ends.count()});
+            return true;
+        });
+    }
+    void TearDown() override
+    {
+        sound::setSoundPlayer({});
+        sound::setAlsaDevice(QString());
+        vb::App::setHelpFile(QString());
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void writeFile(const QString& name, const QByteArray& content)
+    {
+        QFile f(folder.file(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+
+    // Shows the exit window modally as the exit command does, with a short timer.
+    void runExit()
+    {
+        frmEnd& w = frmEndInstance()();
+        w.Timer1.setInterval(5);
+        QObject::connect(&w.Timer1, &QTimer::timeout, [this] { ++timeouts; });
+        testenv::withWatchdog(5000, [&w] { w.Show(vb::vbModal); });
+    }
+
+    testenv::ProgramFolder folder;
+    testenv::EndRecorder ends;
+    std::vector<PlayCall> plays;
+    std::unique_ptr<QWidget> viewer;
+    int timeouts = 0;
+};
+
+TEST_F(ExitTest, SoundPlaysOnceUnlessTheOptionFileExistsThenTheProgramEnds)
+{
+    struct Case {
+        const char* what;
+        std::function<void(ExitTest&)> prepare;
+        bool sound;
+    };
+    const Case cases[] = {
+        {"no option file", [](ExitTest&) {}, true},
+        {"empty option file", [](ExitTest& t) { t.writeFile("records.snd", ""); }, false},
+        {"option file with content",
+         [](ExitTest& t) { t.writeFile("records.snd", "[Options]\r\nPlayZAVROTechSound = False\r\n"); }, false},
+        {"a folder of that name is no option file",
+         [](ExitTest& t) { QDir(t.folder.path()).mkdir("records.snd"); }, true},
+        {"another program's option file", [](ExitTest& t) { t.writeFile("zavrotec.snd", ""); }, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(folder.path()).removeRecursively();
+        QDir().mkpath(folder.path());
+        plays.clear();
+        timeouts = 0;
+        const int endsBefore = ends.count();
+        c.prepare(*this);
+
+        runExit();
+
+        ASSERT_EQ(plays.size(), c.sound ? 1u : 0u);
+        if (c.sound) {
+            EXPECT_EQ(plays[0].file, QDir::toNativeSeparators(folder.file("zavro.wav")));
+            EXPECT_EQ(plays[0].flags, SND_FILENAME);
+            EXPECT_TRUE(plays[0].windowShown);
+            EXPECT_EQ(plays[0].endsSoFar, endsBefore);
+        }
+        EXPECT_EQ(timeouts, 1);
+        EXPECT_EQ(ends.count(), endsBefore + 1);
+        EXPECT_EQ(frmEndInstance().peek(), nullptr);
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+TEST_F(ExitTest, ExitClosesTheProgramsHelpViewerAfterTheSound)
+{
+    viewer = std::make_unique<QWidget>();
+    viewer->show();
+    help::registerViewer(vb::App::HelpFile(), viewer.get());
+    QWidget otherViewer;
+    otherViewer.show();
+    help::registerViewer(folder.file("GettingStartedQZN.hlp"), &otherViewer);
+
+    runExit();
+
+    ASSERT_EQ(plays.size(), 1u);
+    EXPECT_TRUE(plays[0].viewerOpen);
+    EXPECT_FALSE(viewer->isVisible());
+    EXPECT_EQ(help::openViewer(vb::App::HelpFile()), nullptr);
+    EXPECT_TRUE(otherViewer.isVisible());
+    EXPECT_EQ(ends.count(), 1);
+    WinHelpA(nullptr, QString(), HELP_QUIT, 0);
+}
+
+TEST_F(ExitTest, LoadStartsTheThreeSecondTimerOnACaptionlessWindowWithItsPicture)
+{
+    frmEnd& w = frmEndInstance()();
+    EXPECT_EQ(w.Timer1.interval(), 3000);
+    EXPECT_TRUE(w.Timer1.isActive());
+    EXPECT_TRUE(w.windowTitle().isEmpty());
+    EXPECT_TRUE(w.windowFlags() & Qt::FramelessWindowHint);
+    ASSERT_NE(w.picZavroSing, nullptr);
+    EXPECT_FALSE(w.picZavroSing->pixmap().isNull());
+    EXPECT_EQ(plays.size(), 0u);
+    w.Timer1.stop();
+    frmEndInstance().release();
+    vb::Unload(&w);
+}
+
+class ResizableEnd : public frmEnd {
+public:
+    using frmEnd::Form_Resize;
+};
+
+TEST_F(ExitTest, ResizeCentresOnlyInTheNormalState)
+{
+    struct Case {
+        Qt::WindowState state;
+        bool centred;
+    };
+    for (const Case& c : {Case{Qt::WindowNoState, true}, Case{Qt::WindowMinimized, false},
+                          Case{Qt::WindowMaximized, false}}) {
+        SCOPED_TRACE(int(c.state));
+        ResizableEnd w;
+        w.Load();
+        w.Timer1.stop();
+        w.setWindowState(c.state);
+        w.move(3, 4);
+        w.Form_Resize();
+        if (c.centred) {
+            const QPoint offset = w.frameGeometry().center() - QGuiApplication::primaryScreen()->geometry().center();
+            EXPECT_LE(offset.manhattanLength(), 2) << offset.x() << "," << offset.y();
+        } else {
+            EXPECT_EQ(w.pos(), QPoint(3, 4));
+        }
+    }
+}
+
+TEST(WinHelpTest, QuitClosesOnlyThatFilesViewerAndOtherCommandsAreNotOffered)
+{
+    const QString file = QDir::temp().filePath("discavo-help/record.hlp");
+    const QString sameFile = QDir::temp().filePath("discavo-help/./sub/../record.hlp");
+    QWidget mine;
+    QWidget other;
+    mine.show();
+    other.show();
+    help::registerViewer(file, &mine);
+    help::registerViewer(QDir::temp().filePath("discavo-help/other.hlp"), &other);
+
+    for (quint32 command : {HELP_CONTEXT, HELP_HELPONHELP, HELP_FINDER, HELP_PARTIALKEY}) {
+        EXPECT_FALSE(WinHelpA(&mine, file, command, 0)) << command;
+        EXPECT_TRUE(mine.isVisible()) << command;
+    }
+    EXPECT_EQ(help::openViewer(sameFile), &mine);
+
+    EXPECT_TRUE(WinHelpA(nullptr, sameFile, HELP_QUIT, 0));
+    EXPECT_FALSE(mine.isVisible());
+    EXPECT_TRUE(other.isVisible());
+    EXPECT_EQ(help::openViewer(file), nullptr);
+    EXPECT_TRUE(WinHelpA(nullptr, file, HELP_QUIT, 0)); // nothing open: still fine
+
+    EXPECT_TRUE(WinHelpA(nullptr, QString(), HELP_QUIT, 0));
+    EXPECT_FALSE(other.isVisible());
+}
+
+TEST(WinHelpTest, ADeletedViewerIsNoLongerOpen)
+{
+    const QString file = QDir::temp().filePath("discavo-help/record.hlp");
+    {
+        QWidget viewer;
+        help::registerViewer(file, &viewer);
+        EXPECT_EQ(help::openViewer(file), &viewer);
+    }
+    EXPECT_EQ(help::openViewer(file), nullptr);
+    EXPECT_TRUE(WinHelpA(nullptr, file, HELP_QUIT, 0));
+}
+
+} // namespace
