@@ -102,6 +102,8 @@ public:
                 return false;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            // Plugins move on from draining only when asked where they are.
+            snd_pcm_avail_update(handle_);
         }
         return true;
     }
