@@ -209,7 +209,7 @@ bool saveStore(const Store& store, const QString& fileName)
 {
     const QFileInfo info(fileName);
     const QString folder = info.absolutePath();
-    if (!QDir().mkpath(folder))
+    if ((info.exists() && !info.isFile()) || !QDir().mkpath(folder))
         return false;
 
     QJsonObject top;
