@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QPainter>
+#include <QPixmap>
 #include <QScreen>
+#include <QSvgRenderer>
 
 #include <algorithm>
 #include <cmath>
@@ -14,9 +17,18 @@ void applyVersionData()
     QCoreApplication::setApplicationName(QString::fromLatin1(kTitle));
     QCoreApplication::setOrganizationName(QString::fromLatin1(kCompany));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(kVersion));
+    // Drawn here rather than through an image plugin, so the icon never goes missing.
+    QSvgRenderer renderer(QStringLiteral(":/companion/images/zavrotec.svg"));
     QIcon icon;
-    for (int size : {16, 32})
-        icon.addFile(QStringLiteral(":/companion/images/zavrotec.svg"), QSize(size, size));
+    for (int size : {16, 32}) {
+        QPixmap image(size, size);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        renderer.render(&painter);
+        painter.end();
+        icon.addPixmap(image);
+    }
     QApplication::setWindowIcon(icon);
 }
 

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFontMetrics>
+#include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -33,10 +34,13 @@ QPoint centredPosition(const QWidget& w)
     return {(screen.width() - outer.width()) / 2, (screen.height() - outer.height()) / 2};
 }
 
-TEST(ZavrotecTest, LoadSetsTheCaptionFromTheProgramTitle)
+TEST(ZavrotecTest, LoadSetsTheCaptionFromTheProgramTitleAndTheWindowHasTheIcon)
 {
     Window w;
     EXPECT_EQ(w.form.windowTitle(), "About ZAVRO Dodi");
+    const QIcon icon = w.form.windowIcon();
+    EXPECT_EQ(icon.availableSizes(), (QList<QSize>{QSize(16, 16), QSize(32, 32)}));
+    EXPECT_NE(icon.pixmap(16).toImage().pixel(8, 8), 0u) << "the icon is drawn";
 }
 
 TEST(ZavrotecTest, DescriptionIsOneParagraphAnEmptyLineAndTheContactSentence)
