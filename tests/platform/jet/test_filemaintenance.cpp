@@ -1,0 +1,382 @@
+#include "jet/FileMaintenance.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <sys/stat.h>
+
+#include <map>
+
+namespace {
+
+// A collation of our own, so the files carry an index that only opens with the
+// connection set-up the maintenance routines are given.
+int reverseOrder(void*, int aLength, const void* a, int bLength, const void* b)
+{
+    const int common = std::min(aLength, bLength);
+    const int c = std::memcmp(a, b, size_t(common));
+    return c != 0 ? -c : bLength - aLength;
+}
+
+void registerReverse(sqlite3* db)
+{
+    sqlite3_create_collation(db, "REVERSE", SQLITE_UTF8, nullptr, reverseOrder);
+}
+
+jet::MaintenanceOptions options(int busyTimeoutMs = 3000)
+{
+    jet::MaintenanceOptions o;
+    o.setup = registerReverse;
+    o.busyTimeoutMs = busyTimeoutMs;
+    return o;
+}
+
+struct Db {
+    explicit Db(const QString& path, int flags = SQLITE_OPEN_READWRITE)
+    {
+        rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr);
+        if (rc == SQLITE_OK)
+            registerReverse(db);
+    }
+    ~Db() { sqlite3_close_v2(db); }
+    int exec(const char* sql) const { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr); }
+    sqlite3* db = nullptr;
+    int rc = SQLITE_OK;
+};
+
+QString payload(int id)
+{
+    return QStringLiteral("row %1 ").arg(id) + QString(40 + id % 50, QLatin1Char('a' + id % 26));
+}
+
+// A catalogue-like file: several thousand rows over many pages and an index
+// with the custom collation.
+void makeDatabase(const QString& path, int rows)
+{
+    Db d(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    ASSERT_EQ(d.exec("CREATE TABLE items (id INTEGER PRIMARY KEY, name TEXT, payload TEXT);"
+                     "CREATE INDEX items_name ON items (name COLLATE REVERSE);"
+                     "CREATE TABLE notes (body TEXT); INSERT INTO notes VALUES ('kept');"
+                     "BEGIN"),
+              SQLITE_OK);
+    sqlite3_stmt* insert = nullptr;
+    sqlite3_prepare_v2(d.db, "INSERT INTO items VALUES (?1, ?2, ?3)", -1, &insert, nullptr);
+    for (int id = 1; id <= rows; ++id) {
+        const QByteArray name = QStringLiteral("name %1").arg(id).toUtf8();
+        const QByteArray text = payload(id).toUtf8();
+        sqlite3_bind_int(insert, 1, id);
+        sqlite3_bind_text(insert, 2, name.constData(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert, 3, text.constData(), -1, SQLITE_TRANSIENT);
+        ASSERT_EQ(sqlite3_step(insert), SQLITE_DONE);
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    ASSERT_EQ(d.exec("COMMIT"), SQLITE_OK);
+}
+
+std::map<int, QString> rowsOf(const QString& path)
+{
+    std::map<int, QString> rows;
+    Db d(path);
+    sqlite3_stmt* st = nullptr;
+    EXPECT_EQ(sqlite3_prepare_v2(d.db, "SELECT id, payload FROM items", -1, &st, nullptr), SQLITE_OK);
+    while (sqlite3_step(st) == SQLITE_ROW)
+        rows[sqlite3_column_int(st, 0)] = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)));
+    sqlite3_finalize(st);
+    return rows;
+}
+
+QString integrity(const QString& path)
+{
+    Db d(path);
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(d.db, "PRAGMA integrity_check", -1, &st, nullptr);
+    QStringList lines;
+    while (sqlite3_step(st) == SQLITE_ROW)
+        lines << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+    sqlite3_finalize(st);
+    return lines.join(u'\n');
+}
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+ino_t inodeOf(const QString& path)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
+}
+
+std::map<int, QString> expectedRows(int rows)
+{
+    std::map<int, QString> m;
+    for (int id = 1; id <= rows; ++id)
+        m[id] = payload(id);
+    return m;
+}
+
+class FileMaintenanceTest : public ::testing::Test {
+protected:
+    QString file(const QString& name) const { return dir.filePath(name); }
+    QStringList entries() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System); }
+    QTemporaryDir dir;
+};
+
+TEST_F(FileMaintenanceTest, CompactCopiesEveryRowAndLeavesTheSourceAlone)
+{
+    const QString source = file("records.mdb");
+    makeDatabase(source, 3000);
+    {
+        Db d(source);
+        ASSERT_EQ(d.exec("DELETE FROM items WHERE id > 2000"), SQLITE_OK);
+    }
+    const QByteArray before = bytesOf(source);
+
+    QString description = "stale";
+    ASSERT_TRUE(jet::CompactFile(source, file("~records.new"), description, options())) << description.toStdString();
+    EXPECT_EQ(description, QString());
+    EXPECT_EQ(bytesOf(source), before);
+    EXPECT_EQ(rowsOf(file("~records.new")), expectedRows(2000));
+    EXPECT_EQ(integrity(file("~records.new")), "ok");
+    EXPECT_LT(QFileInfo(file("~records.new")).size(), before.size());
+}
+
+TEST_F(FileMaintenanceTest, CompactRefusalsLeaveEveryFileAsItWas)
+{
+    makeDatabase(file("records.mdb"), 50);
+    writeFile(file("notes.txt"), "just some text, certainly not a database file\n");
+    writeFile(file("taken.new"), "someone's file");
+    QDir(dir.path()).mkdir("folder");
+
+    struct Case {
+        const char* source;
+        const char* destination;
+        QString description;
+    };
+    const Case cases[] = {
+        {"records.mdb", "taken.new", QStringLiteral("The file '%1' already exists.").arg(file("taken.new"))},
+        {"records.mdb", "folder", QStringLiteral("The file '%1' already exists.").arg(file("folder"))},
+        {"missing.mdb", "out.new", QStringLiteral("The file '%1' could not be found.").arg(file("missing.mdb"))},
+        {"notes.txt", "out.new", QStringLiteral("The file '%1' is not a database.").arg(file("notes.txt"))},
+        {"folder", "out.new", QStringLiteral("The file '%1' is not a database.").arg(file("folder"))},
+    };
+    const QStringList files = entries();
+    for (const Case& c : cases) {
+        const QByteArray records = bytesOf(file("records.mdb"));
+        const QByteArray notes = bytesOf(file("notes.txt"));
+        QString description;
+        EXPECT_FALSE(jet::CompactFile(file(c.source), file(c.destination), description, options())) << c.source;
+        EXPECT_EQ(description, c.description);
+        EXPECT_EQ(entries(), files) << c.source << " -> " << c.destination;
+        EXPECT_EQ(bytesOf(file("records.mdb")), records);
+        EXPECT_EQ(bytesOf(file("notes.txt")), notes);
+        EXPECT_EQ(bytesOf(file("taken.new")), "someone's file");
+    }
+
+    QString description;
+    EXPECT_FALSE(jet::CompactFile(file("records.mdb"), file("nowhere/out.new"), description, options()));
+    EXPECT_TRUE(description.startsWith(QStringLiteral("The copy '%1' could not be written: ").arg(file("nowhere/out.new"))))
+        << description.toStdString();
+}
+
+TEST_F(FileMaintenanceTest, CompactWaitsForAWriterThenRefusesButCopiesUnderAReader)
+{
+    const QString source = file("records.mdb");
+    makeDatabase(source, 200);
+
+    {
+        // A reader in the middle of a transaction does not stop a consistent copy.
+        Db reader(source);
+        ASSERT_EQ(reader.exec("BEGIN; SELECT count(*) FROM items;"), SQLITE_OK);
+        QString description;
+        EXPECT_TRUE(jet::CompactFile(source, file("read.new"), description, options(200))) << description.toStdString();
+        EXPECT_EQ(rowsOf(file("read.new")), expectedRows(200));
+    }
+    {
+        // A writer with changes not yet committed: the copy would miss them.
+        Db writer(source);
+        ASSERT_EQ(writer.exec("BEGIN IMMEDIATE; DELETE FROM items WHERE id <= 100;"), SQLITE_OK);
+        QString description;
+        EXPECT_FALSE(jet::CompactFile(source, file("write.new"), description, options(200)));
+        EXPECT_EQ(description,
+                  QStringLiteral("The database '%1' is in use by another program and could not be locked.").arg(source));
+        EXPECT_FALSE(QFileInfo::exists(file("write.new")));
+        ASSERT_EQ(writer.exec("COMMIT"), SQLITE_OK);
+    }
+    QString description;
+    EXPECT_TRUE(jet::CompactFile(source, file("write.new"), description, options(200))) << description.toStdString();
+    EXPECT_EQ(rowsOf(file("write.new")).size(), 100u);
+}
+
+// Number and cell count of a leaf page of `object` about half-way through it.
+std::pair<int, int> middleLeaf(const QString& path, const char* object)
+{
+    Db d(path);
+    sqlite3_stmt* st = nullptr;
+    EXPECT_EQ(sqlite3_prepare_v2(d.db, "SELECT pageno, ncell FROM dbstat WHERE name = ?1 AND pagetype = 'leaf' ORDER BY path",
+                                 -1, &st, nullptr),
+              SQLITE_OK);
+    sqlite3_bind_text(st, 1, object, -1, SQLITE_STATIC);
+    std::vector<std::pair<int, int>> leaves;
+    while (sqlite3_step(st) == SQLITE_ROW)
+        leaves.emplace_back(sqlite3_column_int(st, 0), sqlite3_column_int(st, 1));
+    sqlite3_finalize(st);
+    EXPECT_GT(leaves.size(), 4u) << object;
+    return leaves.empty() ? std::pair{0, 0} : leaves[leaves.size() / 2];
+}
+
+void overwritePage(const QString& path, int page)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(f.seek(qint64(page - 1) * 4096));
+    f.write(QByteArray(4096, char(0xA5)));
+}
+
+TEST_F(FileMaintenanceTest, RepairKeepsEveryRowADamagedPageDidNotHold)
+{
+    struct Case {
+        const char* damaged;
+        bool losesTheLeaf;
+    };
+    const Case cases[] = {{"items", true}, {"items_name", false}};
+    for (const Case& c : cases) {
+        const QString path = file(QStringLiteral("%1.mdb").arg(c.damaged));
+        makeDatabase(path, 4000);
+        const auto [page, cells] = middleLeaf(path, c.damaged);
+        overwritePage(path, page);
+        ASSERT_NE(integrity(path), "ok");
+        const ino_t damagedInode = inodeOf(path);
+
+        QString description;
+        ASSERT_TRUE(jet::RepairFile(path, description, options())) << c.damaged << ": " << description.toStdString();
+        EXPECT_EQ(integrity(path), "ok") << c.damaged;
+        EXPECT_NE(inodeOf(path), damagedInode);
+        EXPECT_FALSE(QFileInfo::exists(path + ".repair"));
+
+        const std::map<int, QString> rows = rowsOf(path);
+        const std::map<int, QString> all = expectedRows(4000);
+        EXPECT_EQ(rows.size(), all.size() - (c.losesTheLeaf ? size_t(cells) : 0)) << c.damaged;
+        // What is left is the original content, and the lost rows lie together.
+        int firstLost = 0;
+        int lastLost = 0;
+        for (const auto& [id, text] : all) {
+            const auto kept = rows.find(id);
+            if (kept == rows.end()) {
+                firstLost = firstLost ? firstLost : id;
+                lastLost = id;
+            } else {
+                EXPECT_EQ(kept->second, text) << id;
+            }
+        }
+        if (c.losesTheLeaf) {
+            EXPECT_EQ(lastLost - firstLost + 1, cells);
+        }
+
+        // The other table, the index and its collation came through.
+        Db d(path);
+        sqlite3_stmt* st = nullptr;
+        ASSERT_EQ(sqlite3_prepare_v2(d.db,
+                                     "SELECT (SELECT body FROM notes), (SELECT sql FROM sqlite_master WHERE name = 'items_name'),"
+                                     " (SELECT name FROM items ORDER BY name COLLATE REVERSE LIMIT 1)",
+                                     -1, &st, nullptr),
+                  SQLITE_OK);
+        ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
+        EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)), "kept");
+        EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)),
+                     "CREATE INDEX items_name ON items (name COLLATE REVERSE)");
+        EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(st, 2)), "name 999");
+        sqlite3_finalize(st);
+    }
+}
+
+TEST_F(FileMaintenanceTest, RepairLeavesASoundFileAlone)
+{
+    const QString path = file("records.mdb");
+    makeDatabase(path, 500);
+    const QByteArray before = bytesOf(path);
+    const ino_t inode = inodeOf(path);
+
+    QString description = "stale";
+    EXPECT_TRUE(jet::RepairFile(path, description, options()));
+    EXPECT_EQ(description, QString());
+    EXPECT_EQ(bytesOf(path), before);
+    EXPECT_EQ(inodeOf(path), inode);
+    EXPECT_EQ(entries(), QStringList{"records.mdb"});
+}
+
+TEST_F(FileMaintenanceTest, RepairRefusesWhatItCannotMendAndChangesNothing)
+{
+    makeDatabase(file("schema.mdb"), 500);
+    overwritePage(file("schema.mdb"), 1);
+    makeDatabase(file("page1.mdb"), 500);
+    {
+        // The header stays; the table definitions after it are lost.
+        QByteArray bytes = bytesOf(file("page1.mdb"));
+        bytes.replace(100, 4096 - 100, QByteArray(4096 - 100, char(0xA5)));
+        writeFile(file("page1.mdb"), bytes);
+    }
+    writeFile(file("notes.txt"), QByteArray("plain text, not a database at all\n").repeated(200));
+
+    struct Case {
+        const char* name;
+        QString description;
+    };
+    const Case cases[] = {
+        {"notes.txt", QStringLiteral("The file '%1' is not a database.").arg(file("notes.txt"))},
+        {"schema.mdb", QStringLiteral("The file '%1' is not a database.").arg(file("schema.mdb"))},
+        {"page1.mdb",
+         QStringLiteral("The database '%1' is damaged beyond repair: its table definitions cannot be read.").arg(file("page1.mdb"))},
+        {"missing.mdb", QStringLiteral("The file '%1' could not be found.").arg(file("missing.mdb"))},
+    };
+    const QStringList files = entries();
+    for (const Case& c : cases) {
+        const QByteArray before = bytesOf(file(c.name));
+        QString description;
+        EXPECT_FALSE(jet::RepairFile(file(c.name), description, options())) << c.name;
+        EXPECT_EQ(description, c.description);
+        EXPECT_EQ(bytesOf(file(c.name)), before) << c.name;
+        EXPECT_EQ(entries(), files) << c.name;
+    }
+}
+
+TEST_F(FileMaintenanceTest, ReplaceIsOneRenameOverTheTarget)
+{
+    writeFile(file("target"), "old");
+    writeFile(file("incoming"), "new");
+    const ino_t incoming = inodeOf(file("incoming"));
+    QString description;
+    ASSERT_TRUE(jet::ReplaceFileAtomically(file("incoming"), file("target"), description)) << description.toStdString();
+    EXPECT_EQ(bytesOf(file("target")), "new");
+    EXPECT_EQ(inodeOf(file("target")), incoming);
+    EXPECT_EQ(entries(), QStringList{"target"});
+
+    EXPECT_FALSE(jet::ReplaceFileAtomically(file("incoming"), file("target"), description));
+    EXPECT_EQ(description, QStringLiteral("The file '%1' could not be found.").arg(file("incoming")));
+    EXPECT_EQ(bytesOf(file("target")), "new");
+
+    writeFile(file("incoming"), "newer");
+    EXPECT_FALSE(jet::ReplaceFileAtomically(file("incoming"), file("nowhere/target"), description));
+    EXPECT_TRUE(description.startsWith(
+        QStringLiteral("The file '%1' could not be put in place of '%2': ").arg(file("incoming"), file("nowhere/target"))))
+        << description.toStdString();
+    EXPECT_EQ(bytesOf(file("incoming")), "newer");
+    EXPECT_EQ(bytesOf(file("target")), "new");
+}
+
+} // namespace
