@@ -1,0 +1,700 @@
+#include "jet/Engine.h"
+
+#include "jet/Dialect.h"
+#include "jet/Extensions.h"
+#include "jet/Sqlite.h"
+#include "jet/Workgroup.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+namespace jet {
+
+namespace detail {
+
+struct Connection {
+    sqlite3* db = nullptr;
+    QString path;
+    int joined = 0;          // transaction depth this connection has joined
+    bool userClosed = false; // Close was called while a transaction held it
+    int changes = 0;
+    std::map<QString, std::map<QString, ColumnKind>> schema;
+
+    ~Connection() { close(); }
+    void close()
+    {
+        if (db)
+            sqlite3_close_v2(db);
+        db = nullptr;
+    }
+
+    void join(int level)
+    {
+        while (joined < level) {
+            if (joined == 0)
+                exec(db, "BEGIN");
+            else
+                exec(db, QStringLiteral("SAVEPOINT jet_%1").arg(joined + 1).toUtf8().constData());
+            ++joined;
+        }
+    }
+
+    ColumnKind kindOf(const QString& table, const QString& column)
+    {
+        const QString t = table.toLower();
+        auto it = schema.find(t);
+        if (it == schema.end()) {
+            std::map<QString, ColumnKind> columns;
+            Stmt s(db, "SELECT name, type FROM pragma_table_info(?1)");
+            s.bind(1, table);
+            while (s.step())
+                columns[s.text(0).toLower()] = columnKindFromDeclaredType(s.text(1));
+            it = schema.emplace(t, std::move(columns)).first;
+        }
+        const auto c = it->second.find(column.toLower());
+        return c == it->second.end() ? ColumnKind::Other : c->second;
+    }
+};
+
+struct RecordsetData {
+    std::vector<QString> names;
+    std::vector<FieldType> types;
+    std::vector<std::vector<QVariant>> rows;
+    int position = 0; // -1 before the first row, rows.size() after the last
+    int visited = 0;
+};
+
+struct WorkspaceState {
+    QString user;
+    QString password;
+    bool closed = false;
+    int level = 0;
+    std::vector<std::shared_ptr<Connection>> connections;
+    std::shared_ptr<Connection> workgroup;
+};
+
+} // namespace detail
+
+using detail::Connection;
+using detail::RecordsetData;
+using detail::WorkspaceState;
+
+namespace {
+
+struct EngineState {
+    QString systemDB;
+    QString defaultUser = QStringLiteral("admin");
+    QString defaultPassword;
+    int lockTimeoutMs = 3000;
+    std::vector<std::shared_ptr<WorkspaceState>> workspaces;
+};
+
+EngineState& engine()
+{
+    static EngineState e;
+    return e;
+}
+
+Error objectInvalid() { return Error(err::ObjectInvalid, QStringLiteral("Object invalid or no longer set.")); }
+Error noCurrentRecord() { return Error(err::NoCurrentRecord, QStringLiteral("No current record.")); }
+
+std::shared_ptr<Connection> openConnection(const QString& path, bool readOnly, bool exclusive)
+{
+    if (!QFileInfo(path).isFile())
+        throw Error(err::FileNotFound, QStringLiteral("Could not find file '%1'.").arg(path));
+    auto conn = std::make_shared<Connection>();
+    conn->path = path;
+    const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOFOLLOW;
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &conn->db, flags, nullptr);
+    if (rc != SQLITE_OK)
+        throw detail::sqliteError(conn->db, rc, path);
+    sqlite3_extended_result_codes(conn->db, 0);
+    sqlite3_busy_timeout(conn->db, engine().lockTimeoutMs);
+    registerExtensions(conn->db);
+    try {
+        if (exclusive)
+            detail::exec(conn->db, "PRAGMA locking_mode = EXCLUSIVE");
+        // Reading the schema proves the file is a database and not locked away.
+        detail::exec(conn->db, "SELECT count(*) FROM sqlite_master");
+        if (!readOnly) {
+            detail::exec(conn->db, "PRAGMA journal_mode = DELETE");
+            detail::exec(conn->db, "PRAGMA synchronous = FULL");
+        }
+    } catch (const Error& e) {
+        if (e.Number() == err::Locked)
+            throw Error(err::FileInUse, QStringLiteral("Could not use '%1'; file already in use.").arg(path));
+        if (e.Number() == err::UnrecognizedFormat || e.Number() == err::SyntaxError)
+            throw Error(err::UnrecognizedFormat, QStringLiteral("Unrecognized database format '%1'.").arg(path));
+        throw;
+    }
+    return conn;
+}
+
+Error workgroupMissing()
+{
+    return Error(err::WorkgroupMissing, QStringLiteral("Cannot start your application. The workgroup information file "
+                                                       "is missing or opened exclusively by another user."));
+}
+
+sqlite3* workgroupOf(WorkspaceState& ws)
+{
+    const QString path = engine().systemDB;
+    if (ws.workgroup && ws.workgroup->db && ws.workgroup->path == path)
+        return ws.workgroup->db;
+    if (ws.workgroup && ws.workgroup->joined > 0)
+        throw Error(err::InvalidOperation, QStringLiteral("The workgroup file cannot change inside a transaction."));
+    ws.workgroup.reset();
+    if (path.isEmpty())
+        throw workgroupMissing();
+    std::shared_ptr<Connection> conn;
+    try {
+        conn = openConnection(path, false, false);
+        detail::Stmt check(conn->db, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'accounts'");
+        if (!check.step() || check.integer(0) != 1)
+            throw workgroupMissing();
+    } catch (const Error& e) {
+        if (e.Number() == err::FileInUse)
+            throw;
+        throw workgroupMissing();
+    }
+    conn->join(ws.level);
+    ws.workgroup = conn;
+    return conn->db;
+}
+
+WorkspaceState& live(const std::shared_ptr<WorkspaceState>& s)
+{
+    if (!s || s->closed)
+        throw objectInvalid();
+    return *s;
+}
+
+void dropConnection(WorkspaceState& ws, const std::shared_ptr<Connection>& conn)
+{
+    conn->close();
+    ws.connections.erase(std::remove(ws.connections.begin(), ws.connections.end(), conn), ws.connections.end());
+}
+
+std::vector<std::shared_ptr<Connection>> allConnections(WorkspaceState& ws)
+{
+    std::vector<std::shared_ptr<Connection>> all = ws.connections;
+    if (ws.workgroup && ws.workgroup->db)
+        all.push_back(ws.workgroup);
+    return all;
+}
+
+void endLevel(WorkspaceState& ws, bool commit)
+{
+    const int level = ws.level;
+    std::optional<Error> failure;
+    for (const auto& conn : allConnections(ws)) {
+        if (conn->joined != level)
+            continue;
+        try {
+            if (commit && !failure) {
+                if (level == 1)
+                    detail::exec(conn->db, "COMMIT");
+                else
+                    detail::exec(conn->db, QStringLiteral("RELEASE jet_%1").arg(level).toUtf8().constData());
+            } else if (level == 1) {
+                if (!sqlite3_get_autocommit(conn->db))
+                    detail::exec(conn->db, "ROLLBACK");
+            } else {
+                const QByteArray name = QStringLiteral("jet_%1").arg(level).toUtf8();
+                detail::exec(conn->db, ("ROLLBACK TO " + name).constData());
+                detail::exec(conn->db, ("RELEASE " + name).constData());
+            }
+        } catch (const Error& e) {
+            if (!failure)
+                failure = e;
+            if (level == 1 && !sqlite3_get_autocommit(conn->db))
+                sqlite3_exec(conn->db, "ROLLBACK", nullptr, nullptr, nullptr);
+        }
+        conn->joined = level - 1;
+    }
+    ws.level = level - 1;
+    for (const auto& conn : std::vector<std::shared_ptr<Connection>>(ws.connections))
+        if (conn->userClosed && conn->joined == 0)
+            dropConnection(ws, conn);
+    if (failure)
+        throw *failure;
+}
+
+struct ConnectParts {
+    std::optional<QString> uid;
+    std::optional<QString> pwd;
+};
+
+ConnectParts parseConnect(const QString& connect)
+{
+    ConnectParts parts;
+    for (const QString& piece : connect.split(QLatin1Char(';'))) {
+        const qsizetype eq = piece.indexOf(QLatin1Char('='));
+        if (eq < 0)
+            continue;
+        const QString key = piece.left(eq).trimmed().toLower();
+        if (key == QLatin1String("uid"))
+            parts.uid = piece.mid(eq + 1);
+        else if (key == QLatin1String("pwd"))
+            parts.pwd = piece.mid(eq + 1);
+    }
+    return parts;
+}
+
+FieldType fieldTypeOf(ColumnKind kind)
+{
+    switch (kind) {
+    case ColumnKind::Date: return FieldType::Date;
+    case ColumnKind::Currency: return FieldType::Currency;
+    case ColumnKind::Long: return FieldType::Long;
+    case ColumnKind::Boolean: return FieldType::Boolean;
+    default: return FieldType::Text;
+    }
+}
+
+QVariant readValue(sqlite3_stmt* stmt, int column, FieldType type, bool declared)
+{
+    const int storage = sqlite3_column_type(stmt, column);
+    if (storage == SQLITE_NULL)
+        return {};
+    if (!declared) {
+        switch (storage) {
+        case SQLITE_INTEGER: {
+            const sqlite3_int64 v = sqlite3_column_int64(stmt, column);
+            if (v >= INT32_MIN && v <= INT32_MAX)
+                return QVariant(static_cast<int>(v));
+            return QVariant(static_cast<qlonglong>(v));
+        }
+        case SQLITE_FLOAT: return QVariant(sqlite3_column_double(stmt, column));
+        case SQLITE_BLOB:
+            return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, column)),
+                                       sqlite3_column_bytes(stmt, column)));
+        default: break;
+        }
+    }
+    switch (type) {
+    case FieldType::Date: return QVariant(sqlite3_column_double(stmt, column));
+    case FieldType::Currency:
+        if (storage == SQLITE_INTEGER)
+            return QVariant(static_cast<qlonglong>(sqlite3_column_int64(stmt, column) * vb::kCurrencyScale));
+        return QVariant(static_cast<qlonglong>(std::llround(sqlite3_column_double(stmt, column) * vb::kCurrencyScale)));
+    case FieldType::Long: return QVariant(sqlite3_column_int(stmt, column));
+    case FieldType::Boolean: return QVariant(sqlite3_column_int(stmt, column) != 0);
+    default:
+        return QVariant(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)),
+                                          sqlite3_column_bytes(stmt, column)));
+    }
+}
+
+// Prepares exactly one statement of the engine's dialect.
+sqlite3_stmt* prepare(Connection& conn, const QString& sql)
+{
+    const QString translated = translateStatement(
+        sql, [&conn](const QString& table, const QString& column) { return conn.kindOf(table, column); });
+    const QByteArray utf8 = translated.toUtf8();
+    sqlite3_stmt* stmt = nullptr;
+    const char* tail = nullptr;
+    const int rc = sqlite3_prepare_v2(conn.db, utf8.constData(), static_cast<int>(utf8.size()), &stmt, &tail);
+    if (rc != SQLITE_OK)
+        throw detail::sqliteError(conn.db, rc, conn.path);
+    if (!stmt)
+        throw Error(err::InvalidStatement, QStringLiteral("Invalid SQL statement; expected 'DELETE', 'INSERT', "
+                                                          "'PROCEDURE', 'SELECT', or 'UPDATE'."));
+    if (tail && QByteArray(tail).trimmed().size() > 0) {
+        sqlite3_finalize(stmt);
+        throw Error(err::TextAfterStatement, QStringLiteral("Characters found after end of SQL statement."));
+    }
+    return stmt;
+}
+
+struct Finalizer {
+    sqlite3_stmt* stmt;
+    ~Finalizer() { sqlite3_finalize(stmt); }
+};
+
+} // namespace
+
+// ---- Field ----
+
+std::optional<QString> Field::Text() const
+{
+    if (value_.isNull())
+        return std::nullopt;
+    if (type_ == FieldType::Date)
+        return vb::dateToStatementText(value_.toDouble());
+    if (type_ == FieldType::Currency)
+        return vb::currencyToStatementText(value_.toLongLong());
+    return value_.toString();
+}
+
+std::optional<vb::Date> Field::Date() const
+{
+    if (value_.isNull() || type_ == FieldType::Text || type_ == FieldType::Binary)
+        return std::nullopt;
+    return value_.toDouble();
+}
+
+std::optional<vb::Currency> Field::Currency() const
+{
+    if (value_.isNull())
+        return std::nullopt;
+    switch (type_) {
+    case FieldType::Currency: return value_.toLongLong();
+    case FieldType::Long:
+    case FieldType::Boolean: return value_.toLongLong() * vb::kCurrencyScale;
+    case FieldType::Double: return std::llround(value_.toDouble() * vb::kCurrencyScale);
+    default: return std::nullopt;
+    }
+}
+
+std::optional<std::int32_t> Field::Long() const
+{
+    if (value_.isNull())
+        return std::nullopt;
+    switch (type_) {
+    case FieldType::Long: return value_.toInt();
+    case FieldType::Boolean: return value_.toBool() ? -1 : 0;
+    default: return std::nullopt;
+    }
+}
+
+std::optional<bool> Field::Boolean() const
+{
+    if (value_.isNull())
+        return std::nullopt;
+    if (type_ == FieldType::Text || type_ == FieldType::Binary)
+        return std::nullopt;
+    return value_.toDouble() != 0;
+}
+
+// ---- Recordset ----
+
+bool Recordset::Eof() const
+{
+    if (!d_)
+        throw objectInvalid();
+    return d_->rows.empty() || d_->position >= static_cast<int>(d_->rows.size());
+}
+
+bool Recordset::Bof() const
+{
+    if (!d_)
+        throw objectInvalid();
+    return d_->rows.empty() || d_->position < 0;
+}
+
+void Recordset::MoveFirst()
+{
+    if (Eof() && Bof())
+        throw noCurrentRecord();
+    d_->position = 0;
+    d_->visited = std::max(d_->visited, 1);
+}
+
+void Recordset::MoveNext()
+{
+    if (Eof())
+        throw noCurrentRecord();
+    ++d_->position;
+    d_->visited = std::max(d_->visited, std::min(d_->position + 1, static_cast<int>(d_->rows.size())));
+}
+
+void Recordset::MovePrevious()
+{
+    if (Bof())
+        throw noCurrentRecord();
+    --d_->position;
+}
+
+void Recordset::MoveLast()
+{
+    if (Eof() && Bof())
+        throw noCurrentRecord();
+    d_->position = static_cast<int>(d_->rows.size()) - 1;
+    d_->visited = static_cast<int>(d_->rows.size());
+}
+
+int Recordset::RecordCount() const
+{
+    if (!d_)
+        throw objectInvalid();
+    return d_->visited;
+}
+
+int Recordset::FieldCount() const
+{
+    if (!d_)
+        throw objectInvalid();
+    return static_cast<int>(d_->names.size());
+}
+
+Field Recordset::Fields(int index) const
+{
+    if (!d_)
+        throw objectInvalid();
+    if (index < 0 || index >= static_cast<int>(d_->names.size()))
+        throw Error(err::ItemNotFound, QStringLiteral("Item not found in this collection."));
+    if (Eof() || Bof())
+        throw noCurrentRecord();
+    return Field(d_->names[index], d_->types[index], d_->rows[d_->position][index]);
+}
+
+Field Recordset::Fields(const QString& name) const
+{
+    if (!d_)
+        throw objectInvalid();
+    for (std::size_t i = 0; i < d_->names.size(); ++i)
+        if (d_->names[i].compare(name, Qt::CaseInsensitive) == 0)
+            return Fields(static_cast<int>(i));
+    throw Error(err::ItemNotFound, QStringLiteral("Item not found in this collection."));
+}
+
+void Recordset::Close() { d_.reset(); }
+
+// ---- Database ----
+
+bool Database::isOpen() const { return conn_ && conn_->db; }
+
+QString Database::Name() const { return conn_ ? conn_->path : QString(); }
+
+int Database::RecordsAffected() const { return conn_ ? conn_->changes : 0; }
+
+void Database::Execute(const QString& sql, int)
+{
+    if (!isOpen())
+        throw objectInvalid();
+    Connection& conn = *conn_;
+    sqlite3_stmt* stmt = prepare(conn, sql);
+    Finalizer fin{stmt};
+    if (sqlite3_column_count(stmt) > 0)
+        throw Error(err::CannotExecuteSelect, QStringLiteral("Cannot execute a select query."));
+    const QString head = sql.trimmed().section(QLatin1Char(' '), 0, 0).toLower();
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE)
+        throw detail::sqliteError(conn.db, rc, conn.path);
+    conn.changes = sqlite3_changes(conn.db);
+    if (head == QLatin1String("create") || head == QLatin1String("drop") || head == QLatin1String("alter"))
+        conn.schema.clear();
+}
+
+Recordset Database::OpenRecordset(const QString& sql, int, int)
+{
+    if (!isOpen())
+        throw objectInvalid();
+    Connection& conn = *conn_;
+    sqlite3_stmt* stmt = prepare(conn, sql);
+    Finalizer fin{stmt};
+    const int columns = sqlite3_column_count(stmt);
+    if (columns == 0)
+        throw Error(err::InvalidOperation, QStringLiteral("Invalid operation."));
+    auto data = std::make_shared<RecordsetData>();
+    std::vector<bool> declared(columns);
+    for (int c = 0; c < columns; ++c) {
+        data->names.push_back(QString::fromUtf8(sqlite3_column_name(stmt, c)));
+        const char* decl = sqlite3_column_decltype(stmt, c);
+        declared[c] = decl != nullptr;
+        data->types.push_back(decl ? fieldTypeOf(columnKindFromDeclaredType(QString::fromUtf8(decl))) : FieldType::Double);
+    }
+    int rc;
+    bool typed = false;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        std::vector<QVariant> row(columns);
+        for (int c = 0; c < columns; ++c) {
+            row[c] = readValue(stmt, c, data->types[c], declared[c]);
+            if (!typed && !declared[c] && !row[c].isNull()) {
+                switch (sqlite3_column_type(stmt, c)) {
+                case SQLITE_INTEGER: data->types[c] = FieldType::Long; break;
+                case SQLITE_TEXT: data->types[c] = FieldType::Text; break;
+                case SQLITE_BLOB: data->types[c] = FieldType::Binary; break;
+                default: break;
+                }
+            }
+        }
+        typed = true;
+        data->rows.push_back(std::move(row));
+    }
+    if (rc != SQLITE_DONE)
+        throw detail::sqliteError(conn.db, rc, conn.path);
+    data->position = 0;
+    data->visited = data->rows.empty() ? 0 : 1;
+    Recordset rs;
+    rs.d_ = std::move(data);
+    return rs;
+}
+
+void Database::Close()
+{
+    if (!conn_)
+        return;
+    auto ws = workspace_.lock();
+    if (conn_->joined > 0 && ws && !ws->closed) {
+        conn_->userClosed = true; // the workspace's transaction still holds it
+    } else if (ws) {
+        dropConnection(*ws, conn_);
+    } else {
+        conn_->close();
+    }
+    conn_.reset();
+}
+
+// ---- Users ----
+
+int Users::Count() const { return static_cast<int>(users_.size()); }
+
+User Users::Item(int index) const
+{
+    if (index < 0 || index >= Count())
+        throw Error(err::ItemNotFound, QStringLiteral("Item not found in this collection."));
+    return users_[index];
+}
+
+User Users::Item(const QString& name) const
+{
+    for (const User& u : users_)
+        if (u.Name().compare(name, Qt::CaseInsensitive) == 0 || u.Name().toCaseFolded() == name.toCaseFolded())
+            return u;
+    throw Error(err::ItemNotFound, QStringLiteral("Item not found in this collection."));
+}
+
+void Users::Refresh() {}
+
+// ---- Workspace ----
+
+QString Workspace::UserName() const { return live(s_).user; }
+
+int Workspace::TransactionLevel() const { return live(s_).level; }
+
+void Workspace::BeginTrans()
+{
+    WorkspaceState& ws = live(s_);
+    ++ws.level;
+    try {
+        for (const auto& conn : allConnections(ws))
+            conn->join(ws.level);
+    } catch (...) {
+        endLevel(ws, false);
+        throw;
+    }
+}
+
+void Workspace::CommitTrans()
+{
+    WorkspaceState& ws = live(s_);
+    if (ws.level == 0)
+        throw Error(err::NoTransaction, QStringLiteral("You tried to commit or roll back a transaction without first "
+                                                       "beginning a transaction."));
+    endLevel(ws, true);
+}
+
+void Workspace::Rollback()
+{
+    WorkspaceState& ws = live(s_);
+    if (ws.level == 0)
+        throw Error(err::NoTransaction, QStringLiteral("You tried to commit or roll back a transaction without first "
+                                                       "beginning a transaction."));
+    endLevel(ws, false);
+}
+
+void Workspace::Close()
+{
+    if (!s_ || s_->closed)
+        return;
+    WorkspaceState& ws = *s_;
+    while (ws.level > 0) {
+        try {
+            endLevel(ws, false);
+        } catch (const Error&) {
+        }
+    }
+    for (const auto& conn : allConnections(ws))
+        conn->close();
+    ws.connections.clear();
+    ws.workgroup.reset();
+    ws.closed = true;
+    auto& list = engine().workspaces;
+    list.erase(std::remove(list.begin(), list.end(), s_), list.end());
+}
+
+Database Workspace::OpenDatabase(const QString& name, bool exclusive, bool readOnly, const QString& connect)
+{
+    WorkspaceState& ws = live(s_);
+    const ConnectParts parts = parseConnect(connect);
+    const QString user = parts.uid.value_or(ws.user);
+    const QString password = parts.pwd ? *parts.pwd : (parts.uid ? QString() : ws.password);
+    if (!workgroup::authenticate(workgroupOf(ws), user, password))
+        throw Error(err::BadAccount, QStringLiteral("Not a valid account name or password."));
+    auto conn = openConnection(name, readOnly, exclusive);
+    conn->join(ws.level);
+    ws.connections.push_back(conn);
+    Database db;
+    db.conn_ = conn;
+    db.workspace_ = s_;
+    return db;
+}
+
+Users Workspace::Users() const
+{
+    WorkspaceState& ws = live(s_);
+    jet::Users users;
+    for (const QString& n : workgroup::userNames(workgroupOf(ws))) {
+        User u;
+        u.name_ = n;
+        users.users_.push_back(u);
+    }
+    return users;
+}
+
+// ---- Workspaces ----
+
+int Workspaces::Count() const
+{
+    return std::max<int>(1, static_cast<int>(engine().workspaces.size()));
+}
+
+Workspace Workspaces::Item(int index) const
+{
+    auto& list = engine().workspaces;
+    if (list.empty() && index == 0) {
+        auto s = std::make_shared<WorkspaceState>();
+        s->user = engine().defaultUser;
+        s->password = engine().defaultPassword;
+        list.push_back(s);
+    }
+    if (index < 0 || index >= static_cast<int>(list.size()))
+        throw Error(err::ItemNotFound, QStringLiteral("Item not found in this collection."));
+    return Workspace(list[index]);
+}
+
+void Workspaces::Refresh() {}
+
+// ---- DBEngine ----
+
+QString DBEngine::SystemDB() { return engine().systemDB; }
+void DBEngine::setSystemDB(const QString& path) { engine().systemDB = path; }
+QString DBEngine::DefaultUser() { return engine().defaultUser; }
+void DBEngine::setDefaultUser(const QString& name) { engine().defaultUser = name; }
+QString DBEngine::DefaultPassword() { return engine().defaultPassword; }
+void DBEngine::setDefaultPassword(const QString& password) { engine().defaultPassword = password; }
+int DBEngine::LockTimeoutMs() { return engine().lockTimeoutMs; }
+void DBEngine::setLockTimeoutMs(int ms) { engine().lockTimeoutMs = ms; }
+
+Database DBEngine::OpenDatabase(const QString& name, bool exclusive, bool readOnly, const QString& connect)
+{
+    return Workspaces()(0).OpenDatabase(name, exclusive, readOnly, connect);
+}
+
+void DBEngine::BeginTrans() { Workspaces()(0).BeginTrans(); }
+void DBEngine::CommitTrans() { Workspaces()(0).CommitTrans(); }
+void DBEngine::Rollback() { Workspaces()(0).Rollback(); }
+
+void DBEngine::Idle()
+{
+    // Reads take no lasting locks: nothing is left for idle time.
+}
+
+} // namespace jet

@@ -1,0 +1,176 @@
+#pragma once
+
+// The database engine with the DAO objects the program uses. Every failure
+// throws jet::Error (number and plain description).
+
+#include "jet/Error.h"
+#include "vb/VbTypes.h"
+
+#include <QString>
+#include <QVariant>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace jet {
+
+enum RecordsetType : int { dbOpenTable = 1, dbOpenDynaset = 2, dbOpenSnapshot = 4, dbOpenForwardOnly = 8 };
+
+enum class FieldType { Text, Date, Currency, Long, Boolean, Double, Binary };
+
+namespace detail {
+struct Connection;
+struct RecordsetData;
+struct WorkspaceState;
+} // namespace detail
+
+// One column of the current row. Value() is a null QVariant for Null; a date is
+// a vb::Date (double), a currency a vb::Currency (qint64), a long an int.
+class Field {
+public:
+    QString Name() const { return name_; }
+    FieldType Type() const { return type_; }
+    bool IsNull() const { return value_.isNull(); }
+    QVariant Value() const { return value_; }
+
+    std::optional<QString> Text() const;
+    std::optional<vb::Date> Date() const;
+    std::optional<vb::Currency> Currency() const;
+    std::optional<std::int32_t> Long() const;
+    std::optional<bool> Boolean() const;
+
+private:
+    friend class Recordset;
+    Field(QString name, FieldType type, QVariant value) : name_(std::move(name)), type_(type), value_(std::move(value)) {}
+    QString name_;
+    FieldType type_;
+    QVariant value_;
+};
+
+// A snapshot: the rows are read when it opens. RecordCount counts the rows
+// visited so far (all of them after MoveLast), as a snapshot does.
+class Recordset {
+public:
+    Recordset() = default;
+
+    bool Eof() const;
+    bool Bof() const;
+    void MoveFirst();
+    void MoveNext();
+    void MovePrevious();
+    void MoveLast();
+    int RecordCount() const;
+    int FieldCount() const;
+    Field Fields(const QString& name) const; // without regard to case
+    Field Fields(int index) const;
+    void Close();
+    bool isOpen() const { return static_cast<bool>(d_); }
+
+private:
+    friend class Database;
+    std::shared_ptr<detail::RecordsetData> d_;
+};
+
+class Database {
+public:
+    Database() = default;
+
+    // Runs one action statement.
+    void Execute(const QString& sql, int options = 0);
+    Recordset OpenRecordset(const QString& sql, int type = dbOpenSnapshot, int options = 0);
+    // Closing a database that is not open does nothing.
+    void Close();
+    // Rows changed by the last Execute.
+    int RecordsAffected() const;
+    QString Name() const;
+    bool isOpen() const;
+
+private:
+    friend class Workspace;
+    std::shared_ptr<detail::Connection> conn_;
+    std::weak_ptr<detail::WorkspaceState> workspace_;
+};
+
+class User {
+public:
+    QString Name() const { return name_; }
+
+private:
+    friend class Users;
+    friend class Workspace;
+    QString name_;
+};
+
+// The accounts of the workgroup file the workspace logged on to.
+class Users {
+public:
+    int Count() const;
+    User Item(int index) const;
+    User Item(const QString& name) const; // without regard to case; 3265 when absent
+    User operator()(const QString& name) const { return Item(name); }
+    User operator()(int index) const { return Item(index); }
+    void Refresh();
+
+private:
+    friend class Workspace;
+    std::vector<User> users_;
+};
+
+// A session of one account. A transaction begun on it covers every database
+// opened in it (and the workgroup file) until it commits or rolls back.
+class Workspace {
+public:
+    QString UserName() const;
+    void BeginTrans();
+    void CommitTrans();
+    void Rollback();
+    // Rolls back what is pending and closes every database opened in it.
+    void Close();
+    // connect: ";uid=<name>;pwd=<password>" overrides the workspace's account.
+    Database OpenDatabase(const QString& name, bool exclusive = false, bool readOnly = false,
+                          const QString& connect = QString());
+    jet::Users Users() const;
+    int TransactionLevel() const;
+
+private:
+    friend class Workspaces;
+    friend class DBEngine;
+    explicit Workspace(std::shared_ptr<detail::WorkspaceState> s) : s_(std::move(s)) {}
+    std::shared_ptr<detail::WorkspaceState> s_;
+};
+
+class Workspaces {
+public:
+    int Count() const;
+    // Index 0 is the default workspace, created on first use with the engine's
+    // DefaultUser and DefaultPassword.
+    Workspace operator()(int index) const { return Item(index); }
+    Workspace Item(int index) const;
+    void Refresh();
+};
+
+// The engine object.
+class DBEngine {
+public:
+    static QString SystemDB();
+    static void setSystemDB(const QString& path);
+    static QString DefaultUser();
+    static void setDefaultUser(const QString& name);
+    static QString DefaultPassword();
+    static void setDefaultPassword(const QString& password);
+    // How long a statement waits for a lock held by another process.
+    static int LockTimeoutMs();
+    static void setLockTimeoutMs(int ms);
+
+    static jet::Workspaces Workspaces() { return {}; }
+    static Database OpenDatabase(const QString& name, bool exclusive = false, bool readOnly = false,
+                                 const QString& connect = QString());
+    static void BeginTrans();
+    static void CommitTrans();
+    static void Rollback();
+    static void Idle();
+};
+
+} // namespace jet

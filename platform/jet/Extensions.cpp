@@ -1,0 +1,378 @@
+#include "jet/Extensions.h"
+
+#include "jet/Error.h"
+#include "vb/VbTypes.h"
+
+#include <QChar>
+#include <QLocale>
+
+#include <sqlite3.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace jet {
+
+namespace {
+
+// Decodes one UTF-8 code point; an invalid byte stands for itself.
+char32_t nextCodePoint(const unsigned char*& p, const unsigned char* end)
+{
+    const unsigned char c = *p++;
+    if (c < 0x80)
+        return c;
+    int extra = 0;
+    char32_t cp = 0;
+    if ((c & 0xE0) == 0xC0) {
+        extra = 1;
+        cp = c & 0x1F;
+    } else if ((c & 0xF0) == 0xE0) {
+        extra = 2;
+        cp = c & 0x0F;
+    } else if ((c & 0xF8) == 0xF0) {
+        extra = 3;
+        cp = c & 0x07;
+    } else {
+        return c;
+    }
+    if (end - p < extra)
+        return c;
+    for (int k = 0; k < extra; ++k) {
+        if ((p[k] & 0xC0) != 0x80)
+            return c;
+        cp = (cp << 6) | (p[k] & 0x3F);
+    }
+    p += extra;
+    return cp;
+}
+
+inline char32_t fold(char32_t cp)
+{
+    if (cp < 0x80)
+        return (cp >= 'A' && cp <= 'Z') ? cp + 32 : cp;
+    return QChar::toCaseFolded(cp);
+}
+
+std::u32string foldedUtf8(const unsigned char* p, int length)
+{
+    std::u32string out;
+    out.reserve(static_cast<std::size_t>(length));
+    const unsigned char* end = p + length;
+    while (p < end)
+        out.push_back(fold(nextCodePoint(p, end)));
+    return out;
+}
+
+std::u32string folded(const QString& s)
+{
+    std::u32string out;
+    for (char32_t cp : s.toUcs4())
+        out.push_back(fold(cp));
+    return out;
+}
+
+// A compiled Jet pattern: every element but Any matches exactly one character.
+struct PatternElement {
+    enum Kind { Any, One, Digit, Literal, Set } kind;
+    char32_t ch = 0;
+    bool negate = false;
+    std::vector<std::pair<char32_t, char32_t>> ranges;
+
+    bool matches(char32_t c) const
+    {
+        switch (kind) {
+        case One: return true;
+        case Digit: return c >= '0' && c <= '9';
+        case Literal: return c == ch;
+        case Set: {
+            bool in = false;
+            for (const auto& [lo, hi] : ranges)
+                if (c >= lo && c <= hi) {
+                    in = true;
+                    break;
+                }
+            return in != negate;
+        }
+        default: return false;
+        }
+    }
+};
+using Pattern = std::vector<PatternElement>;
+
+Pattern compilePattern(const std::u32string& p)
+{
+    Pattern out;
+    for (std::size_t i = 0; i < p.size(); ++i) {
+        const char32_t c = p[i];
+        PatternElement e{PatternElement::Literal, c, false, {}};
+        if (c == '*') {
+            if (!out.empty() && out.back().kind == PatternElement::Any)
+                continue;
+            e.kind = PatternElement::Any;
+        } else if (c == '?') {
+            e.kind = PatternElement::One;
+        } else if (c == '#') {
+            e.kind = PatternElement::Digit;
+        } else if (c == '[') {
+            std::size_t j = i + 1;
+            e.kind = PatternElement::Set;
+            if (j < p.size() && p[j] == '!') {
+                e.negate = true;
+                ++j;
+            }
+            const std::size_t listStart = j;
+            while (j < p.size() && p[j] != ']')
+                ++j;
+            if (j >= p.size())
+                throw Error(err::InvalidPattern, QStringLiteral("Invalid pattern string."));
+            for (std::size_t k = listStart; k < j; ++k) {
+                if (k + 2 < j && p[k + 1] == '-') {
+                    e.ranges.emplace_back(p[k], p[k + 2]);
+                    k += 2;
+                } else {
+                    e.ranges.emplace_back(p[k], p[k]);
+                }
+            }
+            i = j;
+        }
+        out.push_back(std::move(e));
+    }
+    return out;
+}
+
+bool matchPattern(const Pattern& pattern, const std::u32string& text)
+{
+    std::size_t t = 0, p = 0;
+    std::size_t starP = std::string::npos, starT = 0;
+    while (t < text.size()) {
+        if (p < pattern.size() && pattern[p].kind == PatternElement::Any) {
+            starP = p++;
+            starT = t;
+        } else if (p < pattern.size() && pattern[p].matches(text[t])) {
+            ++p;
+            ++t;
+        } else if (starP != std::string::npos) {
+            p = starP + 1;
+            t = ++starT;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p].kind == PatternElement::Any)
+        ++p;
+    return p == pattern.size();
+}
+
+void resultError(sqlite3_context* ctx, int number, const QString& description)
+{
+    const QByteArray msg = encodeFunctionError(number, description).toUtf8();
+    sqlite3_result_error(ctx, msg.constData(), static_cast<int>(msg.size()));
+}
+
+QString argText(sqlite3_value* v)
+{
+    return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(v)), sqlite3_value_bytes(v));
+}
+
+void mismatch(sqlite3_context* ctx) { resultError(ctx, err::TypeMismatch, QStringLiteral("Data type mismatch in criteria expression.")); }
+
+int collate(void*, int aLength, const void* a, int bLength, const void* b)
+{
+    return compareText(static_cast<const char*>(a), aLength, static_cast<const char*>(b), bLength);
+}
+
+void deletePattern(void* p) { delete static_cast<Pattern*>(p); }
+
+void likeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+{
+    if (argc != 2) {
+        resultError(ctx, err::SyntaxError, QStringLiteral("Syntax error: Like takes no escape character."));
+        return;
+    }
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL)
+        return;
+    auto* pattern = static_cast<Pattern*>(sqlite3_get_auxdata(ctx, 0));
+    if (!pattern) {
+        const auto* p = sqlite3_value_text(argv[0]);
+        try {
+            pattern = new Pattern(compilePattern(foldedUtf8(p, sqlite3_value_bytes(argv[0]))));
+        } catch (const Error& e) {
+            resultError(ctx, e.Number(), e.Description());
+            return;
+        }
+        sqlite3_set_auxdata(ctx, 0, pattern, deletePattern);
+        pattern = static_cast<Pattern*>(sqlite3_get_auxdata(ctx, 0));
+        if (!pattern) {
+            // SQLite did not keep it (not a constant); compile for this row only.
+            const Pattern local = compilePattern(foldedUtf8(p, sqlite3_value_bytes(argv[0])));
+            const auto* t = sqlite3_value_text(argv[1]);
+            sqlite3_result_int(ctx, matchPattern(local, foldedUtf8(t, sqlite3_value_bytes(argv[1]))) ? 1 : 0);
+            return;
+        }
+    }
+    const auto* t = sqlite3_value_text(argv[1]);
+    sqlite3_result_int(ctx, matchPattern(*pattern, foldedUtf8(t, sqlite3_value_bytes(argv[1]))) ? 1 : 0);
+}
+
+void cdateFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    switch (sqlite3_value_type(argv[0])) {
+    case SQLITE_NULL: return;
+    case SQLITE_INTEGER:
+    case SQLITE_FLOAT: sqlite3_result_double(ctx, sqlite3_value_double(argv[0])); return;
+    default: break;
+    }
+    if (const std::optional<vb::Date> d = vb::dateFromStatementText(argText(argv[0])))
+        sqlite3_result_double(ctx, *d);
+    else
+        mismatch(ctx);
+}
+
+void resultCurrency(sqlite3_context* ctx, vb::Currency value)
+{
+    // Stored as the decimal value, so that plain number comparisons work.
+    if (value % vb::kCurrencyScale == 0)
+        sqlite3_result_int64(ctx, value / vb::kCurrencyScale);
+    else
+        sqlite3_result_double(ctx, static_cast<double>(value) / vb::kCurrencyScale);
+}
+
+void ccurFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    switch (sqlite3_value_type(argv[0])) {
+    case SQLITE_NULL: return;
+    case SQLITE_INTEGER: sqlite3_result_int64(ctx, sqlite3_value_int64(argv[0])); return;
+    case SQLITE_FLOAT: {
+        const double v = sqlite3_value_double(argv[0]) * vb::kCurrencyScale;
+        if (!std::isfinite(v) || std::fabs(v) > 9.2e18) {
+            resultError(ctx, err::NumericOverflow, QStringLiteral("Numeric field overflow."));
+            return;
+        }
+        resultCurrency(ctx, std::llround(v));
+        return;
+    }
+    default: break;
+    }
+    if (const std::optional<vb::Currency> c = vb::currencyFromStatementText(argText(argv[0])))
+        resultCurrency(ctx, *c);
+    else
+        mismatch(ctx);
+}
+
+void clngFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    double value = 0;
+    switch (sqlite3_value_type(argv[0])) {
+    case SQLITE_NULL: return;
+    case SQLITE_INTEGER: {
+        const sqlite3_int64 v = sqlite3_value_int64(argv[0]);
+        if (v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max()) {
+            resultError(ctx, err::NumericOverflow, QStringLiteral("Numeric field overflow."));
+            return;
+        }
+        sqlite3_result_int64(ctx, v);
+        return;
+    }
+    case SQLITE_FLOAT: value = sqlite3_value_double(argv[0]); break;
+    default: {
+        bool ok = false;
+        value = QLocale::c().toDouble(argText(argv[0]).trimmed(), &ok);
+        if (!ok) {
+            mismatch(ctx);
+            return;
+        }
+    }
+    }
+    const double rounded = std::nearbyint(value); // half to even, as Jet rounds
+    if (!(rounded >= std::numeric_limits<std::int32_t>::min() && rounded <= std::numeric_limits<std::int32_t>::max())) {
+        resultError(ctx, err::NumericOverflow, QStringLiteral("Numeric field overflow."));
+        return;
+    }
+    sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(rounded));
+}
+
+void cboolFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    switch (sqlite3_value_type(argv[0])) {
+    case SQLITE_NULL: sqlite3_result_int(ctx, 0); return;
+    case SQLITE_INTEGER:
+    case SQLITE_FLOAT: sqlite3_result_int(ctx, sqlite3_value_double(argv[0]) != 0 ? 1 : 0); return;
+    default: break;
+    }
+    const QString t = argText(argv[0]).trimmed().toLower();
+    if (t == QLatin1String("true") || t == QLatin1String("yes") || t == QLatin1String("on")) {
+        sqlite3_result_int(ctx, 1);
+        return;
+    }
+    if (t == QLatin1String("false") || t == QLatin1String("no") || t == QLatin1String("off")) {
+        sqlite3_result_int(ctx, 0);
+        return;
+    }
+    bool ok = false;
+    const double v = QLocale::c().toDouble(t, &ok);
+    if (!ok) {
+        mismatch(ctx);
+        return;
+    }
+    sqlite3_result_int(ctx, v != 0 ? 1 : 0);
+}
+
+} // namespace
+
+int compareText(const char* a, int aLength, const char* b, int bLength)
+{
+    auto* pa = reinterpret_cast<const unsigned char*>(a);
+    auto* pb = reinterpret_cast<const unsigned char*>(b);
+    const unsigned char* ea = pa + aLength;
+    const unsigned char* eb = pb + bLength;
+    while (pa < ea && pb < eb) {
+        const char32_t ca = fold(nextCodePoint(pa, ea));
+        const char32_t cb = fold(nextCodePoint(pb, eb));
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    if (pa < ea)
+        return 1;
+    if (pb < eb)
+        return -1;
+    return 0;
+}
+
+bool likeMatch(const QString& text, const QString& pattern)
+{
+    return matchPattern(compilePattern(folded(pattern)), folded(text));
+}
+
+QString encodeFunctionError(int number, const QString& description)
+{
+    return QStringLiteral("jet:%1:%2").arg(number).arg(description);
+}
+
+bool decodeFunctionError(const QString& message, int& number, QString& description)
+{
+    if (!message.startsWith(QLatin1String("jet:")))
+        return false;
+    const qsizetype colon = message.indexOf(QLatin1Char(':'), 4);
+    if (colon < 0)
+        return false;
+    bool ok = false;
+    number = message.mid(4, colon - 4).toInt(&ok);
+    description = message.mid(colon + 1);
+    return ok;
+}
+
+void registerExtensions(sqlite3* db)
+{
+    const int det = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    sqlite3_create_collation_v2(db, kTextCollation, SQLITE_UTF8, nullptr, collate, nullptr);
+    sqlite3_create_function_v2(db, "like", 2, det, nullptr, likeFunction, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "like", 3, det, nullptr, likeFunction, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "jet_cdate", 1, det, nullptr, cdateFunction, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "jet_ccur", 1, det, nullptr, ccurFunction, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "jet_clng", 1, det, nullptr, clngFunction, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "jet_cbool", 1, det, nullptr, cboolFunction, nullptr, nullptr, nullptr);
+}
+
+} // namespace jet

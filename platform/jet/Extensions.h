@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+struct sqlite3;
+
+namespace jet {
+
+// Name of the collation of every text column: equal when equal without regard
+// to letter case (any letter, not only ASCII); ordered by case-folded code point.
+inline constexpr const char* kTextCollation = "JETTEXT";
+
+// Registers the text collation, the Jet like() and the conversion functions
+// jet_cdate, jet_ccur, jet_clng and jet_cbool on a connection.
+void registerExtensions(sqlite3* db);
+
+// Compares two UTF-8 texts as the collation does (<0, 0, >0).
+int compareText(const char* a, int aLength, const char* b, int bLength);
+
+// Matches a text against a Jet pattern (*, ?, #, [list], [!list]) without regard
+// to case. Throws jet::Error for an unbalanced "[".
+bool likeMatch(const QString& text, const QString& pattern);
+
+// Error texts raised inside SQLite functions carry the engine's number: "jet:<n>:<text>".
+QString encodeFunctionError(int number, const QString& description);
+bool decodeFunctionError(const QString& message, int& number, QString& description);
+
+} // namespace jet

@@ -1,0 +1,106 @@
+#include "jet/Sqlite.h"
+
+#include "jet/Extensions.h"
+
+namespace jet::detail {
+
+Error sqliteError(sqlite3* db, int rc, const QString& fileName)
+{
+    const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+    int number = 0;
+    QString description;
+    if (decodeFunctionError(message, number, description))
+        return Error(number, description);
+    switch (rc & 0xFF) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return Error(err::Locked, QStringLiteral("Could not update; currently locked by another user or process."));
+    case SQLITE_READONLY:
+        return Error(err::ReadOnly, QStringLiteral("Cannot update. Database or object is read-only."));
+    case SQLITE_FULL: return Error(err::DiskFull, QStringLiteral("Not enough space on disk."));
+    case SQLITE_IOERR: return Error(err::DiskError, QStringLiteral("Disk or network error."));
+    case SQLITE_NOTADB:
+        return Error(err::UnrecognizedFormat, QStringLiteral("Unrecognized database format '%1'.").arg(fileName));
+    case SQLITE_CORRUPT:
+        return Error(err::CorruptDatabase,
+                     QStringLiteral("Cannot open database '%1'. The file may be damaged.").arg(fileName));
+    case SQLITE_CANTOPEN: return Error(err::FileNotFound, QStringLiteral("Could not find file '%1'.").arg(fileName));
+    case SQLITE_CONSTRAINT:
+        return Error(err::DuplicateValue,
+                     QStringLiteral("The changes you requested were not successful because they would create "
+                                    "duplicate values."));
+    case SQLITE_ERROR:
+        if (message.startsWith(QLatin1String("no such table: ")))
+            return Error(err::UnknownTable,
+                         QStringLiteral("Could not find the input table or query '%1'.").arg(message.mid(15)));
+        if (message.startsWith(QLatin1String("no such column: ")))
+            return Error(err::UnknownField, QStringLiteral("Unknown field name '%1'.").arg(message.mid(16)));
+        if (message.startsWith(QLatin1String("no such collation")))
+            return Error(err::CorruptDatabase, QStringLiteral("The database uses a sort order the engine does not know."));
+        return Error(err::SyntaxError, QStringLiteral("Syntax error in SQL statement (%1).").arg(message));
+    default: return Error(err::Reserved, QStringLiteral("Database error (%1).").arg(message));
+    }
+}
+
+Stmt::Stmt(sqlite3* db, const char* sql) : db_(db)
+{
+    const int rc = sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr);
+    if (rc != SQLITE_OK)
+        throw sqliteError(db, rc);
+}
+
+Stmt::~Stmt() { sqlite3_finalize(stmt_); }
+
+Stmt& Stmt::bind(int index, const QString& value)
+{
+    const QByteArray utf8 = value.toUtf8();
+    sqlite3_bind_text(stmt_, index, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+    return *this;
+}
+
+Stmt& Stmt::bind(int index, const QByteArray& blob)
+{
+    sqlite3_bind_blob(stmt_, index, blob.constData(), static_cast<int>(blob.size()), SQLITE_TRANSIENT);
+    return *this;
+}
+
+Stmt& Stmt::bind(int index, int value)
+{
+    sqlite3_bind_int(stmt_, index, value);
+    return *this;
+}
+
+bool Stmt::step()
+{
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    throw sqliteError(db_, rc);
+}
+
+QString Stmt::text(int column) const
+{
+    return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column)),
+                             sqlite3_column_bytes(stmt_, column));
+}
+
+QByteArray Stmt::blob(int column) const
+{
+    const void* p = sqlite3_column_blob(stmt_, column);
+    return QByteArray(static_cast<const char*>(p), sqlite3_column_bytes(stmt_, column));
+}
+
+int Stmt::integer(int column) const { return sqlite3_column_int(stmt_, column); }
+
+void exec(sqlite3* db, const char* sql)
+{
+    char* msg = nullptr;
+    const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &msg);
+    sqlite3_free(msg);
+    if (rc != SQLITE_OK)
+        throw sqliteError(db, rc);
+}
+
+} // namespace jet::detail

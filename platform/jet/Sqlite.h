@@ -1,0 +1,40 @@
+#pragma once
+
+// Small helpers over the SQLite C API shared by the engine's sources.
+
+#include "jet/Error.h"
+
+#include <QString>
+
+#include <sqlite3.h>
+
+namespace jet::detail {
+
+// The engine's error for a failed SQLite call on db.
+Error sqliteError(sqlite3* db, int rc, const QString& fileName = QString());
+
+// A prepared statement of the engine's own SQL; values are always bound.
+class Stmt {
+public:
+    Stmt(sqlite3* db, const char* sql);
+    ~Stmt();
+    Stmt(const Stmt&) = delete;
+    Stmt& operator=(const Stmt&) = delete;
+
+    Stmt& bind(int index, const QString& value);
+    Stmt& bind(int index, const QByteArray& blob);
+    Stmt& bind(int index, int value);
+    // True while a row is available; throws on failure.
+    bool step();
+    QString text(int column) const;
+    QByteArray blob(int column) const;
+    int integer(int column) const;
+
+private:
+    sqlite3* db_;
+    sqlite3_stmt* stmt_ = nullptr;
+};
+
+void exec(sqlite3* db, const char* sql);
+
+} // namespace jet::detail

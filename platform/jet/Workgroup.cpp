@@ -1,0 +1,123 @@
+#include "jet/Workgroup.h"
+
+#include "jet/Sqlite.h"
+
+#include <QCryptographicHash>
+#include <QRandomGenerator>
+
+namespace jet::workgroup {
+
+using detail::Stmt;
+
+namespace {
+
+QByteArray newSalt()
+{
+    QByteArray salt(16, '\0');
+    QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(salt.data()), salt.size() / 4);
+    return salt;
+}
+
+QByteArray passwordHash(const QByteArray& salt, const QString& password)
+{
+    QCryptographicHash h(QCryptographicHash::Sha256);
+    h.addData(salt);
+    h.addData(password.toUtf8());
+    return h.result();
+}
+
+void addAccount(sqlite3* db, const QString& name, const QString& pid, bool isGroup, bool canLogOn,
+                const QString& password)
+{
+    const QByteArray salt = newSalt();
+    Stmt(db, "INSERT INTO accounts (name, pid, is_group, can_logon, salt, hash) VALUES (?1, ?2, ?3, ?4, ?5, ?6)")
+        .bind(1, name)
+        .bind(2, pid)
+        .bind(3, isGroup ? 1 : 0)
+        .bind(4, canLogOn ? 1 : 0)
+        .bind(5, salt)
+        .bind(6, isGroup ? QByteArray() : passwordHash(salt, password))
+        .step();
+}
+
+} // namespace
+
+void createSchema(sqlite3* db)
+{
+    detail::exec(db,
+                 "CREATE TABLE accounts ("
+                 " name TEXT NOT NULL COLLATE JETTEXT UNIQUE,"
+                 " pid TEXT NOT NULL,"
+                 " is_group INTEGER NOT NULL,"
+                 " can_logon INTEGER NOT NULL,"
+                 " salt BLOB NOT NULL,"
+                 " hash BLOB);"
+                 "CREATE TABLE memberships ("
+                 " user TEXT NOT NULL COLLATE JETTEXT,"
+                 " grp TEXT NOT NULL COLLATE JETTEXT,"
+                 " PRIMARY KEY (user, grp));"
+                 "PRAGMA user_version = 1;");
+}
+
+void addBuiltInAccounts(sqlite3* db)
+{
+    addGroup(db, kAdmins, QStringLiteral("Admins"));
+    addGroup(db, kUsers, QStringLiteral("Users"));
+    addUser(db, QStringLiteral("admin"), QStringLiteral("admin"), QString());
+    addMembership(db, QStringLiteral("admin"), kAdmins);
+    addMembership(db, QStringLiteral("admin"), kUsers);
+    // Creator and Engine are the engine's own; nobody logs on with them.
+    addAccount(db, QStringLiteral("Creator"), QStringLiteral("Creator"), false, false, newSalt().toHex());
+    addAccount(db, QStringLiteral("Engine"), QStringLiteral("Engine"), false, false, newSalt().toHex());
+    addUser(db, kProgramUser, kProgramUser, kProgramPassword);
+    addMembership(db, kProgramUser, kAdmins);
+    addMembership(db, kProgramUser, kUsers);
+}
+
+void addUser(sqlite3* db, const QString& name, const QString& pid, const QString& password)
+{
+    addAccount(db, name, pid, false, true, password);
+}
+
+void addGroup(sqlite3* db, const QString& name, const QString& pid) { addAccount(db, name, pid, true, false, {}); }
+
+void addMembership(sqlite3* db, const QString& user, const QString& group)
+{
+    Stmt(db, "INSERT INTO memberships (user, grp) VALUES (?1, ?2)").bind(1, user).bind(2, group).step();
+}
+
+void removeAccount(sqlite3* db, const QString& name)
+{
+    Stmt(db, "DELETE FROM memberships WHERE user = ?1 OR grp = ?1").bind(1, name).step();
+    Stmt(db, "DELETE FROM accounts WHERE name = ?1").bind(1, name).step();
+}
+
+bool authenticate(sqlite3* db, const QString& name, const QString& password)
+{
+    Stmt s(db, "SELECT salt, hash FROM accounts WHERE name = ?1 AND is_group = 0 AND can_logon = 1");
+    s.bind(1, name);
+    if (!s.step())
+        return false;
+    return passwordHash(s.blob(0), password) == s.blob(1);
+}
+
+QStringList userNames(sqlite3* db)
+{
+    QStringList names;
+    Stmt s(db, "SELECT name FROM accounts WHERE is_group = 0 ORDER BY rowid");
+    while (s.step())
+        names << s.text(0);
+    return names;
+}
+
+QStringList groupsOf(sqlite3* db, const QString& user)
+{
+    QStringList names;
+    Stmt s(db, "SELECT grp FROM memberships WHERE user = ?1 ORDER BY grp");
+    s.bind(1, user);
+    while (s.step())
+        names << s.text(0);
+    return names;
+}
+
+} // namespace jet::workgroup
