@@ -1,10 +1,12 @@
 #include "app/frmDatabaseExplorer.h"
 
 #include "app/frmEnd.h"
+#include "catalog/DataAccess.h"
 #include "catalog/ProgramState.h"
 #include "catalog/ScreenLayout.h"
 #include "catalog/SoundOption.h"
 #include "catalog/modRegistry.h"
+#include "jet/Engine.h"
 #include "vb/App.h"
 #include "vb/MousePointer.h"
 #include "vb/MsgBox.h"
@@ -469,6 +471,28 @@ void frmDatabaseExplorer::Form_Load()
     StatusBar1->Panels(1).setStyle(sbrText);
     StatusBar1->Panels(2).setStyle(sbrDate);
     StatusBar1->Panels(3).setStyle(sbrTime);
+
+    // Workgroup set-up: the program's fixed account on the workgroup file. A
+    // failure is ignored here; the tree's database open reports it.
+    QString user;
+    QString password;
+    for (const QString& part : ConnectString.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        if (part.startsWith(QStringLiteral("uid="), Qt::CaseInsensitive))
+            user = part.mid(4);
+        else if (part.startsWith(QStringLiteral("pwd="), Qt::CaseInsensitive))
+            password = part.mid(4);
+    }
+    try {
+        jet::DBEngine::setSystemDB(vb::App::file(QStringLiteral("records.mdw")));
+        jet::DBEngine::setDefaultUser(user);
+        jet::DBEngine::setDefaultPassword(password);
+        jet::DBEngine::Workspaces()(0).Close();
+    } catch (const jet::Error&) {
+    }
+    try {
+        jet::DBEngine::Workspaces().Refresh();
+    } catch (const jet::Error&) {
+    }
 
     // Exit-sound check mark. The value is still read and created when missing,
     // but the mark shows what the exit will do: the option file alone decides.

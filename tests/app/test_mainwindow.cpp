@@ -2,6 +2,7 @@
 #include "app/frmEnd.h"
 #include "catalog/ProgramState.h"
 #include "catalog/SoundOption.h"
+#include "jet/Engine.h"
 #include "catalog/modRegistry.h"
 #include "support/TestEnv.h"
 #include "vb/App.h"
@@ -413,6 +414,8 @@ TEST_F(MainWindowTest, LoadLaysOutTheWindowAtItsDesignSplit)
     EXPECT_EQ(w.windowTitle(), "Discavo 3");
     EXPECT_EQ(vb::App::HelpFile(), QDir::toNativeSeparators(folder.file("record.hlp")));
     EXPECT_EQ(w.HelpContextID, 1);
+    EXPECT_EQ(jet::DBEngine::SystemDB(), QDir::toNativeSeparators(folder.file("records.mdw")));
+    EXPECT_EQ(jet::DBEngine::DefaultUser(), "brevlin");
     EXPECT_EQ(w.MousePointer(), vb::vbDefault);
 
     const std::int32_t tb = w.Toolbar1->Top() + w.Toolbar1->Height();
