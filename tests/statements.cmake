@@ -4,4 +4,4 @@ discavo_add_test(test_namerules
 
 discavo_add_test(test_statements
   SOURCES catalog/test_statements.cpp
-  LIBS catalog)
+  LIBS catalog test_catalog_support)
