@@ -1,5 +1,127 @@
 #include "catalog/EntryActions.h"
 
+#include "catalog/CatalogStatements.h"
+#include "catalog/NameRules.h"
+#include "vb/MsgBox.h"
+
+namespace {
+
+const QString kClashTitle = QStringLiteral("User Entry Error!");
+
+void showRenameClash(const QString& oldName, const QString& newName)
+{
+    vb::MsgBox(QStringLiteral("Cannot rename ") + oldName + QStringLiteral(". The new name you specified, ") + newName
+                   + QStringLiteral(", already exists. Please specify a different name."),
+               vb::vbCritical, kClashTitle);
+}
+
+// Everything of a record but its name and artist.
+bool sameRecordDetails(const CatalogEntry& a, const CatalogEntry& b)
+{
+    return a.Record_Category == b.Record_Category && a.Record_Type == b.Record_Type && a.Label_Name == b.Label_Name
+        && a.Label_Number == b.Label_Number && a.Record_Condition == b.Record_Condition
+        && a.Sleeve_Condition == b.Sleeve_Condition && a.Record_Date == b.Record_Date
+        && a.Book_Value == b.Book_Value && a.Quantity == b.Quantity;
+}
+
+// May the record be saved under a new name? Besides a record with the same
+// details, any record of that name refuses it: the update moves the old
+// record's songs to the new name, where they would merge for good with the
+// other record's songs.
+bool newRecordNameIsFree(const CatalogEntry& oldEntry, const CatalogEntry& newEntry)
+{
+    bool unique = false;
+    IsUniqueItemDetails(newEntry, unique);
+    if (unique)
+        IsUniqueItem(newEntry, newEntry.Record_Name, unique);
+    // The songs stay with the old artist.
+    if (unique && oldEntry.Artist != newEntry.Artist)
+        IsUniqueItem(oldEntry, newEntry.Record_Name, unique);
+    return unique;
+}
+
+} // namespace
+
+void AddItem(const CatalogEntry& entry, const QString& name, bool& ok)
+{
+    ok = false;
+    bool unique = false;
+    IsUniqueItem(entry, name, unique);
+    if (!unique) {
+        vb::MsgBox(QStringLiteral("Cannot add ") + name
+                       + QStringLiteral(". The name already exists. Please specify a different name."),
+                   vb::vbCritical, kClashTitle);
+        return;
+    }
+    ExecInsertItem(entry, ok);
+}
+
+void UpdateItem(const CatalogEntry& oldEntry, const CatalogEntry& newEntry, bool& ok)
+{
+    ok = false;
+    if (oldEntry.Level == Level::Record_Name) {
+        bool allowed = false;
+        if (newEntry.Record_Name == oldEntry.Record_Name)
+            allowed = !sameRecordDetails(oldEntry, newEntry);
+        else
+            allowed = newRecordNameIsFree(oldEntry, newEntry);
+        if (allowed)
+            ExecUpdateItem(oldEntry, newEntry, ok);
+        else
+            showRenameClash(oldEntry.Record_Name, newEntry.Record_Name);
+    } else if (oldEntry.Level == Level::Song_Titles) {
+        if (newEntry.Song_Title != oldEntry.Song_Title) {
+            bool unique = false;
+            IsUniqueItemDetails(newEntry, unique);
+            if (unique) {
+                ExecUpdateItem(oldEntry, newEntry, ok);
+                return;
+            }
+        }
+        showRenameClash(oldEntry.Song_Title, newEntry.Song_Title);
+    }
+}
+
+void RenameItem(const CatalogEntry& entry, const QString& newName, bool& ok)
+{
+    ok = false;
+    bool unique = false;
+    IsUniqueItem(entry, newName, unique);
+    if (!unique) {
+        QString name;
+        bool named = false;
+        GetItemName(entry, name, named);
+        showRenameClash(name, newName);
+        return;
+    }
+    // A record-level rename runs no statement and leaves the flag as the test set it.
+    bool renamed = true;
+    ExecRenameItem(entry, newName, renamed);
+    ok = renamed;
+}
+
+void DeleteItems(const CatalogEntry& entry, const bool& askConfirm, bool& ok)
+{
+    ok = false;
+    if (askConfirm) {
+        QString prompt;
+        if (entry.Level == Level::Record_Name) {
+            prompt = QStringLiteral("Are you sure you want to delete the selected record(s)?");
+        } else if (entry.Level == Level::Song_Titles) {
+            prompt = QStringLiteral("Are you sure you want to delete the selected song title(s)?");
+        } else {
+            QString name;
+            bool named = false;
+            GetItemName(entry, name, named);
+            prompt = QStringLiteral("Are you sure you want to delete ") + name + QStringLiteral(", with all its contents?");
+        }
+        // Only an explicit Yes deletes.
+        if (vb::MsgBox(prompt, vb::vbYesNo, QStringLiteral("Confirm Record Delete")) != vb::vbYes)
+            return;
+    }
+    ExecDeleteItem(entry, ok);
+}
+
 std::optional<QString> FixQuotes(const std::optional<QString>& value)
 {
     return ReplaceText(value, QStringLiteral("'"), QStringLiteral("''"));

@@ -1,3 +1,3 @@
 discavo_add_test(test_entryactions
   SOURCES catalog/test_entryactions.cpp
-  LIBS catalog)
+  LIBS catalog test_catalog_support)

@@ -1,3 +1,3 @@
 discavo_add_test(test_filemaintenance
-  SOURCES platform/jet/test_filemaintenance.cpp ${CMAKE_SOURCE_DIR}/platform/jet/FileMaintenance.cpp
-  LIBS platform_vb SQLite::SQLite3)
+  SOURCES platform/jet/test_filemaintenance.cpp
+  LIBS platform_jet)

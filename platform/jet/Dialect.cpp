@@ -30,6 +30,7 @@ struct Token {
     QString text;   // the text written out
     QString prefix; // written before the token
     QString suffix; // written after the token
+    QChar op = {};  // a punctuation token's character, whatever its text becomes
 };
 
 Error syntax(const QString& what)
@@ -117,7 +118,7 @@ std::vector<Token> tokenize(const QString& s)
                 text += QLatin1Char(' ');
             else if (c == QLatin1Char('&'))
                 text = QStringLiteral("||");
-            out.push_back({Token::Punct, text, {}, {}});
+            out.push_back({Token::Punct, text, {}, {}, c});
         }
     }
     return out;
@@ -127,7 +128,7 @@ bool isWord(const Token& t, const char* word)
 {
     return t.kind == Token::Word && t.text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
 }
-bool isPunct(const Token& t, char c) { return t.kind == Token::Punct && t.text.at(0) == QLatin1Char(c); }
+bool isPunct(const Token& t, char c) { return t.kind == Token::Punct && t.op == QLatin1Char(c); }
 
 QString bareName(const Token& t)
 {

@@ -171,6 +171,12 @@ public:
     static void CommitTrans();
     static void Rollback();
     static void Idle();
+    // Maintenance (DBEngineMaintenance.cpp): a compacted copy of source in the
+    // new file destination; a check of the file that salvages a damaged one in
+    // place. Both refuse a database the engine has open.
+    static void CompactDatabase(const QString& source, const QString& destination, const QString& locale = QString(),
+                                int options = 0, const QString& password = QString());
+    static void RepairDatabase(const QString& path);
 };
 
 } // namespace jet

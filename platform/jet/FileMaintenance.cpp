@@ -1,5 +1,7 @@
 #include "jet/FileMaintenance.h"
 
+#include "jet/Error.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -107,28 +109,59 @@ private:
     sqlite3_stmt* stmt_ = nullptr;
 };
 
+struct Failure {
+    int number = 0;
+    QString description;
+};
+
+// Jet's number for "database already exists"; the engine reports no other use of it.
+constexpr int kDatabaseExists = 3204;
+
 // Plain words for a failure on the database `path`.
-QString describe(int rc, const QString& path, const Connection& db)
+Failure describe(int rc, const QString& path, const Connection& db)
 {
     switch (rc & 0xff) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-        return QStringLiteral("The database '%1' is in use by another program and could not be locked.").arg(native(path));
+        return {err::FileInUse, QStringLiteral("Could not use '%1'; file already in use.").arg(native(path))};
     case SQLITE_NOTADB:
-        return QStringLiteral("The file '%1' is not a database.").arg(native(path));
+        return {err::UnrecognizedFormat, QStringLiteral("Unrecognized database format '%1'.").arg(native(path))};
     case SQLITE_CORRUPT:
-        return QStringLiteral("The database '%1' is damaged.").arg(native(path));
+        return {err::CorruptDatabase, QStringLiteral("The database '%1' is damaged.").arg(native(path))};
     case SQLITE_CANTOPEN:
-        return QStringLiteral("The file '%1' could not be opened.").arg(native(path));
+        return {err::DiskError, QStringLiteral("The file '%1' could not be opened.").arg(native(path))};
     case SQLITE_FULL:
-        return QStringLiteral("There is not enough disk space to write '%1'.").arg(native(path));
+        return {err::DiskFull, QStringLiteral("Not enough space on disk.")};
     case SQLITE_READONLY:
     case SQLITE_PERM:
-        return QStringLiteral("The file '%1' cannot be written.").arg(native(path));
+        return {err::ReadOnly, QStringLiteral("The file '%1' cannot be written.").arg(native(path))};
     default:
-        return QStringLiteral("The database '%1' could not be processed: %2.").arg(native(path), db.message());
+        return {err::Reserved, QStringLiteral("The database '%1' could not be processed: %2.").arg(native(path), db.message())};
     }
 }
+
+// Hands a failure to the caller's out arguments.
+class Outcome {
+public:
+    Outcome(QString& description, int* number) : description_(description), number_(number)
+    {
+        description_.clear();
+        if (number_)
+            *number_ = 0;
+    }
+    bool fail(const Failure& f)
+    {
+        description_ = f.description;
+        if (number_)
+            *number_ = f.number;
+        return false;
+    }
+    bool fail(int number, const QString& description) { return fail(Failure{number, description}); }
+
+private:
+    QString& description_;
+    int* number_;
+};
 
 bool flushToDisk(const QString& path, bool folder, int& error)
 {
@@ -366,7 +399,7 @@ std::int64_t pragmaValue(const Connection& db, const char* name, std::int64_t fa
 
 // Builds a sound database at `scratch` from what can be read of `source`.
 bool salvage(const Connection& source, const QString& sourcePath, const QString& scratch, const MaintenanceOptions& options,
-             QString& errorDescription)
+             Outcome& out)
 {
     std::vector<SchemaObject> schema;
     {
@@ -375,11 +408,10 @@ bool salvage(const Connection& source, const QString& sourcePath, const QString&
         if (rc == SQLITE_OK)
             while ((rc = st.step()) == SQLITE_ROW)
                 schema.push_back({st.text(0), st.text(1), st.text(2)});
-        if (rc != SQLITE_DONE) {
-            errorDescription =
-                QStringLiteral("The database '%1' is damaged beyond repair: its table definitions cannot be read.").arg(native(sourcePath));
-            return false;
-        }
+        if (rc != SQLITE_DONE)
+            return out.fail(err::CorruptDatabase,
+                            QStringLiteral("The database '%1' is damaged beyond repair: its table definitions cannot be read.")
+                                .arg(native(sourcePath)));
     }
     const std::int64_t pageSize = pragmaValue(source, "page_size", 4096);
     const std::int64_t autoVacuum = pragmaValue(source, "auto_vacuum", 0);
@@ -387,12 +419,8 @@ bool salvage(const Connection& source, const QString& sourcePath, const QString&
     const std::int64_t applicationId = pragmaValue(source, "application_id", 0);
 
     Connection target;
-    auto fail = [&](int rc) {
-        errorDescription = describe(rc, scratch, target);
-        return false;
-    };
     if (const int rc = target.open(scratch, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, options); rc != SQLITE_OK)
-        return fail(rc);
+        return out.fail(describe(rc, scratch, target));
     // A scratch file: it is flushed as a whole before it replaces anything.
     target.exec("PRAGMA journal_mode=OFF");
     target.exec("PRAGMA synchronous=OFF");
@@ -401,15 +429,14 @@ bool salvage(const Connection& source, const QString& sourcePath, const QString&
     target.exec(QStringLiteral("PRAGMA user_version=%1").arg(userVersion));
     target.exec(QStringLiteral("PRAGMA application_id=%1").arg(applicationId));
     if (const int rc = target.exec("BEGIN"); rc != SQLITE_OK)
-        return fail(rc);
+        return out.fail(describe(rc, scratch, target));
 
     auto internal = [](const QString& name) { return name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive); };
     auto rebuild = [&](const SchemaObject& o) {
-        if (const int rc = target.exec(o.sql); rc != SQLITE_OK) {
-            errorDescription = QStringLiteral("The %1 '%2' could not be rebuilt: %3.").arg(o.type, o.name, target.message());
-            return false;
-        }
-        return true;
+        if (target.exec(o.sql) == SQLITE_OK)
+            return true;
+        return out.fail(err::CorruptDatabase, QStringLiteral("The database '%1' could not be repaired: the %2 '%3' could not be rebuilt (%4).")
+                                                  .arg(native(sourcePath), o.type, o.name, target.message()));
     };
     for (const SchemaObject& o : schema)
         if (o.type == QLatin1String("table") && !internal(o.name) && !o.sql.isEmpty() && !rebuild(o))
@@ -418,10 +445,8 @@ bool salvage(const Connection& source, const QString& sourcePath, const QString&
         if (o.type != QLatin1String("table") || internal(o.name) || o.sql.isEmpty())
             continue;
         SalvageError error;
-        if (!copyRows(source, target, o.name, error)) {
-            errorDescription = error.inDestination ? describe(error.rc, scratch, target) : describe(error.rc, sourcePath, source);
-            return false;
-        }
+        if (!copyRows(source, target, o.name, error))
+            return out.fail(error.inDestination ? describe(error.rc, scratch, target) : describe(error.rc, sourcePath, source));
     }
     // AUTOINCREMENT counters may stand above the highest rowid kept.
     {
@@ -441,53 +466,70 @@ bool salvage(const Connection& source, const QString& sourcePath, const QString&
         if (o.type != QLatin1String("table") && !internal(o.name) && !o.sql.isEmpty() && !rebuild(o))
             return false;
     if (const int rc = target.exec("COMMIT"); rc != SQLITE_OK)
-        return fail(rc);
+        return out.fail(describe(rc, scratch, target));
 
     int rc = SQLITE_OK;
-    if (checkHealth(target, rc) != Health::Sound) {
-        errorDescription = QStringLiteral("The database '%1' could not be repaired.").arg(native(sourcePath));
-        return false;
+    if (checkHealth(target, rc) != Health::Sound)
+        return out.fail(err::CorruptDatabase, QStringLiteral("The database '%1' could not be repaired.").arg(native(sourcePath)));
+    return true;
+}
+
+Failure notFound(const QString& path)
+{
+    return {err::FileNotFound, QStringLiteral("Could not find file '%1'.").arg(native(path))};
+}
+
+Failure notADatabase(const QString& path)
+{
+    return {err::UnrecognizedFormat, QStringLiteral("Unrecognized database format '%1'.").arg(native(path))};
+}
+
+bool replace(const QString& newFile, const QString& target, Outcome& out)
+{
+    const QFileInfo incoming(newFile);
+    if (!incoming.exists() || !incoming.isFile())
+        return out.fail(notFound(newFile));
+    int error = 0;
+    if (!flushToDisk(newFile, false, error))
+        return out.fail(err::DiskError,
+                        QStringLiteral("The file '%1' could not be written to disk: %2.").arg(native(newFile), systemError(error)));
+    if (std::rename(encoded(newFile).constData(), encoded(target).constData()) != 0) {
+        error = errno;
+        return out.fail(err::DiskError, QStringLiteral("The file '%1' could not be put in place of '%2': %3.")
+                                            .arg(native(newFile), native(target), systemError(error)));
     }
+    // The rename has happened and cannot be reported as a failure any more;
+    // flushing the folder only makes it survive a power loss.
+    flushToDisk(QFileInfo(target).absolutePath(), true, error);
     return true;
 }
 
 } // namespace
 
-bool CompactFile(const QString& source, const QString& destination, QString& errorDescription, const MaintenanceOptions& options)
+bool CompactFile(const QString& source, const QString& destination, QString& errorDescription, const MaintenanceOptions& options,
+                 int* errorNumber)
 {
-    errorDescription.clear();
+    Outcome out(errorDescription, errorNumber);
     const QFileInfo target(destination);
-    if (target.exists() || target.isSymLink()) {
-        errorDescription = QStringLiteral("The file '%1' already exists.").arg(native(destination));
-        return false;
-    }
+    if (target.exists() || target.isSymLink())
+        return out.fail(kDatabaseExists, QStringLiteral("The file '%1' already exists.").arg(native(destination)));
     const QFileInfo origin(source);
-    if (!origin.exists()) {
-        errorDescription = QStringLiteral("The file '%1' could not be found.").arg(native(source));
-        return false;
-    }
-    if (!origin.isFile()) {
-        errorDescription = QStringLiteral("The file '%1' is not a database.").arg(native(source));
-        return false;
-    }
+    if (!origin.exists())
+        return out.fail(notFound(source));
+    if (!origin.isFile())
+        return out.fail(notADatabase(source));
 
     Connection db;
-    if (const int rc = db.open(source, SQLITE_OPEN_READWRITE, options); rc != SQLITE_OK) {
-        errorDescription = describe(rc, source, db);
-        return false;
-    }
+    if (const int rc = db.open(source, SQLITE_OPEN_READWRITE, options); rc != SQLITE_OK)
+        return out.fail(describe(rc, source, db));
     // Reading the schema proves the file is a database (and rolls back what a
     // writer that died half-way left behind) before anything is locked.
-    if (const int rc = db.exec("SELECT count(*) FROM sqlite_master"); rc != SQLITE_OK) {
-        errorDescription = describe(rc, source, db);
-        return false;
-    }
+    if (const int rc = db.exec("SELECT count(*) FROM sqlite_master"); rc != SQLITE_OK)
+        return out.fail(describe(rc, source, db));
     Connection guard;
     bool locked = false;
-    if (const int rc = lockAgainstWriters(guard, source, options, locked); rc != SQLITE_OK) {
-        errorDescription = describe(rc, source, guard);
-        return false;
-    }
+    if (const int rc = lockAgainstWriters(guard, source, options, locked); rc != SQLITE_OK)
+        return out.fail(describe(rc, source, guard));
 
     Statement vacuum;
     int rc = vacuum.prepare(db, QStringLiteral("VACUUM INTO ?1"));
@@ -497,21 +539,24 @@ bool CompactFile(const QString& source, const QString& destination, QString& err
         rc = vacuum.step();
     }
     if (rc != SQLITE_DONE) {
+        Failure failure;
         switch (rc & 0xff) {
-        case SQLITE_CANTOPEN:
         case SQLITE_FULL:
+            failure = describe(rc, destination, db);
+            break;
+        case SQLITE_CANTOPEN:
         case SQLITE_READONLY:
         case SQLITE_PERM:
         case SQLITE_IOERR:
-            errorDescription = QStringLiteral("The copy '%1' could not be written: %2.").arg(native(destination), db.message());
+            failure = {err::DiskError, QStringLiteral("The copy '%1' could not be written: %2.").arg(native(destination), db.message())};
             break;
         default:
-            errorDescription = describe(rc, source, db);
+            failure = describe(rc, source, db);
         }
         vacuum.finalize();
         db.close();
         removeFileAndJournal(destination);
-        return false;
+        return out.fail(failure);
     }
     if (locked)
         guard.exec("ROLLBACK");
@@ -520,60 +565,48 @@ bool CompactFile(const QString& source, const QString& destination, QString& err
 
     int error = 0;
     if (!flushToDisk(destination, false, error)) {
-        errorDescription = QStringLiteral("The copy '%1' could not be written to disk: %2.").arg(native(destination), systemError(error));
         removeFileAndJournal(destination);
-        return false;
+        return out.fail(err::DiskError,
+                        QStringLiteral("The copy '%1' could not be written to disk: %2.").arg(native(destination), systemError(error)));
     }
     flushToDisk(target.absolutePath(), true, error);
     return true;
 }
 
-bool RepairFile(const QString& path, QString& errorDescription, const MaintenanceOptions& options)
+bool RepairFile(const QString& path, QString& errorDescription, const MaintenanceOptions& options, int* errorNumber)
 {
-    errorDescription.clear();
+    Outcome out(errorDescription, errorNumber);
     const QFileInfo info(path);
-    if (!info.exists()) {
-        errorDescription = QStringLiteral("The file '%1' could not be found.").arg(native(path));
-        return false;
-    }
-    if (!info.isFile()) {
-        errorDescription = QStringLiteral("The file '%1' is not a database.").arg(native(path));
-        return false;
-    }
+    if (!info.exists())
+        return out.fail(notFound(path));
+    if (!info.isFile())
+        return out.fail(notADatabase(path));
 
     Connection db;
-    if (const int rc = db.open(path, SQLITE_OPEN_READWRITE, options); rc != SQLITE_OK) {
-        errorDescription = describe(rc, path, db);
-        return false;
-    }
+    if (const int rc = db.open(path, SQLITE_OPEN_READWRITE, options); rc != SQLITE_OK)
+        return out.fail(describe(rc, path, db));
     Connection guard;
     bool locked = false;
-    if (const int rc = lockAgainstWriters(guard, path, options, locked); rc != SQLITE_OK && (rc & 0xff) != SQLITE_CORRUPT) {
-        errorDescription = describe(rc, path, guard);
-        return false;
-    }
+    if (const int rc = lockAgainstWriters(guard, path, options, locked); rc != SQLITE_OK && (rc & 0xff) != SQLITE_CORRUPT)
+        return out.fail(describe(rc, path, guard));
 
     int rc = SQLITE_OK;
     switch (checkHealth(db, rc)) {
     case Health::Sound:
         return true;
     case Health::NotDatabase:
-        errorDescription = describe(SQLITE_NOTADB, path, db);
-        return false;
+        return out.fail(notADatabase(path));
     case Health::Failed:
-        errorDescription = describe(rc, path, db);
-        return false;
+        return out.fail(describe(rc, path, db));
     case Health::Damaged:
         break;
     }
 
     const QString scratch = path + QStringLiteral(".repair");
     removeFileAndJournal(scratch);
-    if (QFileInfo::exists(scratch)) {
-        errorDescription = QStringLiteral("The file '%1' is in the way and could not be deleted.").arg(native(scratch));
-        return false;
-    }
-    if (!salvage(db, path, scratch, options, errorDescription)) {
+    if (QFileInfo::exists(scratch))
+        return out.fail(err::DiskError, QStringLiteral("The file '%1' is in the way and could not be deleted.").arg(native(scratch)));
+    if (!salvage(db, path, scratch, options, out)) {
         removeFileAndJournal(scratch);
         return false;
     }
@@ -581,36 +614,17 @@ bool RepairFile(const QString& path, QString& errorDescription, const Maintenanc
         guard.exec("ROLLBACK");
     guard.close();
     db.close();
-    if (!ReplaceFileAtomically(scratch, path, errorDescription)) {
+    if (!replace(scratch, path, out)) {
         removeFileAndJournal(scratch);
         return false;
     }
     return true;
 }
 
-bool ReplaceFileAtomically(const QString& newFile, const QString& target, QString& errorDescription)
+bool ReplaceFileAtomically(const QString& newFile, const QString& target, QString& errorDescription, int* errorNumber)
 {
-    errorDescription.clear();
-    const QFileInfo incoming(newFile);
-    if (!incoming.exists() || !incoming.isFile()) {
-        errorDescription = QStringLiteral("The file '%1' could not be found.").arg(native(newFile));
-        return false;
-    }
-    int error = 0;
-    if (!flushToDisk(newFile, false, error)) {
-        errorDescription = QStringLiteral("The file '%1' could not be written to disk: %2.").arg(native(newFile), systemError(error));
-        return false;
-    }
-    if (std::rename(encoded(newFile).constData(), encoded(target).constData()) != 0) {
-        error = errno;
-        errorDescription =
-            QStringLiteral("The file '%1' could not be put in place of '%2': %3.").arg(native(newFile), native(target), systemError(error));
-        return false;
-    }
-    // The rename has happened and cannot be reported as a failure any more;
-    // flushing the folder only makes it survive a power loss.
-    flushToDisk(QFileInfo(target).absolutePath(), true, error);
-    return true;
+    Outcome out(errorDescription, errorNumber);
+    return replace(newFile, target, out);
 }
 
 } // namespace jet

@@ -166,22 +166,25 @@ TEST_F(FileMaintenanceTest, CompactRefusalsLeaveEveryFileAsItWas)
     struct Case {
         const char* source;
         const char* destination;
+        int number;
         QString description;
     };
     const Case cases[] = {
-        {"records.mdb", "taken.new", QStringLiteral("The file '%1' already exists.").arg(file("taken.new"))},
-        {"records.mdb", "folder", QStringLiteral("The file '%1' already exists.").arg(file("folder"))},
-        {"missing.mdb", "out.new", QStringLiteral("The file '%1' could not be found.").arg(file("missing.mdb"))},
-        {"notes.txt", "out.new", QStringLiteral("The file '%1' is not a database.").arg(file("notes.txt"))},
-        {"folder", "out.new", QStringLiteral("The file '%1' is not a database.").arg(file("folder"))},
+        {"records.mdb", "taken.new", 3204, QStringLiteral("The file '%1' already exists.").arg(file("taken.new"))},
+        {"records.mdb", "folder", 3204, QStringLiteral("The file '%1' already exists.").arg(file("folder"))},
+        {"missing.mdb", "out.new", 3024, QStringLiteral("Could not find file '%1'.").arg(file("missing.mdb"))},
+        {"notes.txt", "out.new", 3343, QStringLiteral("Unrecognized database format '%1'.").arg(file("notes.txt"))},
+        {"folder", "out.new", 3343, QStringLiteral("Unrecognized database format '%1'.").arg(file("folder"))},
     };
     const QStringList files = entries();
     for (const Case& c : cases) {
         const QByteArray records = bytesOf(file("records.mdb"));
         const QByteArray notes = bytesOf(file("notes.txt"));
         QString description;
-        EXPECT_FALSE(jet::CompactFile(file(c.source), file(c.destination), description, options())) << c.source;
+        int number = 0;
+        EXPECT_FALSE(jet::CompactFile(file(c.source), file(c.destination), description, options(), &number)) << c.source;
         EXPECT_EQ(description, c.description);
+        EXPECT_EQ(number, c.number) << c.source;
         EXPECT_EQ(entries(), files) << c.source << " -> " << c.destination;
         EXPECT_EQ(bytesOf(file("records.mdb")), records);
         EXPECT_EQ(bytesOf(file("notes.txt")), notes);
@@ -212,9 +215,10 @@ TEST_F(FileMaintenanceTest, CompactWaitsForAWriterThenRefusesButCopiesUnderARead
         Db writer(source);
         ASSERT_EQ(writer.exec("BEGIN IMMEDIATE; DELETE FROM items WHERE id <= 100;"), SQLITE_OK);
         QString description;
-        EXPECT_FALSE(jet::CompactFile(source, file("write.new"), description, options(200)));
-        EXPECT_EQ(description,
-                  QStringLiteral("The database '%1' is in use by another program and could not be locked.").arg(source));
+        int number = 0;
+        EXPECT_FALSE(jet::CompactFile(source, file("write.new"), description, options(200), &number));
+        EXPECT_EQ(description, QStringLiteral("Could not use '%1'; file already in use.").arg(source));
+        EXPECT_EQ(number, 3045);
         EXPECT_FALSE(QFileInfo::exists(file("write.new")));
         ASSERT_EQ(writer.exec("COMMIT"), SQLITE_OK);
     }
@@ -335,21 +339,24 @@ TEST_F(FileMaintenanceTest, RepairRefusesWhatItCannotMendAndChangesNothing)
 
     struct Case {
         const char* name;
+        int number;
         QString description;
     };
     const Case cases[] = {
-        {"notes.txt", QStringLiteral("The file '%1' is not a database.").arg(file("notes.txt"))},
-        {"schema.mdb", QStringLiteral("The file '%1' is not a database.").arg(file("schema.mdb"))},
-        {"page1.mdb",
+        {"notes.txt", 3343, QStringLiteral("Unrecognized database format '%1'.").arg(file("notes.txt"))},
+        {"schema.mdb", 3343, QStringLiteral("Unrecognized database format '%1'.").arg(file("schema.mdb"))},
+        {"page1.mdb", 3049,
          QStringLiteral("The database '%1' is damaged beyond repair: its table definitions cannot be read.").arg(file("page1.mdb"))},
-        {"missing.mdb", QStringLiteral("The file '%1' could not be found.").arg(file("missing.mdb"))},
+        {"missing.mdb", 3024, QStringLiteral("Could not find file '%1'.").arg(file("missing.mdb"))},
     };
     const QStringList files = entries();
     for (const Case& c : cases) {
         const QByteArray before = bytesOf(file(c.name));
         QString description;
-        EXPECT_FALSE(jet::RepairFile(file(c.name), description, options())) << c.name;
+        int number = 0;
+        EXPECT_FALSE(jet::RepairFile(file(c.name), description, options(), &number)) << c.name;
         EXPECT_EQ(description, c.description);
+        EXPECT_EQ(number, c.number) << c.name;
         EXPECT_EQ(bytesOf(file(c.name)), before) << c.name;
         EXPECT_EQ(entries(), files) << c.name;
     }
@@ -367,7 +374,7 @@ TEST_F(FileMaintenanceTest, ReplaceIsOneRenameOverTheTarget)
     EXPECT_EQ(entries(), QStringList{"target"});
 
     EXPECT_FALSE(jet::ReplaceFileAtomically(file("incoming"), file("target"), description));
-    EXPECT_EQ(description, QStringLiteral("The file '%1' could not be found.").arg(file("incoming")));
+    EXPECT_EQ(description, QStringLiteral("Could not find file '%1'.").arg(file("incoming")));
     EXPECT_EQ(bytesOf(file("target")), "new");
 
     writeFile(file("incoming"), "newer");

@@ -1,0 +1,153 @@
+#include "catalog/Maintenance.h"
+
+#include "jet/Engine.h"
+#include "jet/FileMaintenance.h"
+#include "vb/App.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+const QString CrLf = QStringLiteral("\r\n");
+
+// Visual Basic's error object under "resume next": a failing step records its
+// error and the work goes on; the error stays pending until it is cleared.
+struct PendingError {
+    int number = 0;
+    QString description;
+
+    bool pending() const { return number != 0; }
+    void clear() { *this = {}; }
+
+    template <typename Step>
+    void attempt(Step step)
+    {
+        try {
+            step();
+        } catch (const jet::Error& e) {
+            number = e.Number();
+            description = e.Description();
+        }
+    }
+};
+
+// A normal-file directory search finds it.
+bool fileExists(const QString& path)
+{
+    return QFileInfo(path).isFile();
+}
+
+void deleteFile(PendingError& error, const QString& path)
+{
+    if (!QFile::remove(path)) {
+        error.number = 75;
+        error.description = QStringLiteral("Path/File access error");
+    }
+}
+
+struct Files {
+    explicit Files(const QString& baseName)
+        : database(vb::App::file(baseName + QStringLiteral(".mdb"))),
+          workgroup(vb::App::file(baseName + QStringLiteral(".mdw"))),
+          copy(vb::App::file(QStringLiteral("~") + baseName + QStringLiteral(".new")))
+    {
+    }
+    QString database;
+    QString workgroup;
+    QString copy;
+};
+
+void makeEngineSettings(PendingError& error, const Files& files)
+{
+    error.attempt([&] { jet::DBEngine::setSystemDB(files.workgroup); });
+    error.attempt([] { jet::DBEngine::Workspaces()(0).Close(); });
+    error.attempt([] { jet::DBEngine::setDefaultUser(QStringLiteral("brevlin")); });
+    error.attempt([] { jet::DBEngine::setDefaultPassword(QStringLiteral("mossgravel")); });
+}
+
+void compactIntoCopy(PendingError& error, const Files& files)
+{
+    error.attempt([&] {
+        jet::DBEngine::CompactDatabase(files.database, files.copy, QStringLiteral(";LANGID=0x0409;CP=1252;COUNTRY=0"), 34,
+                                       QStringLiteral(";pwd=mossgravel"));
+    });
+}
+
+// Puts the compacted copy in the database file's place with one rename, so
+// the folder always holds an openable database. No copy after a compaction
+// that reported no error means the compaction did not happen.
+void putCopyInPlace(PendingError& error, const Files& files)
+{
+    if (!fileExists(files.copy)) {
+        error.number = jet::err::FileNotFound;
+        error.description = QStringLiteral("The compacted copy '%1' could not be found.").arg(files.copy);
+        return;
+    }
+    QString description;
+    int number = 0;
+    if (!jet::ReplaceFileAtomically(files.copy, files.database, description, &number)) {
+        error.number = number;
+        error.description = description;
+    }
+}
+
+void dropCopy(PendingError& error, const Files& files)
+{
+    if (fileExists(files.copy)) {
+        deleteFile(error, files.copy);
+        error.clear();
+    }
+}
+
+} // namespace
+
+bool CompactDatabaseFile(QString baseName, QString& message)
+{
+    const Files files(baseName);
+    PendingError error;
+    if (fileExists(files.copy)) {
+        deleteFile(error, files.copy);
+        error.clear();
+    }
+    makeEngineSettings(error, files);
+    compactIntoCopy(error, files);
+    if (!error.pending())
+        putCopyInPlace(error, files);
+    if (error.pending()) {
+        message = QStringLiteral("Compacting the database was not successful. The orignal database is still intact. ") +
+                  error.description + CrLf + CrLf + QStringLiteral("Exit and restart the program.");
+        dropCopy(error, files);
+        return false;
+    }
+    message = QStringLiteral("Database successfully compacted.");
+    return true;
+}
+
+bool RepairDatabaseFile(QString baseName, QString& message)
+{
+    const Files files(baseName);
+    PendingError error;
+    makeEngineSettings(error, files);
+    error.attempt([&] { jet::DBEngine::RepairDatabase(files.database); });
+    if (error.pending()) {
+        message = QStringLiteral("Repairing the database was not successful.") + CrLf + error.description + CrLf +
+                  QStringLiteral("Exit and restart the program.") + CrLf;
+        return false;
+    }
+    if (fileExists(files.copy))
+        deleteFile(error, files.copy);
+    error.clear();
+    compactIntoCopy(error, files);
+    if (!error.pending())
+        putCopyInPlace(error, files);
+    if (error.pending()) {
+        message = QStringLiteral("Repairing the database was successful.") + CrLf + CrLf +
+                  QStringLiteral("However, compacting the database was not successful. The orignal database is still intact.") +
+                  CrLf + error.description + CrLf + QStringLiteral("Exit and restart the program.") + CrLf;
+        dropCopy(error, files);
+        return false;
+    }
+    message = QStringLiteral("Database successfully repaired and compacted.");
+    return true;
+}

@@ -1,0 +1,104 @@
+#include "support/CatalogFixture.h"
+
+#include "jet/CatalogFiles.h"
+#include "jet/Engine.h"
+#include "jet/Workgroup.h"
+
+#include <QDir>
+
+namespace testenv {
+
+namespace {
+const QString kConnect = QStringLiteral(";uid=brevlin;pwd=mossgravel");
+
+QString quoted(const QString& s)
+{
+    QString d = s;
+    d.replace(QLatin1Char('\''), QLatin1String("''"));
+    return QLatin1Char('\'') + d + QLatin1Char('\'');
+}
+} // namespace
+
+CatalogFixture::CatalogFixture()
+{
+    jet::createCatalogFilesIfAbsent(folder_.path());
+    jet::DBEngine::setSystemDB(workgroupPath());
+    jet::DBEngine::setDefaultUser(jet::workgroup::kProgramUser);
+    jet::DBEngine::setDefaultPassword(jet::workgroup::kProgramPassword);
+    jet::DBEngine::Workspaces()(0).Close();
+    jet::DBEngine::Workspaces().Refresh();
+}
+
+CatalogFixture::~CatalogFixture()
+{
+    jet::DBEngine::Workspaces()(0).Close();
+    jet::DBEngine::setSystemDB(QString());
+}
+
+QString CatalogFixture::databasePath() const { return QDir(folder()).filePath(jet::kDatabaseFileName); }
+QString CatalogFixture::workgroupPath() const { return QDir(folder()).filePath(jet::kWorkgroupFileName); }
+
+void CatalogFixture::exec(const QString& jetSql) const { exec(QStringList{jetSql}); }
+
+void CatalogFixture::exec(const QStringList& jetSql) const
+{
+    try {
+        jet::Database db = jet::DBEngine::OpenDatabase(databasePath(), false, false, kConnect);
+        for (const QString& sql : jetSql)
+            db.Execute(sql);
+        db.Close();
+    } catch (const jet::Error& e) {
+        ADD_FAILURE() << "fixture statement failed: " << e.Description().toStdString();
+    }
+}
+
+QStringList CatalogFixture::rows(const QString& jetSql) const
+{
+    QStringList out;
+    try {
+        jet::Database db = jet::DBEngine::OpenDatabase(databasePath(), false, false, kConnect);
+        jet::Recordset rs = db.OpenRecordset(jetSql, jet::dbOpenSnapshot);
+        while (!rs.Eof()) {
+            QStringList fields;
+            for (int i = 0; i < rs.FieldCount(); ++i) {
+                const jet::Field f = rs.Fields(i);
+                if (f.IsNull())
+                    fields << QStringLiteral("<Null>");
+                else if (f.Type() == jet::FieldType::Date)
+                    fields << vb::dateToStatementText(*f.Date());
+                else
+                    fields << *f.Text();
+            }
+            out << fields.join(QLatin1Char('|'));
+            rs.MoveNext();
+        }
+        rs.Close();
+        db.Close();
+    } catch (const jet::Error& e) {
+        ADD_FAILURE() << "fixture query failed: " << e.Description().toStdString();
+    }
+    return out;
+}
+
+void CatalogFixture::addArtist(const QString& artist) const
+{
+    exec(QStringLiteral("Insert into records ([Artist]) Values (%1)").arg(quoted(artist)));
+}
+
+void CatalogFixture::addRecord(const QString& artist, const QString& record, const QString& date,
+                               const QString& bookValue, int quantity) const
+{
+    exec(QStringLiteral("Insert into records ([Artist], [Record_Name], [Record_Type], [Record_Category], [Label_Name], "
+                        "[Label_Number], [Record_Condition], [Sleeve_Condition], [Record_Date], [Book_Value], "
+                        "[Quantity]) Values (%1, %2, '33-LP', 'Jazz', 'Label', 'L-1', 'Mint', 'Good', '%3', '%4', %5)")
+             .arg(quoted(artist), quoted(record), date, bookValue)
+             .arg(quantity));
+}
+
+void CatalogFixture::addSong(const QString& artist, const QString& record, const QString& title) const
+{
+    exec(QStringLiteral("Insert into songs ([Artist], [Record_Name], [Song_Title]) Values (%1, %2, %3)")
+             .arg(quoted(artist), quoted(record), quoted(title)));
+}
+
+} // namespace testenv

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "support/TestEnv.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace testenv {
+
+// A temporary program folder (App.Path) holding a fresh, empty records.mdb and
+// records.mdw made by the same code as the build, with the engine's workgroup
+// set up as the main window does (SystemDB, the program's account, the default
+// workspace closed). The destructor closes the default workspace again.
+class CatalogFixture {
+public:
+    CatalogFixture();
+    ~CatalogFixture();
+    CatalogFixture(const CatalogFixture&) = delete;
+    CatalogFixture& operator=(const CatalogFixture&) = delete;
+
+    QString folder() const { return folder_.path(); }
+    QString databasePath() const;
+    QString workgroupPath() const;
+
+    // Runs Jet statements directly (no transaction); a failure fails the test.
+    void exec(const QString& jetSql) const;
+    void exec(const QStringList& jetSql) const;
+    // Rows of a query, each field as text ("<Null>" for Null; dates mm/dd/yyyy,
+    // currency with "."), fields joined by "|".
+    QStringList rows(const QString& jetSql) const;
+    int count(const QString& jetSql) const { return static_cast<int>(rows(jetSql).size()); }
+
+    // Adds an artist-only row, a record, a song.
+    void addArtist(const QString& artist) const;
+    void addRecord(const QString& artist, const QString& record, const QString& date = QStringLiteral("01/02/1990"),
+                   const QString& bookValue = QStringLiteral("1"), int quantity = 1) const;
+    void addSong(const QString& artist, const QString& record, const QString& title) const;
+
+private:
+    ProgramFolder folder_;
+};
+
+} // namespace testenv
