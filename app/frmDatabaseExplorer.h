@@ -17,6 +17,7 @@ class QGroupBox;
 class QMenu;
 class QMenuBar;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 // The explorer main window: artist tree, record list and song-title list in
 // panels divided by two draggable bars, with menus, toolbar and status bars.
@@ -166,6 +167,19 @@ public:
     void picTopRightPanel_MouseMove();
     void StatusBar1_MouseMove();
 
+    // Catalogue tree: the root and one node per artist, rebuilt whole by PopulateTree.
+    void tv1_Click();
+    void tv1_BeforeLabelEdit(int& cancel);
+    void tv1_AfterLabelEdit(int& cancel, QString& newString);
+    void tv1_KeyDown(int keyCode, int shift);
+    void tv1_MouseDown(int button, int shift, double x, double y);
+    void tv1_MouseMove(int button, int shift, double x, double y);
+    void tv1_MouseUp(int button, int shift, double x, double y);
+    // Opens the in-place edit of the selected node's label (the Rename command).
+    void tv1_StartLabelEdit();
+    // The first node, in node order, whose Selected flag is set.
+    QTreeWidgetItem* SelectedNode() const;
+
     // Inner size of the window below the menu bar, in twips.
     std::int32_t ScaleWidth() const;
     std::int32_t ScaleHeight() const;
@@ -174,7 +188,7 @@ public:
     virtual void mnuExit_Click();
 
     // Commands the menus and the toolbar run.
-    virtual void PopulateTree() {}
+    virtual void PopulateTree();
     virtual void mnuNewArtist_Click() {}
     virtual void mnuNewRecordName_Click() {}
     virtual void mnuNewSong_Click() {}
@@ -216,6 +230,9 @@ private:
     void placeAlignedBars();
     bool panesReleased() const;
     void dispatchMouse(QWidget* bar, QEvent* event);
+    void buildTree();
+    bool treeEvent(QObject* watched, QEvent* event);
+    void offerRepair(const QString& description);
 
     bool alive_ = false;
 };

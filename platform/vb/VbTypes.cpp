@@ -106,4 +106,15 @@ std::optional<Currency> currencyFromStatementText(const QString& text)
     return m.captured(1) == QLatin1String("-") ? -value : value;
 }
 
+QString Trim(const QString& text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text.at(first) == u' ')
+        ++first;
+    while (last > first && text.at(last - 1) == u' ')
+        --last;
+    return text.mid(first, last - first);
+}
+
 } // namespace vb

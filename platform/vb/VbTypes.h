@@ -31,4 +31,7 @@ std::optional<Date> dateFromStatementText(const QString& text);
 QString currencyToStatementText(Currency value);
 std::optional<Currency> currencyFromStatementText(const QString& text);
 
+// The text without its leading and trailing blanks (U+0020 only), as Trim does.
+QString Trim(const QString& text);
+
 } // namespace vb
