@@ -7,7 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
+#include <ostream>
+#include <string>
+
+// Readable failure output for texts and row lists.
+void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace {
 
@@ -117,7 +123,7 @@ CatalogEntry artist(const QString& name)
     return e;
 }
 
-// Ella: Blue (Angel Eyes, Body and Soul), Train (Moanin); Miles: Blue (So What).
+// Ella: Blue (Angel Eyes, Body and Soul), Train (Moanin); Miles: Blue (So What), Kind.
 void seed(const CatalogFixture& cat)
 {
     cat.addArtist(QStringLiteral("Ella"));
@@ -129,6 +135,7 @@ void seed(const CatalogFixture& cat)
     cat.addArtist(QStringLiteral("Miles"));
     cat.addRecord(QStringLiteral("Miles"), QStringLiteral("Blue"));
     cat.addSong(QStringLiteral("Miles"), QStringLiteral("Blue"), QStringLiteral("So What"));
+    cat.addRecord(QStringLiteral("Miles"), QStringLiteral("Kind"));
 }
 
 QStringList records(const CatalogFixture& cat)
@@ -143,13 +150,298 @@ QStringList songs(const CatalogFixture& cat)
                                    "order by [Artist], [Record_Name], [Song_Title]"));
 }
 
+const QStringList kSeedRecords = {
+    QStringLiteral("Ella|<Null>|<Null>|<Null>|<Null>|<Null>"),
+    QStringLiteral("Ella|Blue|Jazz|01/02/1990|1|1"),
+    QStringLiteral("Ella|Train|Jazz|01/02/1990|1|1"),
+    QStringLiteral("Miles|<Null>|<Null>|<Null>|<Null>|<Null>"),
+    QStringLiteral("Miles|Blue|Jazz|01/02/1990|1|1"),
+    QStringLiteral("Miles|Kind|Jazz|01/02/1990|1|1"),
+};
+
+const QStringList kSeedSongs = {
+    QStringLiteral("Ella|Blue|Angel Eyes"),
+    QStringLiteral("Ella|Blue|Body and Soul"),
+    QStringLiteral("Ella|Train|Moanin"),
+    QStringLiteral("Miles|Blue|So What"),
+};
+
+QStringList replaced(QStringList rows, const QString& from, const QString& to)
+{
+    rows[rows.indexOf(from)] = to;
+    rows.sort(Qt::CaseInsensitive);
+    return rows;
+}
+
+QStringList without(QStringList rows, const QStringList& gone)
+{
+    for (const QString& row : gone)
+        rows.removeOne(row);
+    return rows;
+}
+
+QStringList with(QStringList rows, const QString& added)
+{
+    rows << added;
+    rows.sort(Qt::CaseInsensitive);
+    return rows;
+}
+
 TEST(EntryActionsTest, SeedAsExpected)
 {
-    GTEST_SKIP() << "fixture seeding not finished";
     CatalogFixture cat;
     seed(cat);
-    EXPECT_EQ(records(cat), QStringList({}));
-    EXPECT_EQ(songs(cat), QStringList({}));
+    EXPECT_EQ(records(cat), kSeedRecords);
+    EXPECT_EQ(songs(cat), kSeedSongs);
+}
+
+struct BoxExpected {
+    QString prompt;
+    int style;
+    QString title;
+};
+
+void expectBoxes(const ScriptedMsgBox& boxes, const std::vector<BoxExpected>& expected)
+{
+    ASSERT_EQ(boxes.calls().size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(boxes.calls()[i].prompt, expected[i].prompt);
+        EXPECT_EQ(boxes.calls()[i].style, expected[i].style);
+        EXPECT_EQ(boxes.calls()[i].title, expected[i].title);
+    }
+}
+
+TEST(EntryActionsTest, UpdateItemOnARecordDecidesByNameAndDetails)
+{
+    const CatalogEntry train = record(QStringLiteral("Ella"), QStringLiteral("Train"));
+    struct Case {
+        const char* what;
+        std::function<void(CatalogEntry&)> change;
+        bool saved;
+        QStringList records; // after the call
+        QStringList songs;
+    };
+    const QString trainRow = QStringLiteral("Ella|Train|Jazz|01/02/1990|1|1");
+    const Case cases[] = {
+        // The details test would find the record itself, so a save proves no test ran.
+        {"book value only", [](CatalogEntry& e) { e.Book_Value = 25000; }, true,
+         replaced(kSeedRecords, trainRow, QStringLiteral("Ella|Train|Jazz|01/02/1990|2.5|1")), kSeedSongs},
+        {"date and quantity only",
+         [](CatalogEntry& e) {
+             e.Record_Date = vb::dateFromQDate(QDate(1991, 3, 4));
+             e.Quantity = 3;
+         },
+         true, replaced(kSeedRecords, trainRow, QStringLiteral("Ella|Train|Jazz|03/04/1991|1|3")), kSeedSongs},
+        {"new free name", [](CatalogEntry& e) { e.Record_Name = QStringLiteral("Night"); }, true,
+         replaced(kSeedRecords, trainRow, QStringLiteral("Ella|Night|Jazz|01/02/1990|1|1")),
+         replaced(kSeedSongs, QStringLiteral("Ella|Train|Moanin"), QStringLiteral("Ella|Night|Moanin"))},
+        {"name of another artist's record", [](CatalogEntry& e) { e.Record_Name = QStringLiteral("Kind"); }, true,
+         replaced(kSeedRecords, trainRow, QStringLiteral("Ella|Kind|Jazz|01/02/1990|1|1")),
+         replaced(kSeedSongs, QStringLiteral("Ella|Train|Moanin"), QStringLiteral("Ella|Kind|Moanin"))},
+        {"nothing changed", [](CatalogEntry&) {}, false, kSeedRecords, kSeedSongs},
+        {"letter case of the name only", [](CatalogEntry& e) { e.Record_Name = QStringLiteral("TRAIN"); }, false,
+         kSeedRecords, kSeedSongs},
+        // The artist's records are searched without regard to case, the record itself included.
+        {"letter case of the name and a detail",
+         [](CatalogEntry& e) {
+             e.Record_Name = QStringLiteral("TRAIN");
+             e.Record_Category = QStringLiteral("Swing");
+         },
+         false, kSeedRecords, kSeedSongs},
+        // Other details, but the artist's Blue would receive Train's songs for good.
+        {"name of another record of the artist",
+         [](CatalogEntry& e) {
+             e.Record_Name = QStringLiteral("Blue");
+             e.Record_Category = QStringLiteral("Swing");
+         },
+         false, kSeedRecords, kSeedSongs},
+        {"same name and details as another record",
+         [](CatalogEntry& e) { e.Record_Name = QStringLiteral("blue"); }, false, kSeedRecords, kSeedSongs},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CatalogFixture cat;
+        seed(cat);
+        CatalogEntry changed = train;
+        c.change(changed);
+        ScriptedMsgBox boxes;
+        if (!c.saved)
+            boxes.answer(vb::vbOK);
+        bool ok = !c.saved;
+        UpdateItem(train, changed, ok);
+        EXPECT_EQ(ok, c.saved);
+        if (c.saved)
+            EXPECT_TRUE(boxes.empty());
+        else
+            expectBoxes(boxes, {{renameClash(QStringLiteral("Train"), changed.Record_Name), vb::vbCritical, kClashTitle}});
+        EXPECT_EQ(records(cat), c.records);
+        EXPECT_EQ(songs(cat), c.songs);
+    }
+}
+
+TEST(EntryActionsTest, UpdateItemOnASongRefusesATitleTheRecordHolds)
+{
+    const CatalogEntry angel = song(QStringLiteral("Ella"), QStringLiteral("Blue"), QStringLiteral("Angel Eyes"));
+    const QString angelRow = QStringLiteral("Ella|Blue|Angel Eyes");
+    struct Case {
+        QString title;
+        bool saved;
+    };
+    const Case cases[] = {
+        {QStringLiteral("Lush Life"), true},
+        // Held by another record of the artist: no clash.
+        {QStringLiteral("Moanin"), true},
+        {QStringLiteral("Angel Eyes"), false},
+        {QStringLiteral("ANGEL EYES"), false},
+        {QStringLiteral("Body and Soul"), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title.toStdString());
+        CatalogFixture cat;
+        seed(cat);
+        CatalogEntry changed = angel;
+        changed.Song_Title = c.title;
+        ScriptedMsgBox boxes;
+        if (!c.saved)
+            boxes.answer(vb::vbOK);
+        bool ok = !c.saved;
+        UpdateItem(angel, changed, ok);
+        EXPECT_EQ(ok, c.saved);
+        if (c.saved) {
+            EXPECT_TRUE(boxes.empty());
+            EXPECT_EQ(songs(cat), replaced(kSeedSongs, angelRow, QStringLiteral("Ella|Blue|") + c.title));
+        } else {
+            expectBoxes(boxes, {{renameClash(QStringLiteral("Angel Eyes"), c.title), vb::vbCritical, kClashTitle}});
+            EXPECT_EQ(songs(cat), kSeedSongs);
+        }
+    }
+}
+
+TEST(EntryActionsTest, AddItemRefusesANameTakenWithinTheParent)
+{
+    struct Case {
+        CatalogEntry entry;
+        QString name;
+        bool added;
+    };
+    CatalogEntry night = record(QStringLiteral("Ella"), QStringLiteral("Night"));
+    CatalogEntry kind = record(QStringLiteral("Ella"), QStringLiteral("kind"));
+    const Case cases[] = {
+        {song(QStringLiteral("Ella"), QStringLiteral("Blue"), QStringLiteral("Angel Eyes")), QStringLiteral("Angel Eyes"), false},
+        {song(QStringLiteral("Ella"), QStringLiteral("Blue"), QStringLiteral("moanin")), QStringLiteral("moanin"), true},
+        {song(QStringLiteral("Ella"), QStringLiteral("Train"), QStringLiteral("angel eyes")), QStringLiteral("angel eyes"), true},
+        {record(QStringLiteral("Ella"), QStringLiteral("BLUE")), QStringLiteral("BLUE"), false},
+        {kind, QStringLiteral("kind"), true},
+        {night, QStringLiteral("Night"), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        CatalogFixture cat;
+        seed(cat);
+        ScriptedMsgBox boxes;
+        if (!c.added)
+            boxes.answer(vb::vbOK);
+        bool ok = !c.added;
+        AddItem(c.entry, c.name, ok);
+        EXPECT_EQ(ok, c.added);
+        const bool isSong = c.entry.Level == Level::Song_Titles;
+        if (c.added) {
+            EXPECT_TRUE(boxes.empty());
+            if (isSong)
+                EXPECT_EQ(songs(cat), with(kSeedSongs, c.entry.Artist + '|' + c.entry.Record_Name + '|' + c.name));
+            else
+                EXPECT_EQ(records(cat), with(kSeedRecords, QStringLiteral("Ella|") + c.name + QStringLiteral("|Jazz|01/02/1990|1|1")));
+        } else {
+            expectBoxes(boxes, {{addClash(c.name), vb::vbCritical, kClashTitle}});
+            EXPECT_EQ(records(cat), kSeedRecords);
+            EXPECT_EQ(songs(cat), kSeedSongs);
+        }
+    }
+}
+
+TEST(EntryActionsTest, RenameItemRefusesATakenNameWithTheEntrysName)
+{
+    struct Case {
+        CatalogEntry entry;
+        QString newName;
+        bool renamed;
+        QString shownName; // in the clash box
+    };
+    const Case cases[] = {
+        {song(QStringLiteral("Ella"), QStringLiteral("Blue"), QStringLiteral("Angel Eyes")), QStringLiteral("Lush Life"), true, {}},
+        {song(QStringLiteral("Ella"), QStringLiteral("Blue"), QStringLiteral("Angel Eyes")), QStringLiteral("body and soul"), false, QString()},
+        {artist(QStringLiteral("Ella")), QStringLiteral("miles"), false, QStringLiteral("Ella")},
+        // A record rename runs no statement and reports success.
+        {record(QStringLiteral("Ella"), QStringLiteral("Train")), QStringLiteral("Night"), true, {}},
+        {record(QStringLiteral("Ella"), QStringLiteral("Train")), QStringLiteral("blue"), false, QStringLiteral("Train")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.newName.toStdString());
+        CatalogFixture cat;
+        seed(cat);
+        ScriptedMsgBox boxes;
+        if (!c.renamed)
+            boxes.answer(vb::vbOK);
+        bool ok = !c.renamed;
+        RenameItem(c.entry, c.newName, ok);
+        EXPECT_EQ(ok, c.renamed);
+        if (c.renamed)
+            EXPECT_TRUE(boxes.empty());
+        else
+            expectBoxes(boxes, {{renameClash(c.shownName, c.newName), vb::vbCritical, kClashTitle}});
+        EXPECT_EQ(records(cat), kSeedRecords);
+        if (c.renamed && c.entry.Level == Level::Song_Titles)
+            EXPECT_EQ(songs(cat), replaced(kSeedSongs, QStringLiteral("Ella|Blue|Angel Eyes"), QStringLiteral("Ella|Blue|Lush Life")));
+        else
+            EXPECT_EQ(songs(cat), kSeedSongs);
+    }
+}
+
+TEST(EntryActionsTest, DeleteItemsAsksOnlyWhenToldAndDeletesOnlyOnYes)
+{
+    struct Case {
+        CatalogEntry entry;
+        QString prompt;
+        QStringList goneRecords;
+        QStringList goneSongs;
+    };
+    const Case cases[] = {
+        {record(QStringLiteral("Ella"), QStringLiteral("Blue")),
+         QStringLiteral("Are you sure you want to delete the selected record(s)?"),
+         {QStringLiteral("Ella|Blue|Jazz|01/02/1990|1|1")},
+         {QStringLiteral("Ella|Blue|Angel Eyes"), QStringLiteral("Ella|Blue|Body and Soul")}},
+        {song(QStringLiteral("Ella"), QStringLiteral("Train"), QStringLiteral("Moanin")),
+         QStringLiteral("Are you sure you want to delete the selected song title(s)?"),
+         {},
+         {QStringLiteral("Ella|Train|Moanin")}},
+        {artist(QStringLiteral("Miles")),
+         QStringLiteral("Are you sure you want to delete Miles, with all its contents?"),
+         {QStringLiteral("Miles|<Null>|<Null>|<Null>|<Null>|<Null>"), QStringLiteral("Miles|Blue|Jazz|01/02/1990|1|1"),
+          QStringLiteral("Miles|Kind|Jazz|01/02/1990|1|1")},
+         {QStringLiteral("Miles|Blue|So What")}},
+    };
+    enum Road { NoQuestion, AnsweredNo, AnsweredYes };
+    for (const Case& c : cases) {
+        for (Road road : {NoQuestion, AnsweredNo, AnsweredYes}) {
+            SCOPED_TRACE(c.prompt.toStdString() + " road " + std::to_string(road));
+            CatalogFixture cat;
+            seed(cat);
+            ScriptedMsgBox boxes;
+            if (road != NoQuestion)
+                boxes.answer(road == AnsweredYes ? vb::vbYes : vb::vbNo);
+            const bool askConfirm = road != NoQuestion;
+            bool ok = road == AnsweredNo;
+            DeleteItems(c.entry, askConfirm, ok);
+            const bool deleted = road != AnsweredNo;
+            EXPECT_EQ(ok, deleted);
+            if (askConfirm)
+                expectBoxes(boxes, {{c.prompt, vb::vbYesNo, QStringLiteral("Confirm Record Delete")}});
+            else
+                EXPECT_TRUE(boxes.empty());
+            EXPECT_EQ(records(cat), deleted ? without(kSeedRecords, c.goneRecords) : kSeedRecords);
+            EXPECT_EQ(songs(cat), deleted ? without(kSeedSongs, c.goneSongs) : kSeedSongs);
+        }
+    }
 }
 
 } // namespace
