@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <sqlite3.h>
+
+namespace bench {
+
+// The same file through SQLite alone: built-in LIKE, and the text columns'
+// collation name answered with SQLite's own ASCII case folding (what NOCASE
+// does), since the schema names a collation every connection must know.
+class PlainSqlite {
+public:
+    PlainSqlite(const QString& path, bool writable);
+    ~PlainSqlite();
+    PlainSqlite(const PlainSqlite&) = delete;
+    PlainSqlite& operator=(const PlainSqlite&) = delete;
+
+    // Runs one statement with the values bound in order; reads every column of
+    // every row and returns the row count. Throws std::runtime_error.
+    long long run(const char* sql, const QStringList& values = {});
+    void exec(const char* sql);
+
+private:
+    sqlite3* db_ = nullptr;
+};
+
+} // namespace bench

@@ -1,0 +1,519 @@
+// Builds a catalogue of a given size and times the program's own routines on
+// it, each beside the same statement run by SQLite alone on the same file.
+//
+//   bench_records S|L|XL [--dir FOLDER]
+
+#include "bench/Catalogue.h"
+#include "bench/PlainSqlite.h"
+
+#include "app/frmDatabaseExplorer.h"
+#include "catalog/DataAccess.h"
+#include "catalog/EntryActions.h"
+#include "catalog/ProgramState.h"
+#include "jet/CatalogFiles.h"
+#include "jet/Engine.h"
+#include "vb/App.h"
+#include "vb/MsgBox.h"
+#include "vb/Runtime.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTreeWidget>
+
+#include <sys/resource.h>
+#include <sys/statvfs.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace {
+
+const QString kMarker = QStringLiteral("bench-catalogue.txt");
+const QString kUnfinished = QStringLiteral("bench-unfinished.txt");
+
+void say(const QString& text) { std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData()); }
+
+QString markerText(const bench::Size& size)
+{
+    return QStringLiteral("%1 %2 %3 %4\n").arg(size.name).arg(size.artists).arg(size.records).arg(size.songs);
+}
+
+QString readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+bool writeFile(const QString& path, const QString& text)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(text.toUtf8()) >= 0;
+}
+
+// Makes sure folder holds a filled catalogue of the size. Returns false with a
+// message when it cannot.
+bool prepareCatalogue(const QString& folder, const bench::Size& size)
+{
+    const QDir dir(folder);
+    if (!QDir().mkpath(folder)) {
+        say(QStringLiteral("Cannot create the folder %1.").arg(folder));
+        return false;
+    }
+    const QString db = dir.filePath(jet::kDatabaseFileName);
+    const QString mdw = dir.filePath(jet::kWorkgroupFileName);
+    if (QFileInfo::exists(dir.filePath(kUnfinished))) {
+        say(QStringLiteral("Removing an unfinished benchmark catalogue in %1.").arg(folder));
+        QFile::remove(db);
+        QFile::remove(mdw);
+        QFile::remove(dir.filePath(kMarker));
+    }
+    if (QFileInfo::exists(db) || QFileInfo::exists(mdw)) {
+        if (readFile(dir.filePath(kMarker)) == markerText(size) && QFileInfo::exists(db) && QFileInfo::exists(mdw)) {
+            say(QStringLiteral("Reusing the filled %1 catalogue in %2.").arg(size.name, folder));
+            return true;
+        }
+        say(QStringLiteral("%1 holds catalogue files that are not a benchmark catalogue of size %2; "
+                           "give an empty folder with --dir.")
+                .arg(folder, size.name));
+        return false;
+    }
+
+    struct statvfs fs {};
+    if (statvfs(QFile::encodeName(folder).constData(), &fs) != 0) {
+        say(QStringLiteral("Cannot read the free space of %1.").arg(folder));
+        return false;
+    }
+    const unsigned long long freeBytes = static_cast<unsigned long long>(fs.f_bavail) * fs.f_frsize;
+    if (freeBytes < size.diskBytes) {
+        say(QStringLiteral("Not enough free disk space in %1 for the %2 catalogue: %3 MB free, %4 MB needed.")
+                .arg(folder, size.name)
+                .arg(freeBytes >> 20)
+                .arg(size.diskBytes >> 20));
+        return false;
+    }
+
+    say(QStringLiteral("Building the %1 catalogue in %2 (%3 artists, %4 records, %5 songs)...")
+            .arg(size.name, folder)
+            .arg(size.artists)
+            .arg(size.records)
+            .arg(size.songs));
+    if (!writeFile(dir.filePath(kUnfinished), markerText(size))) {
+        say(QStringLiteral("Cannot write in %1.").arg(folder));
+        return false;
+    }
+    // Built by a child process, so that the peak memory measured below is that
+    // of the measured routines alone.
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child < 0) {
+        say(QStringLiteral("Cannot start the catalogue builder."));
+        return false;
+    }
+    if (child == 0) {
+        int code = 0;
+        try {
+            bench::buildCatalogue(folder, size);
+        } catch (const jet::Error& e) {
+            std::fprintf(stderr, "Building the catalogue failed: %d %s\n", e.Number(),
+                         e.Description().toLocal8Bit().constData());
+            code = 1;
+        }
+        std::fflush(nullptr);
+        _exit(code);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return false;
+    if (!writeFile(dir.filePath(kMarker), markerText(size)) || !QFile::remove(dir.filePath(kUnfinished))) {
+        say(QStringLiteral("Cannot mark the catalogue as finished in %1.").arg(folder));
+        return false;
+    }
+    return true;
+}
+
+using Clock = std::chrono::steady_clock;
+
+// Median time in milliseconds of `runs` calls after one warm-up call.
+double medianMs(int runs, const std::function<void()>& body)
+{
+    body();
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        const auto t0 = Clock::now();
+        body();
+        times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+// Reads every field of every row of the snapshot, as the list loaders do.
+long long readAll(jet::Recordset& rs)
+{
+    long long rows = 0;
+    volatile qsizetype touched = 0;
+    if (rs.Eof())
+        return 0;
+    rs.MoveFirst();
+    const int fields = rs.FieldCount();
+    while (!rs.Eof()) {
+        for (int f = 0; f < fields; ++f) {
+            const jet::Field field = rs.Fields(f);
+            if (field.Type() == jet::FieldType::Text)
+                touched = touched + field.Text().value_or(QString()).size();
+            else
+                (void)field.Value();
+        }
+        ++rows;
+        rs.MoveNext();
+        jet::DBEngine::Idle();
+    }
+    return rows;
+}
+
+// One database open and one snapshot read in full, as every reader does.
+long long engineQuery(const QString& sql)
+{
+    jet::Database db = jet::DBEngine::OpenDatabase(DatabasePath(), false, false, ConnectString);
+    jet::Recordset rs = db.OpenRecordset(sql, jet::dbOpenSnapshot);
+    const long long rows = readAll(rs);
+    rs.Close();
+    db.Close();
+    return rows;
+}
+
+long long plainQuery(const char* sql, const QStringList& values = {})
+{
+    bench::PlainSqlite plain(DatabasePath(), false);
+    return plain.run(sql, values);
+}
+
+struct Row {
+    QString what;
+    long long rows = -1;
+    double ours = -1;
+    double plain = -1;
+    QString target;
+    std::optional<bool> met;
+};
+
+std::vector<Row> table;
+
+void addRow(Row row) { table.push_back(std::move(row)); }
+
+QString ms(double v) { return v < 0 ? QStringLiteral("-") : QString::number(v, 'f', v < 10 ? 2 : 1); }
+
+void printTable(const bench::Size& size, long peakKb)
+{
+    std::printf("\nCatalogue %s: %d artists, %d records, %lld songs\n\n", size.name.toUtf8().constData(),
+                size.artists, size.records, static_cast<long long>(size.songs));
+    std::printf("%-52s %9s %10s %10s %7s  %-26s %s\n", "operation", "rows", "ours ms", "sqlite ms", "ratio",
+                "target", "");
+    for (const Row& r : table) {
+        const QString ratio = (r.ours >= 0 && r.plain > 0) ? QString::number(r.ours / r.plain, 'f', 2) : QStringLiteral("-");
+        const char* verdict = !r.met ? "" : (*r.met ? "met" : "MISSED");
+        std::printf("%-52s %9s %10s %10s %7s  %-26s %s\n", r.what.toUtf8().constData(),
+                    r.rows < 0 ? "-" : QString::number(r.rows).toUtf8().constData(), ms(r.ours).toUtf8().constData(),
+                    ms(r.plain).toUtf8().constData(), ratio.toUtf8().constData(), r.target.toUtf8().constData(),
+                    verdict);
+    }
+    std::printf("%-52s %9s %10.1f MB\n", "peak memory (ru_maxrss)", "", peakKb / 1024.0);
+    if (size.name == QLatin1String("XL"))
+        std::printf("%-52s %9s %10s %10s %7s  %-26s %s\n", "", "", "", "", "", "< 250 MB",
+                    peakKb / 1024.0 < 250 ? "met" : "MISSED");
+}
+
+// The main window with the exit command noted instead of run.
+class BenchWindow : public frmDatabaseExplorer {
+public:
+    bool exitRequested = false;
+    void mnuExit_Click() override { exitRequested = true; }
+};
+
+template <typename W>
+concept WindowLoadsRecords = requires(W& w, CatalogEntry& e) { w.LoadRecords(e); };
+template <typename W>
+concept WindowLoadsSongs = requires(W& w, CatalogEntry& e) { w.LoadSongTitles(e); };
+
+QTreeWidgetItem* artistNode(QTreeWidget* tree, const QString& name)
+{
+    const QTreeWidgetItem* root = tree->topLevelItem(0);
+    for (int i = 0; root && i < root->childCount(); ++i)
+        if (root->child(i)->text(0) == name)
+            return root->child(i);
+    return nullptr;
+}
+
+const QString kRecordsQuery = QStringLiteral("Select * from records ") + QStringLiteral(" where [Artist] = ")
+                              + QStringLiteral("'%1'") + QStringLiteral(" And Not IsNull([Record_Name])")
+                              + QStringLiteral(" Order by [Artist], [Record_Name], [Record_Type], [Record_Category]");
+const QString kSongsQuery = QStringLiteral("Select * from songs ") + QStringLiteral(" where [Artist] = ")
+                            + QStringLiteral("'%1'") + QStringLiteral(" And [Record_Name] = ") + QStringLiteral("'%2'")
+                            + QStringLiteral(" And Not IsNull([Record_Name])")
+                            + QStringLiteral(" Order by [Artist], [Record_Name], [Song_Title]");
+
+const char* kPlainTree = "SELECT DISTINCT Artist FROM records ORDER BY Artist";
+const char* kPlainRecords = "SELECT * FROM records WHERE Artist = ?1 AND Record_Name IS NOT NULL "
+                            "ORDER BY Artist, Record_Name, Record_Type, Record_Category";
+const char* kPlainSongs = "SELECT * FROM songs WHERE Artist = ?1 AND Record_Name = ?2 AND Record_Name IS NOT NULL "
+                          "ORDER BY Artist, Record_Name, Song_Title";
+
+// The Find statements of the Find dialog, piece by piece.
+QString findArtistStatement(const QString& text)
+{
+    const QString p = QStringLiteral(" Like ") + QStringLiteral("'") + QStringLiteral("*") + text
+                      + QStringLiteral("*") + QStringLiteral("'");
+    const QString cols1 = QStringLiteral(", [Record_Name], [Label_Name], [Label_Number] ");
+    const QString cols2 = QStringLiteral(", [Record_Type], [Record_Category] ");
+    const QString cols3 = QStringLiteral(", [Record_Condition], [Sleeve_Condition], [Record_Date], [Book_Value], [Quantity]  ");
+    return QStringLiteral(" Select [Artist] ") + cols1 + cols2 + cols3 + QStringLiteral(" from records where [Artist] ")
+           + p + QStringLiteral(" and IsNull([Record_Name])") + QStringLiteral(" and [Artist] Not In ")
+           + QStringLiteral("( Select [Artist] ") + QStringLiteral(" from records where [Artist] ") + p
+           + QStringLiteral(" and Not IsNull([Record_Name])") + QStringLiteral(")") + QStringLiteral(" Union")
+           + QStringLiteral(" Select [Artist] ") + cols1 + cols2 + cols3 + QStringLiteral(" from records where [Artist] ")
+           + p + QStringLiteral(" and Not IsNull([Record_Name])") + QStringLiteral(" group by ")
+           + QStringLiteral(" [Artist] ") + cols1 + cols2 + cols3 + QStringLiteral(" Order by [Artist] ")
+           + QStringLiteral(", [Record_Name], [Record_Type], [Record_Name] ");
+}
+
+QString findSongStatement(const QString& text)
+{
+    const QString p = QStringLiteral(" Like ") + QStringLiteral("'") + QStringLiteral("*") + text
+                      + QStringLiteral("*") + QStringLiteral("'");
+    return QStringLiteral(" Select Distinctrow [Artist], [Record_Name], [Song_Title] ") + QStringLiteral(" from songs ")
+           + QStringLiteral(" where [Song_Title] ") + p;
+}
+
+const char* kPlainFindArtist =
+    "SELECT Artist, Record_Name, Label_Name, Label_Number, Record_Type, Record_Category, Record_Condition, "
+    "Sleeve_Condition, Record_Date, Book_Value, Quantity FROM records WHERE Artist LIKE ?1 AND Record_Name IS NULL "
+    "AND Artist NOT IN (SELECT Artist FROM records WHERE Artist LIKE ?1 AND Record_Name IS NOT NULL) "
+    "UNION SELECT Artist, Record_Name, Label_Name, Label_Number, Record_Type, Record_Category, Record_Condition, "
+    "Sleeve_Condition, Record_Date, Book_Value, Quantity FROM records WHERE Artist LIKE ?1 AND Record_Name IS NOT NULL "
+    "GROUP BY Artist, Record_Name, Label_Name, Label_Number, Record_Type, Record_Category, Record_Condition, "
+    "Sleeve_Condition, Record_Date, Book_Value, Quantity ORDER BY Artist, Record_Name, Record_Type, Record_Name";
+const char* kPlainFindSong = "SELECT Artist, Record_Name, Song_Title FROM songs WHERE Song_Title LIKE ?1";
+
+std::optional<bool> within(bool applies, bool ok) { return applies ? std::optional<bool>(ok) : std::nullopt; }
+
+int run(const bench::Size& size, const QString& folder)
+{
+    const bool L = size.name == QLatin1String("L");
+    const bool XL = size.name == QLatin1String("XL");
+    const bench::Landmarks marks = bench::landmarks();
+
+    vb::App::setPath(folder);
+    int boxes = 0;
+    vb::setMsgBoxResponder([&boxes](const vb::MsgBoxCall& call) {
+        ++boxes;
+        say(QStringLiteral("Unexpected message box \"%1\": %2").arg(call.title, call.prompt));
+        return static_cast<int>(vb::vbOK);
+    });
+    vb::setEndHandler([] { say(QStringLiteral("The program asked to end.")); });
+
+    ResetProgramState();
+    AppRunning = true;
+    auto* window = new BenchWindow;
+    window->Load();
+    window->TimerPopulateTree.stop();
+    window->show();
+    QApplication::processEvents();
+
+    // Tree.
+    int nodes = 0;
+    const double tree = medianMs(3, [&] {
+        window->PopulateTree();
+        nodes = window->tv1->topLevelItem(0) ? window->tv1->topLevelItem(0)->childCount() : -1;
+    });
+    if (window->exitRequested) {
+        say(QStringLiteral("The tree could not be filled; stopping."));
+        return 1;
+    }
+    long long plainRows = 0;
+    const double plainTree = medianMs(3, [&] { plainRows = plainQuery(kPlainTree); });
+    addRow({QStringLiteral("open and fill the tree (window PopulateTree)"), nodes, tree, plainTree,
+            XL ? QStringLiteral("<= 1500 ms") : L ? QStringLiteral("<= 300 ms") : QString(),
+            within(L || XL, tree <= (XL ? 1500 : 300))});
+    long long engineRows = 0;
+    const QString treeQuery = QStringLiteral("Select Distinct [Artist] from records ") + QStringLiteral(" Order by [Artist]");
+    const double treeEngine = medianMs(3, [&] { engineRows = engineQuery(treeQuery); });
+    addRow({QStringLiteral("  tree query alone (engine snapshot)"), engineRows, treeEngine, plainTree, {}, {}});
+    if (engineRows != plainRows || nodes != size.artists)
+        say(QStringLiteral("Row counts differ for the tree: %1 nodes, %2 engine rows, %3 plain rows.")
+                .arg(nodes).arg(engineRows).arg(plainRows));
+
+    // Artist click.
+    const double plainRecords = medianMs(5, [&] { plainRows = plainQuery(kPlainRecords, {marks.bigArtist}); });
+    if constexpr (WindowLoadsRecords<BenchWindow>) {
+        QTreeWidgetItem* node = artistNode(window->tv1, marks.bigArtist);
+        if (node) {
+            window->tv1->setCurrentItem(node);
+            int listed = 0;
+            const double click = medianMs(5, [&] {
+                window->tv1_Click();
+                listed = window->ListView1->topLevelItemCount();
+            });
+            addRow({QStringLiteral("artist click, 1,000 records (window tv1_Click)"), listed, click, plainRecords,
+                    L ? QStringLiteral("<= 50 ms") : QString(), within(L, click <= 50)});
+        }
+    }
+    const double recordsEngine = medianMs(5, [&] { engineRows = engineQuery(kRecordsQuery.arg(marks.bigArtist)); });
+    addRow({QStringLiteral("  record list query alone (engine snapshot)"), engineRows, recordsEngine, plainRecords,
+            WindowLoadsRecords<BenchWindow> ? QString() : QStringLiteral("(window routine not there)"), {}});
+
+    // Record click.
+    CatalogEntry record;
+    record.Artist = marks.bigArtist;
+    record.Record_Name = marks.bigRecord;
+    record.Level = Level::Record_Name;
+    const double plainSongs =
+        medianMs(5, [&] { plainRows = plainQuery(kPlainSongs, {marks.bigArtist, marks.bigRecord}); });
+    if constexpr (WindowLoadsSongs<BenchWindow>) {
+        int listed = 0;
+        const double click = medianMs(5, [&] {
+            window->LoadSongTitles(record);
+            listed = window->ListView2->topLevelItemCount();
+        });
+        addRow({QStringLiteral("record click, 20 songs (window LoadSongTitles)"), listed, click, plainSongs,
+                XL ? QStringLiteral("<= 20 ms") : QString(), within(XL, click <= 20)});
+    }
+    const double songsEngine =
+        medianMs(5, [&] { engineRows = engineQuery(kSongsQuery.arg(marks.bigArtist, marks.bigRecord)); });
+    addRow({QStringLiteral("  song list query alone (engine snapshot)"), engineRows, songsEngine, plainSongs,
+            WindowLoadsSongs<BenchWindow> ? QString() : QStringLiteral("(window routine not there)"), {}});
+    delete window;
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    // Find.
+    const QString plainPattern = QLatin1Char('%') + marks.songPattern + QLatin1Char('%');
+    const double findSong = medianMs(3, [&] { engineRows = engineQuery(findSongStatement(marks.songPattern)); });
+    const double plainFindSong = medianMs(3, [&] { plainRows = plainQuery(kPlainFindSong, {plainPattern}); });
+    addRow({QStringLiteral("Find song title *%1* (engine snapshot)").arg(marks.songPattern), engineRows, findSong,
+            plainFindSong, XL ? QStringLiteral("<= 2000 ms, <= 1.3x sqlite") : QString(),
+            within(XL, findSong <= 2000 && findSong <= 1.3 * plainFindSong)});
+    if (engineRows != plainRows)
+        say(QStringLiteral("Row counts differ for the song Find: %1 engine, %2 plain (the engine folds every "
+                           "letter, SQLite ASCII only).")
+                .arg(engineRows).arg(plainRows));
+    const QString artistPattern = QLatin1Char('%') + marks.artistPattern + QLatin1Char('%');
+    const double findArtist = medianMs(3, [&] { engineRows = engineQuery(findArtistStatement(marks.artistPattern)); });
+    const double plainFindArtist = medianMs(3, [&] { plainRows = plainQuery(kPlainFindArtist, {artistPattern}); });
+    addRow({QStringLiteral("Find artist *%1* (engine snapshot)").arg(marks.artistPattern), engineRows, findArtist,
+            plainFindArtist, {}, {}});
+
+    // Add a record: uniqueness test, insert and a durable commit.
+    CatalogEntry add;
+    add.Artist = marks.bigArtist;
+    add.Level = Level::Record_Name;
+    add.Record_Type = QStringLiteral("33-LP");
+    add.Record_Category = QStringLiteral("Jazz");
+    add.Label_Name = QStringLiteral("Verve");
+    add.Label_Number = QStringLiteral("V-6001");
+    add.Record_Condition = QStringLiteral("Good");
+    add.Sleeve_Condition = QStringLiteral("Fair");
+    add.Record_Date = 23000.0;
+    add.Book_Value = 125000;
+    add.Quantity = 1;
+    int take = 0;
+    bool allAdded = true;
+    const double addMs = medianMs(5, [&] {
+        add.Record_Name = QStringLiteral("Bench Take %1").arg(++take);
+        bool ok = false;
+        AddItem(add, add.Record_Name, ok);
+        allAdded = allAdded && ok;
+    });
+    int plainTake = 0;
+    const double plainAdd = medianMs(5, [&] {
+        bench::PlainSqlite plain(DatabasePath(), true);
+        const QString name = QStringLiteral("Bench Plain %1").arg(++plainTake);
+        plain.run("SELECT * FROM records WHERE Record_Name = ?1 AND Artist = ?2", {name, marks.bigArtist});
+        plain.exec("BEGIN");
+        plain.run("INSERT INTO records (Artist, Record_Name, Record_Type, Record_Category, Label_Name, Label_Number, "
+                  "Record_Condition, Sleeve_Condition, Record_Date, Book_Value, Quantity) "
+                  "VALUES (?1, ?2, '33-LP', 'Jazz', 'Verve', 'V-6001', 'Good', 'Fair', 23000, 12.5, 1)",
+                  {marks.bigArtist, name});
+        plain.exec("COMMIT");
+    });
+    addRow({QStringLiteral("add a record (AddItem: test, insert, commit)"), allAdded ? take : -1, addMs, plainAdd,
+            XL ? QStringLiteral("<= 15 ms") : QString(), within(XL, allAdded && addMs <= 15)});
+    if (!allAdded)
+        say(QStringLiteral("An AddItem call did not succeed."));
+    {
+        // Leave the catalogue as it was built, so that it can be reused.
+        bench::PlainSqlite plain(DatabasePath(), true);
+        plain.exec("DELETE FROM records WHERE Record_Name LIKE 'Bench Take %' OR Record_Name LIKE 'Bench Plain %'");
+    }
+
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    printTable(size, usage.ru_maxrss);
+    if (boxes > 0)
+        say(QStringLiteral("%1 unexpected message box(es) were shown.").arg(boxes));
+    return boxes > 0 ? 1 : 0;
+}
+
+void usage()
+{
+    say(QStringLiteral("usage: bench_records S|L|XL [--dir FOLDER]\n"
+                       "  S: 1,000 artists, 10,000 records, 120,000 songs\n"
+                       "  L: 10,000 / 100,000 / 1,200,000\n"
+                       "  XL: 60,000 / 634,000 / 7,000,000 (about 1 GB of disk)\n"
+                       "  FOLDER defaults to /tmp/discavo-bench-<size>; a filled catalogue there is reused."));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    bench::Size size;
+    QString folder;
+    bool sized = false;
+    for (int i = 1; i < argc; ++i) {
+        const QString arg = QString::fromLocal8Bit(argv[i]);
+        if (arg == QLatin1String("--dir") && i + 1 < argc) {
+            folder = QDir(QString::fromLocal8Bit(argv[++i])).absolutePath();
+        } else if (!sized && bench::sizeFromName(arg, size)) {
+            sized = true;
+        } else {
+            usage();
+            return 2;
+        }
+    }
+    if (!sized) {
+        usage();
+        return 2;
+    }
+    if (folder.isEmpty())
+        folder = QDir::temp().filePath(QStringLiteral("discavo-bench-") + size.name.toLower());
+
+    if (!prepareCatalogue(folder, size))
+        return 1;
+
+    // Headless, and nothing written outside the scratch folder.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QString scratch = QDir(folder).filePath(QStringLiteral("session"));
+    QDir().mkpath(scratch);
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(scratch));
+    qputenv("DISCAVO_REGISTRY_FILE", QFile::encodeName(QDir(scratch).filePath(QStringLiteral("registry.ini"))));
+    QFile::setPermissions(scratch, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+
+    QApplication app(argc, argv);
+    try {
+        return run(size, folder);
+    } catch (const jet::Error& e) {
+        say(QStringLiteral("Engine error %1: %2").arg(e.Number()).arg(e.Description()));
+    } catch (const std::exception& e) {
+        say(QStringLiteral("Failed: %1").arg(QString::fromLocal8Bit(e.what())));
+    }
+    return 1;
+}
