@@ -1,5 +1,8 @@
 #include "bench/PlainSqlite.h"
 
+#include "bench/LeanLike.h"
+#include "jet/Extensions.h"
+
 #include <algorithm>
 #include <stdexcept>
 #include <string>
@@ -21,12 +24,17 @@ int asciiNoCase(void*, int aLength, const void* a, int bLength, const void* b)
 
 } // namespace
 
-PlainSqlite::PlainSqlite(const QString& path, bool writable)
+PlainSqlite::PlainSqlite(const QString& path, bool writable, Functions functions)
 {
     const int flags = writable ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
     if (sqlite3_open_v2(path.toUtf8().constData(), &db_, flags, nullptr) != SQLITE_OK)
         fail(db_, "open");
-    sqlite3_create_collation_v2(db_, "JETTEXT", SQLITE_UTF8, nullptr, asciiNoCase, nullptr);
+    if (functions != Builtin)
+        jet::registerExtensions(db_);
+    if (functions == LeanLike)
+        registerLeanLike(db_);
+    if (functions == Builtin)
+        sqlite3_create_collation_v2(db_, jet::kTextCollation, SQLITE_UTF8, nullptr, asciiNoCase, nullptr);
     sqlite3_busy_timeout(db_, 3000);
     if (writable)
         exec("PRAGMA journal_mode = DELETE; PRAGMA synchronous = FULL");
@@ -38,6 +46,19 @@ void PlainSqlite::exec(const char* sql)
 {
     if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
         fail(db_, sql);
+}
+
+QStringList PlainSqlite::plan(const char* sql)
+{
+    sqlite3_stmt* stmt = nullptr;
+    const QByteArray explain = QByteArray("EXPLAIN QUERY PLAN ") + sql;
+    if (sqlite3_prepare_v2(db_, explain.constData(), -1, &stmt, nullptr) != SQLITE_OK)
+        fail(db_, sql);
+    QStringList lines;
+    while (sqlite3_step(stmt) == SQLITE_ROW)
+        lines << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 3)));
+    sqlite3_finalize(stmt);
+    return lines;
 }
 
 long long PlainSqlite::run(const char* sql, const QStringList& values)

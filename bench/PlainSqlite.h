@@ -12,7 +12,11 @@ namespace bench {
 // does), since the schema names a collation every connection must know.
 class PlainSqlite {
 public:
-    PlainSqlite(const QString& path, bool writable);
+    // EngineFunctions: the engine's collation and like() instead, to tell their
+    // share of a query's time from the rest of the engine's; LeanLike: the
+    // same with the benchmark's leaner like().
+    enum Functions { Builtin, EngineFunctions, LeanLike };
+    PlainSqlite(const QString& path, bool writable, Functions functions = Builtin);
     ~PlainSqlite();
     PlainSqlite(const PlainSqlite&) = delete;
     PlainSqlite& operator=(const PlainSqlite&) = delete;
@@ -21,6 +25,8 @@ public:
     // every row and returns the row count. Throws std::runtime_error.
     long long run(const char* sql, const QStringList& values = {});
     void exec(const char* sql);
+    // The query plan, one line a step.
+    QStringList plan(const char* sql);
 
 private:
     sqlite3* db_ = nullptr;

@@ -1,7 +1,7 @@
 // Builds a catalogue of a given size and times the program's own routines on
 // it, each beside the same statement run by SQLite alone on the same file.
 //
-//   bench_records S|L|XL [--dir FOLDER]
+//   bench_records S|L|XL [--dir FOLDER] [--plans]
 
 #include "bench/Catalogue.h"
 #include "bench/PlainSqlite.h"
@@ -11,6 +11,7 @@
 #include "catalog/EntryActions.h"
 #include "catalog/ProgramState.h"
 #include "jet/CatalogFiles.h"
+#include "jet/Dialect.h"
 #include "jet/Engine.h"
 #include "vb/App.h"
 #include "vb/MsgBox.h"
@@ -197,6 +198,32 @@ long long plainQuery(const char* sql, const QStringList& values = {})
     return plain.run(sql, values);
 }
 
+// The engine's own translation of a statement run by SQLite with the engine's
+// functions only: what the engine costs beyond that is its snapshot and fields.
+long long functionsQuery(const QString& jetSql,
+                         bench::PlainSqlite::Functions functions = bench::PlainSqlite::EngineFunctions)
+{
+    bench::PlainSqlite sqlite(DatabasePath(), false, functions);
+    return sqlite.run(jet::translateStatement(jetSql).toUtf8().constData());
+}
+
+bool showPlans = false;
+
+void printPlans(const QString& what, const QString& jetSql, const char* plainSql)
+{
+    if (!showPlans)
+        return;
+    bench::PlainSqlite engine(DatabasePath(), false, bench::PlainSqlite::EngineFunctions);
+    const QByteArray translated = jet::translateStatement(jetSql).toUtf8();
+    std::fprintf(stderr, "\n%s\n  engine: %s\n", what.toUtf8().constData(), translated.constData());
+    for (const QString& line : engine.plan(translated.constData()))
+        std::fprintf(stderr, "    %s\n", line.toUtf8().constData());
+    bench::PlainSqlite plain(DatabasePath(), false);
+    std::fprintf(stderr, "  sqlite: %s\n", plainSql);
+    for (const QString& line : plain.plan(plainSql))
+        std::fprintf(stderr, "    %s\n", line.toUtf8().constData());
+}
+
 struct Row {
     QString what;
     long long rows = -1;
@@ -347,6 +374,9 @@ int run(const bench::Size& size, const QString& folder)
     const QString treeQuery = QStringLiteral("Select Distinct [Artist] from records ") + QStringLiteral(" Order by [Artist]");
     const double treeEngine = medianMs(3, [&] { engineRows = engineQuery(treeQuery); });
     addRow({QStringLiteral("  tree query alone (engine snapshot)"), engineRows, treeEngine, plainTree, {}, {}});
+    const double treeFunctions = medianMs(3, [&] { functionsQuery(treeQuery); });
+    addRow({QStringLiteral("  same, SQLite with the engine's functions"), -1, treeFunctions, plainTree, {}, {}});
+    printPlans(QStringLiteral("tree"), treeQuery, kPlainTree);
     if (engineRows != plainRows || nodes != size.artists)
         say(QStringLiteral("Row counts differ for the tree: %1 nodes, %2 engine rows, %3 plain rows.")
                 .arg(nodes).arg(engineRows).arg(plainRows));
@@ -369,6 +399,7 @@ int run(const bench::Size& size, const QString& folder)
     const double recordsEngine = medianMs(5, [&] { engineRows = engineQuery(kRecordsQuery.arg(marks.bigArtist)); });
     addRow({QStringLiteral("  record list query alone (engine snapshot)"), engineRows, recordsEngine, plainRecords,
             WindowLoadsRecords<BenchWindow> ? QString() : QStringLiteral("(window routine not there)"), {}});
+    printPlans(QStringLiteral("record list"), kRecordsQuery.arg(marks.bigArtist), kPlainRecords);
 
     // Record click.
     CatalogEntry record;
@@ -390,6 +421,7 @@ int run(const bench::Size& size, const QString& folder)
         medianMs(5, [&] { engineRows = engineQuery(kSongsQuery.arg(marks.bigArtist, marks.bigRecord)); });
     addRow({QStringLiteral("  song list query alone (engine snapshot)"), engineRows, songsEngine, plainSongs,
             WindowLoadsSongs<BenchWindow> ? QString() : QStringLiteral("(window routine not there)"), {}});
+    printPlans(QStringLiteral("song list"), kSongsQuery.arg(marks.bigArtist, marks.bigRecord), kPlainSongs);
     delete window;
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
@@ -400,6 +432,13 @@ int run(const bench::Size& size, const QString& folder)
     addRow({QStringLiteral("Find song title *%1* (engine snapshot)").arg(marks.songPattern), engineRows, findSong,
             plainFindSong, XL ? QStringLiteral("<= 2000 ms, <= 1.3x sqlite") : QString(),
             within(XL, findSong <= 2000 && findSong <= 1.3 * plainFindSong)});
+    const double findSongFunctions = medianMs(3, [&] { functionsQuery(findSongStatement(marks.songPattern)); });
+    addRow({QStringLiteral("  same, SQLite with the engine's functions"), -1, findSongFunctions, plainFindSong, {}, {}});
+    long long leanRows = 0;
+    const double findSongLean = medianMs(
+        3, [&] { leanRows = functionsQuery(findSongStatement(marks.songPattern), bench::PlainSqlite::LeanLike); });
+    addRow({QStringLiteral("  same, with a leaner like() (proposal)"), leanRows, findSongLean, plainFindSong, {}, {}});
+    printPlans(QStringLiteral("Find song"), findSongStatement(marks.songPattern), kPlainFindSong);
     if (engineRows != plainRows)
         say(QStringLiteral("Row counts differ for the song Find: %1 engine, %2 plain (the engine folds every "
                            "letter, SQLite ASCII only).")
@@ -409,6 +448,12 @@ int run(const bench::Size& size, const QString& folder)
     const double plainFindArtist = medianMs(3, [&] { plainRows = plainQuery(kPlainFindArtist, {artistPattern}); });
     addRow({QStringLiteral("Find artist *%1* (engine snapshot)").arg(marks.artistPattern), engineRows, findArtist,
             plainFindArtist, {}, {}});
+    const double findArtistFunctions = medianMs(3, [&] { functionsQuery(findArtistStatement(marks.artistPattern)); });
+    addRow({QStringLiteral("  same, SQLite with the engine's functions"), -1, findArtistFunctions, plainFindArtist, {}, {}});
+    const double findArtistLean = medianMs(
+        3, [&] { leanRows = functionsQuery(findArtistStatement(marks.artistPattern), bench::PlainSqlite::LeanLike); });
+    addRow({QStringLiteral("  same, with a leaner like() (proposal)"), leanRows, findArtistLean, plainFindArtist, {}, {}});
+    printPlans(QStringLiteral("Find artist"), findArtistStatement(marks.artistPattern), kPlainFindArtist);
 
     // Add a record: uniqueness test, insert and a durable commit.
     CatalogEntry add;
@@ -463,11 +508,12 @@ int run(const bench::Size& size, const QString& folder)
 
 void usage()
 {
-    say(QStringLiteral("usage: bench_records S|L|XL [--dir FOLDER]\n"
+    say(QStringLiteral("usage: bench_records S|L|XL [--dir FOLDER] [--plans]\n"
                        "  S: 1,000 artists, 10,000 records, 120,000 songs\n"
                        "  L: 10,000 / 100,000 / 1,200,000\n"
                        "  XL: 60,000 / 634,000 / 7,000,000 (about 1 GB of disk)\n"
-                       "  FOLDER defaults to /tmp/discavo-bench-<size>; a filled catalogue there is reused."));
+                       "  FOLDER defaults to /tmp/discavo-bench-<size>; a filled catalogue there is reused.\n"
+                       "  --plans prints the query plans of the engine's and SQLite's statements."));
 }
 
 } // namespace
@@ -481,6 +527,8 @@ int main(int argc, char** argv)
         const QString arg = QString::fromLocal8Bit(argv[i]);
         if (arg == QLatin1String("--dir") && i + 1 < argc) {
             folder = QDir(QString::fromLocal8Bit(argv[++i])).absolutePath();
+        } else if (arg == QLatin1String("--plans")) {
+            showPlans = true;
         } else if (!sized && bench::sizeFromName(arg, size)) {
             sized = true;
         } else {
