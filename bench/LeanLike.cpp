@@ -8,6 +8,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 namespace bench {
@@ -18,6 +19,9 @@ struct Compiled {
     QString pattern;      // as given, for the engine's matcher
     std::string needle;   // folded ASCII literal of a *literal* pattern
     bool substring = false;
+    // Scans in index order meet the same text many times in a row.
+    std::string lastText;
+    int lastResult = -1;
 };
 
 char foldAscii(unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); }
@@ -41,6 +45,43 @@ Compiled* compile(const unsigned char* p, int n)
 
 void destroy(void* p) { delete static_cast<Compiled*>(p); }
 
+// 1 or 0; -1 after setting an error on ctx.
+int matches(const Compiled& c, const unsigned char* text, int length, sqlite3_context* ctx)
+{
+    if (c.substring) {
+        // A match found among ASCII bytes is the engine's match too (an ASCII
+        // byte is a whole character); only a miss in a text with other
+        // characters needs the engine's folding.
+        const std::string& needle = c.needle;
+        const int n = static_cast<int>(needle.size());
+        bool ascii = true;
+        for (int i = 0; i + n <= length; ++i) {
+            if (text[i] >= 0x80) {
+                ascii = false;
+                continue;
+            }
+            int k = 0;
+            while (k < n && foldAscii(text[i + k]) == needle[static_cast<std::size_t>(k)])
+                ++k;
+            if (k == n) {
+                return 1;
+            }
+        }
+        for (int i = std::max(0, length - n); ascii && i < length; ++i)
+            ascii = text[i] < 0x80;
+        if (ascii)
+            return 0;
+    }
+    try {
+        const QString t = QString::fromUtf8(reinterpret_cast<const char*>(text), length);
+        return jet::likeMatch(t, c.pattern) ? 1 : 0;
+    } catch (const jet::Error& e) {
+        const QByteArray msg = e.Description().toUtf8();
+        sqlite3_result_error(ctx, msg.constData(), static_cast<int>(msg.size()));
+        return -1;
+    }
+}
+
 void leanLike(sqlite3_context* ctx, int argc, sqlite3_value** argv)
 {
     if (argc != 2 || sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL)
@@ -56,40 +97,17 @@ void leanLike(sqlite3_context* ctx, int argc, sqlite3_value** argv)
     }
     const auto* text = sqlite3_value_text(argv[1]);
     const int length = sqlite3_value_bytes(argv[1]);
-    if (compiled->substring) {
-        // A match found among ASCII bytes is the engine's match too (an ASCII
-        // byte is a whole character); only a miss in a text with other
-        // characters needs the engine's folding.
-        const std::string& needle = compiled->needle;
-        const int n = static_cast<int>(needle.size());
-        bool ascii = true;
-        for (int i = 0; i + n <= length; ++i) {
-            if (text[i] >= 0x80) {
-                ascii = false;
-                continue;
-            }
-            int k = 0;
-            while (k < n && foldAscii(text[i + k]) == needle[static_cast<std::size_t>(k)])
-                ++k;
-            if (k == n) {
-                sqlite3_result_int(ctx, 1);
-                return;
-            }
-        }
-        for (int i = std::max(0, length - n); ascii && i < length; ++i)
-            ascii = text[i] < 0x80;
-        if (ascii) {
-            sqlite3_result_int(ctx, 0);
-            return;
-        }
+    if (compiled->lastResult >= 0 && compiled->lastText.size() == static_cast<std::size_t>(length)
+        && std::memcmp(compiled->lastText.data(), text, compiled->lastText.size()) == 0) {
+        sqlite3_result_int(ctx, compiled->lastResult);
+        return;
     }
-    try {
-        const QString t = QString::fromUtf8(reinterpret_cast<const char*>(text), length);
-        sqlite3_result_int(ctx, jet::likeMatch(t, compiled->pattern) ? 1 : 0);
-    } catch (const jet::Error& e) {
-        const QByteArray msg = e.Description().toUtf8();
-        sqlite3_result_error(ctx, msg.constData(), static_cast<int>(msg.size()));
-    }
+    const int result = matches(*compiled, text, length, ctx);
+    if (result < 0)
+        return; // the error is set
+    compiled->lastText.assign(reinterpret_cast<const char*>(text), static_cast<std::size_t>(length));
+    compiled->lastResult = result;
+    sqlite3_result_int(ctx, result);
 }
 
 } // namespace
