@@ -327,6 +327,9 @@ std::optional<QString> Field::Text() const
         return vb::dateToStatementText(value_.toDouble());
     if (type_ == FieldType::Currency)
         return vb::currencyToStatementText(value_.toLongLong());
+    // As the program's own text conversion of a Boolean writes it.
+    if (type_ == FieldType::Boolean)
+        return value_.toBool() ? QStringLiteral("True") : QStringLiteral("False");
     return value_.toString();
 }
 
