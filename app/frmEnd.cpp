@@ -1,6 +1,7 @@
 #include "app/frmEnd.h"
 
 #include "help/Help.h"
+#include "jet/Engine.h"
 #include "sound/Sound.h"
 #include "vb/App.h"
 #include "vb/MousePointer.h"
@@ -10,6 +11,34 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QLabel>
+
+#include <exception>
+
+namespace {
+
+std::function<void()>& workspaceCloser()
+{
+    static std::function<void()> closer;
+    return closer;
+}
+
+// Every step of the exit ignores its own failure: nothing may stop the program
+// from ending.
+template <typename Step>
+void skipOnFailure(Step step)
+{
+    try {
+        step();
+    } catch (const std::exception&) {
+    }
+}
+
+} // namespace
+
+void frmEnd::setWorkspaceCloser(std::function<void()> closer)
+{
+    workspaceCloser() = std::move(closer);
+}
 
 frmEnd::frmEnd(QWidget* parent) : vb::Form(parent)
 {
@@ -47,6 +76,13 @@ void frmEnd::Timer1_Timer()
     // Only the option file's presence counts; its content is never read.
     if (!QFileInfo(vb::App::file(vb::App::EXEName() + QStringLiteral(".snd"))).isFile())
         PlaySoundA(vb::App::file(QStringLiteral("zavro.wav")), 0, SND_FILENAME);
+    skipOnFailure([] { jet::DBEngine::setSystemDB(vb::App::file(QStringLiteral("records.mdw"))); });
+    skipOnFailure([] {
+        if (workspaceCloser())
+            workspaceCloser()();
+        else
+            jet::DBEngine::Workspaces()(0).Close();
+    });
     WinHelpA(this, vb::App::HelpFile(), HELP_QUIT, 0);
     Hide();
     frmEndInstance().release();

@@ -1,5 +1,8 @@
 #include "app/frmEnd.h"
 #include "help/Help.h"
+#include "jet/CatalogFiles.h"
+#include "jet/Engine.h"
+#include "jet/Workgroup.h"
 #include "sound/Sound.h"
 #include "support/TestEnv.h"
 #include "vb/App.h"
@@ -14,7 +17,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -26,6 +31,7 @@ struct PlayCall {
     bool timerStopped = false; // so that it cannot fire a second time meanwhile
     bool viewerOpen = false;  // the help viewer is closed only after the sound
     int endsSoFar = 0;
+    bool stillShownAfter = false; // nothing of the exit went on while the sound played
 };
 
 class ExitTest : public ::testing::Test {
@@ -38,11 +44,18 @@ public:
             const frmEnd* w = frmEndInstance().peek();
             plays.push_back({file, flags, w && w->isVisible(), w && !w->Timer1.isActive(), viewer && viewer->isVisible(),
                              ends.count()});
+            // Plays for a while without handing control back, as the real player does.
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            plays.back().stillShownAfter = frmEndInstance().peek() == w && w && w->isVisible() &&
+                                           ends.count() == plays.back().endsSoFar;
             return true;
         });
     }
     void TearDown() override
     {
+        frmEnd::setWorkspaceCloser({});
+        jet::DBEngine::Workspaces()(0).Close();
+        jet::DBEngine::setSystemDB(QString());
         sound::setSoundPlayer({});
         sound::setAlsaDevice(QString());
         vb::App::setHelpFile(QString());
@@ -106,6 +119,7 @@ TEST_F(ExitTest, SoundPlaysOnceUnlessTheOptionFileExistsThenTheProgramEnds)
             EXPECT_TRUE(plays[0].windowShown);
             EXPECT_TRUE(plays[0].timerStopped);
             EXPECT_EQ(plays[0].endsSoFar, endsBefore);
+            EXPECT_TRUE(plays[0].stillShownAfter);
         }
         EXPECT_EQ(timeouts, 1);
         EXPECT_EQ(ends.count(), endsBefore + 1);
@@ -132,6 +146,74 @@ TEST_F(ExitTest, ExitClosesTheProgramsHelpViewerAfterTheSound)
     EXPECT_TRUE(otherViewer.isVisible());
     EXPECT_EQ(ends.count(), 1);
     WinHelpA(nullptr, QString(), HELP_QUIT, 0);
+}
+
+TEST_F(ExitTest, TheEngineIsPointedAtTheWorkgroupAndItsWorkspaceClosedWhateverItsState)
+{
+    enum class Engine { NeverStarted, DatabaseOpenInATransaction, CloseFails };
+    struct Case {
+        const char* what;
+        Engine engine;
+    };
+    const Case cases[] = {
+        {"engine never started", Engine::NeverStarted},
+        {"a database open with changes pending", Engine::DatabaseOpenInATransaction},
+        {"closing the workspace fails", Engine::CloseFails},
+    };
+    const QString workgroup = QDir::toNativeSeparators(folder.file("records.mdw"));
+    jet::createCatalogFilesIfAbsent(folder.path());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        plays.clear();
+        timeouts = 0;
+        const int endsBefore = ends.count();
+        jet::DBEngine::setSystemDB(QString());
+        jet::Database db;
+        if (c.engine == Engine::DatabaseOpenInATransaction) {
+            jet::DBEngine::setSystemDB(workgroup);
+            jet::DBEngine::setDefaultUser(jet::workgroup::kProgramUser);
+            jet::DBEngine::setDefaultPassword(jet::workgroup::kProgramPassword);
+            db = jet::DBEngine::OpenDatabase(folder.file("records.mdb"));
+            jet::DBEngine::BeginTrans();
+            db.Execute("insert into records (Artist) values ('Pending')");
+            jet::DBEngine::setSystemDB(folder.file("elsewhere.mdw"));
+        }
+        QString systemDBAtClose;
+        size_t playsAtClose = 0;
+        if (c.engine == Engine::CloseFails) {
+            frmEnd::setWorkspaceCloser([&] {
+                systemDBAtClose = jet::DBEngine::SystemDB();
+                playsAtClose = plays.size();
+                throw jet::Error(jet::err::Reserved, "no workspace");
+            });
+        }
+        viewer = std::make_unique<QWidget>();
+        viewer->show();
+        help::registerViewer(vb::App::HelpFile(), viewer.get());
+
+        runExit();
+
+        EXPECT_EQ(plays.size(), 1u);
+        EXPECT_EQ(ends.count(), endsBefore + 1);
+        EXPECT_FALSE(viewer->isVisible());
+        EXPECT_EQ(jet::DBEngine::SystemDB(), workgroup);
+        if (c.engine == Engine::CloseFails) {
+            EXPECT_EQ(systemDBAtClose, workgroup);
+            EXPECT_EQ(playsAtClose, 1u);
+            frmEnd::setWorkspaceCloser({});
+        } else {
+            EXPECT_FALSE(db.isOpen());
+        }
+        if (c.engine == Engine::DatabaseOpenInATransaction) {
+            jet::DBEngine::setDefaultUser(jet::workgroup::kProgramUser);
+            jet::DBEngine::setDefaultPassword(jet::workgroup::kProgramPassword);
+            jet::Database again = jet::DBEngine::OpenDatabase(folder.file("records.mdb"));
+            EXPECT_EQ(again.OpenRecordset("select * from records").RecordCount(), 0);
+            again.Close();
+            jet::DBEngine::Workspaces()(0).Close();
+        }
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 TEST_F(ExitTest, LoadStartsTheThreeSecondTimerOnACaptionlessWindowWithItsPicture)
