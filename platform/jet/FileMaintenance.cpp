@@ -519,6 +519,10 @@ bool CompactFile(const QString& source, const QString& destination, QString& err
     if (!origin.isFile())
         return out.fail(notADatabase(source));
 
+    // A journal of a destination that does not exist was left by a copy that
+    // was killed half-way; it must not be played back into the new copy.
+    QFile::remove(destination + QStringLiteral("-journal"));
+
     Connection db;
     if (const int rc = db.open(source, SQLITE_OPEN_READWRITE, options); rc != SQLITE_OK)
         return out.fail(describe(rc, source, db));

@@ -1,0 +1,362 @@
+#include "catalog/Maintenance.h"
+#include "jet/Engine.h"
+#include "jet/Extensions.h"
+#include "jet/Workgroup.h"
+#include "support/CatalogFixture.h"
+#include "vb/App.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <sys/stat.h>
+
+#include <chrono>
+#include <functional>
+#include <set>
+#include <thread>
+
+namespace {
+
+const QString CrLf = QStringLiteral("\r\n");
+
+QString compactFailed(const QString& description)
+{
+    return "Compacting the database was not successful. The orignal database is still intact. " + description + CrLf + CrLf +
+           "Exit and restart the program.";
+}
+
+QString repairFailed(const QString& description)
+{
+    return "Repairing the database was not successful." + CrLf + description + CrLf + "Exit and restart the program." + CrLf;
+}
+
+QString repairedButCompactFailed(const QString& description)
+{
+    return "Repairing the database was successful." + CrLf + CrLf +
+           "However, compacting the database was not successful. The orignal database is still intact." + CrLf + description +
+           CrLf + "Exit and restart the program." + CrLf;
+}
+
+QString recordName(int i)
+{
+    return QStringLiteral("Record %1 ").arg(i, 5, 10, QLatin1Char('0')) + QString(30 + i % 40, QLatin1Char('a' + i % 26));
+}
+
+// Records 1..count by one artist with two songs each, in one transaction.
+void fillCatalogue(const testenv::CatalogFixture& cat, int count)
+{
+    jet::Database db = jet::DBEngine::OpenDatabase(cat.databasePath());
+    jet::DBEngine::BeginTrans();
+    for (int i = 1; i <= count; ++i) {
+        db.Execute(QStringLiteral("Insert into records ([Artist], [Record_Name], [Record_Type], [Quantity]) Values "
+                                  "('Artist', '%1', '33-LP', %2)")
+                       .arg(recordName(i))
+                       .arg(i));
+        for (int s = 1; s <= 2; ++s)
+            db.Execute(QStringLiteral("Insert into songs ([Artist], [Record_Name], [Song_Title]) Values ('Artist', '%1', 'Song %2')")
+                           .arg(recordName(i))
+                           .arg(s));
+    }
+    jet::DBEngine::CommitTrans();
+    db.Close();
+    jet::DBEngine::Workspaces()(0).Close();
+}
+
+std::set<QString> recordsOf(const testenv::CatalogFixture& cat)
+{
+    const QStringList rows = cat.rows("select Record_Name from records");
+    return {rows.begin(), rows.end()};
+}
+
+std::set<QString> expectedRecords(int from, int to)
+{
+    std::set<QString> names;
+    for (int i = from; i <= to; ++i)
+        names.insert(recordName(i));
+    return names;
+}
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+QStringList entries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+QString integrity(const QString& path)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    jet::registerExtensions(db);
+    sqlite3_stmt* st = nullptr;
+    QStringList lines;
+    if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &st, nullptr) == SQLITE_OK)
+        while (sqlite3_step(st) == SQLITE_ROW)
+            lines << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+    else
+        lines << QString::fromUtf8(sqlite3_errmsg(db));
+    sqlite3_finalize(st);
+    sqlite3_close_v2(db);
+    return lines.join(u'\n');
+}
+
+// Overwrites a leaf page of the records table about half-way through it;
+// returns how many rows it held.
+int damageRecordsPage(const QString& path)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    jet::registerExtensions(db);
+    sqlite3_stmt* st = nullptr;
+    EXPECT_EQ(sqlite3_prepare_v2(db,
+                                 "SELECT pageno, ncell, pgsize FROM dbstat WHERE name = 'records' AND pagetype = 'leaf' ORDER BY path",
+                                 -1, &st, nullptr),
+              SQLITE_OK);
+    struct Leaf {
+        int page, cells, size;
+    };
+    std::vector<Leaf> leaves;
+    while (sqlite3_step(st) == SQLITE_ROW)
+        leaves.push_back({sqlite3_column_int(st, 0), sqlite3_column_int(st, 1), sqlite3_column_int(st, 2)});
+    sqlite3_finalize(st);
+    sqlite3_close_v2(db);
+    EXPECT_GT(leaves.size(), 4u);
+    if (leaves.empty())
+        return 0;
+    const Leaf leaf = leaves[leaves.size() / 2];
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::ReadWrite));
+    f.seek(qint64(leaf.page - 1) * leaf.size);
+    f.write(QByteArray(leaf.size, char(0xA5)));
+    return leaf.cells;
+}
+
+// Engine state both routines leave behind, whatever the outcome.
+void expectEngineLeftForTheCatalogue(const testenv::CatalogFixture& cat)
+{
+    EXPECT_EQ(jet::DBEngine::SystemDB(), QDir::toNativeSeparators(cat.workgroupPath()));
+    EXPECT_EQ(jet::DBEngine::DefaultUser(), jet::workgroup::kProgramUser);
+    EXPECT_EQ(jet::DBEngine::DefaultPassword(), jet::workgroup::kProgramPassword);
+}
+
+class MaintenanceTest : public ::testing::Test {
+protected:
+    void TearDown() override { jet::DBEngine::Workspaces()(0).Close(); }
+};
+
+TEST_F(MaintenanceTest, CompactReplacesTheDatabaseWithAConsistentCopyAndRemovesALeftoverFirst)
+{
+    struct Case {
+        const char* what;
+        std::function<void(const QString& copy)> leftover;
+    };
+    const Case cases[] = {
+        {"no leftover", [](const QString&) {}},
+        {"a leftover copy of an interrupted run", [](const QString& copy) { writeFile(copy, "half a database"); }},
+        {"an empty leftover", [](const QString& copy) { writeFile(copy, ""); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        testenv::CatalogFixture cat;
+        fillCatalogue(cat, 600);
+        cat.exec("delete * from records where [Quantity] > 400");
+        const qint64 sizeBefore = QFileInfo(cat.databasePath()).size();
+        c.leftover(vb::App::file("~records.new"));
+
+        QString message = "the caller's text";
+        EXPECT_TRUE(CompactDatabaseFile("records", message));
+        EXPECT_EQ(message, "Database successfully compacted.");
+        EXPECT_EQ(entries(cat.folder()), (QStringList{"records.mdb", "records.mdw"}));
+        EXPECT_LT(QFileInfo(cat.databasePath()).size(), sizeBefore);
+        EXPECT_EQ(integrity(cat.databasePath()), "ok");
+        EXPECT_EQ(recordsOf(cat), expectedRecords(1, 400));
+        EXPECT_EQ(cat.count("select * from songs"), 1200);
+        expectEngineLeftForTheCatalogue(cat);
+    }
+}
+
+TEST_F(MaintenanceTest, AFailingCompactionLeavesTheDatabaseByteForByteAndNoCopy)
+{
+    struct Case {
+        const char* what;
+        std::function<void(const testenv::CatalogFixture&)> prepare;
+        std::function<QString(const testenv::CatalogFixture&)> description;
+        QStringList left;
+    };
+    sqlite3* holder = nullptr;
+    const QStringList both{"records.mdb", "records.mdw"};
+    const Case cases[] = {
+        {"the database is open",
+         [&holder](const testenv::CatalogFixture& cat) {
+             sqlite3_open_v2(QFile::encodeName(cat.databasePath()).constData(), &holder, SQLITE_OPEN_READWRITE, nullptr);
+         },
+         [](const testenv::CatalogFixture& cat) {
+             return QStringLiteral("Could not use '%1'; file already in use.").arg(cat.databasePath());
+         },
+         both},
+        {"the database is no database, with a leftover copy",
+         [](const testenv::CatalogFixture& cat) {
+             writeFile(cat.databasePath(), QByteArray("not a database, only text\n").repeated(100));
+             writeFile(vb::App::file("~records.new"), "leftover");
+         },
+         [](const testenv::CatalogFixture& cat) { return QStringLiteral("Unrecognized database format '%1'.").arg(cat.databasePath()); },
+         both},
+        {"the database is missing", [](const testenv::CatalogFixture& cat) { QFile::remove(cat.databasePath()); },
+         [](const testenv::CatalogFixture& cat) { return QStringLiteral("Could not find file '%1'.").arg(cat.databasePath()); },
+         {"records.mdw"}},
+        {"the workgroup file is missing", [](const testenv::CatalogFixture& cat) { QFile::remove(cat.workgroupPath()); },
+         [](const testenv::CatalogFixture&) {
+             return QStringLiteral("Cannot start your application. The workgroup information file is missing or opened "
+                                   "exclusively by another user.");
+         },
+         {"records.mdb"}},
+        {"a folder stands in the copy's place", [](const testenv::CatalogFixture&) { QDir(vb::App::Path()).mkdir("~records.new"); },
+         [](const testenv::CatalogFixture&) {
+             return QStringLiteral("The file '%1' already exists.").arg(vb::App::file("~records.new"));
+         },
+         {"records.mdb", "records.mdw", "~records.new"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        testenv::CatalogFixture cat;
+        fillCatalogue(cat, 50);
+        c.prepare(cat);
+        const QByteArray before = bytesOf(cat.databasePath());
+
+        QString message = "the caller's text";
+        EXPECT_FALSE(CompactDatabaseFile("records", message));
+        EXPECT_EQ(message, compactFailed(c.description(cat)));
+        EXPECT_EQ(bytesOf(cat.databasePath()), before);
+        EXPECT_EQ(entries(cat.folder()), c.left);
+        expectEngineLeftForTheCatalogue(cat);
+        sqlite3_close_v2(holder);
+        holder = nullptr;
+    }
+}
+
+TEST_F(MaintenanceTest, RepairSalvagesADamagedDatabaseThenCompactsIt)
+{
+    struct Case {
+        const char* what;
+        bool damage;
+    };
+    for (const Case& c : {Case{"a sound database", false}, Case{"a damaged page of records", true}}) {
+        SCOPED_TRACE(c.what);
+        testenv::CatalogFixture cat;
+        fillCatalogue(cat, 1000);
+        const int lost = c.damage ? damageRecordsPage(cat.databasePath()) : 0;
+        ASSERT_EQ(integrity(cat.databasePath()) == "ok", !c.damage);
+        writeFile(vb::App::file("~records.new"), "leftover");
+
+        QString message = "the caller's text";
+        EXPECT_TRUE(RepairDatabaseFile("records", message));
+        EXPECT_EQ(message, "Database successfully repaired and compacted.");
+        EXPECT_EQ(entries(cat.folder()), (QStringList{"records.mdb", "records.mdw"}));
+        EXPECT_EQ(integrity(cat.databasePath()), "ok");
+        const std::set<QString> kept = recordsOf(cat);
+        const std::set<QString> all = expectedRecords(1, 1000);
+        EXPECT_EQ(kept.size(), all.size() - size_t(lost));
+        EXPECT_TRUE(std::includes(all.begin(), all.end(), kept.begin(), kept.end()));
+        EXPECT_EQ(cat.count("select * from songs"), 2000);
+        expectEngineLeftForTheCatalogue(cat);
+    }
+}
+
+TEST_F(MaintenanceTest, RepairFailuresSayWhichStepFailedAndLeaveTheFiles)
+{
+    struct Case {
+        const char* what;
+        std::function<void(const testenv::CatalogFixture&)> prepare;
+        std::function<QString(const testenv::CatalogFixture&)> message;
+        QStringList left;
+    };
+    const Case cases[] = {
+        {"the database is no database",
+         [](const testenv::CatalogFixture& cat) {
+             writeFile(cat.databasePath(), QByteArray("not a database, only text\n").repeated(100));
+             writeFile(vb::App::file("~records.new"), "leftover");
+         },
+         [](const testenv::CatalogFixture& cat) {
+             return repairFailed(QStringLiteral("Unrecognized database format '%1'.").arg(cat.databasePath()));
+         },
+         {"records.mdb", "records.mdw", "~records.new"}},
+        {"repaired, but a folder stands in the copy's place",
+         [](const testenv::CatalogFixture&) { QDir(vb::App::Path()).mkdir("~records.new"); },
+         [](const testenv::CatalogFixture&) {
+             return repairedButCompactFailed(QStringLiteral("The file '%1' already exists.").arg(vb::App::file("~records.new")));
+         },
+         {"records.mdb", "records.mdw", "~records.new"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        testenv::CatalogFixture cat;
+        fillCatalogue(cat, 50);
+        c.prepare(cat);
+        const QByteArray before = bytesOf(cat.databasePath());
+        const QByteArray leftover = bytesOf(vb::App::file("~records.new"));
+
+        QString message = "the caller's text";
+        EXPECT_FALSE(RepairDatabaseFile("records", message));
+        EXPECT_EQ(message, c.message(cat));
+        EXPECT_EQ(bytesOf(cat.databasePath()), before);
+        EXPECT_EQ(bytesOf(vb::App::file("~records.new")), leftover);
+        EXPECT_EQ(entries(cat.folder()), c.left);
+        expectEngineLeftForTheCatalogue(cat);
+    }
+}
+
+// A compaction killed at any moment leaves a catalogue that opens and holds
+// every row; the next compaction clears what the killed one left.
+TEST_F(MaintenanceTest, AKilledCompactionLeavesAnOpenableCatalogueWithEveryRow)
+{
+    testenv::CatalogFixture cat;
+    fillCatalogue(cat, 1500);
+    const std::set<QString> all = expectedRecords(1, 1500);
+    // What a killed copy may leave; the next compaction clears it.
+    const QStringList allowed{"records.mdb", "records.mdw", "~records.new", "~records.new-journal"};
+
+    for (int delayMs : {0, 1, 2, 3, 4, 6, 8, 11, 15, 20}) {
+        SCOPED_TRACE(delayMs);
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QStringLiteral(COMPACT_CHILD), {cat.folder()});
+        ASSERT_TRUE(child.waitForStarted(5000));
+        // Kill it part-way through a later round, once it is known to work.
+        ASSERT_TRUE(child.waitForReadyRead(10000));
+        const QByteArray first = child.readLine();
+        ASSERT_TRUE(first.startsWith("ok Database successfully compacted.")) << first.constData();
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        child.kill();
+        ASSERT_TRUE(child.waitForFinished(5000));
+        EXPECT_EQ(child.exitStatus(), QProcess::CrashExit);
+        const QByteArray rest = child.readAll();
+        EXPECT_FALSE(rest.contains("failed")) << rest.constData();
+
+        for (const QString& name : entries(cat.folder()))
+            EXPECT_TRUE(allowed.contains(name)) << name.toStdString();
+        EXPECT_EQ(integrity(cat.databasePath()), "ok");
+        EXPECT_EQ(recordsOf(cat), all);
+        EXPECT_EQ(cat.count("select * from songs"), 3000);
+    }
+    QString message;
+    EXPECT_TRUE(CompactDatabaseFile("records", message)) << message.toStdString();
+    EXPECT_EQ(entries(cat.folder()), (QStringList{"records.mdb", "records.mdw"}));
+}
+
+} // namespace
