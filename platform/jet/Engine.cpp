@@ -1,11 +1,16 @@
 #include "jet/Engine.h"
 
 #include "jet/Dialect.h"
+#include "jet/EngineDetail.h"
 #include "jet/Extensions.h"
 #include "jet/Sqlite.h"
+#include "jet/Testing.h"
 #include "jet/Workgroup.h"
 
+#include <QFile>
 #include <QFileInfo>
+
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cmath>
@@ -13,70 +18,6 @@
 
 namespace jet {
 
-namespace detail {
-
-struct Connection {
-    sqlite3* db = nullptr;
-    QString path;
-    int joined = 0;          // transaction depth this connection has joined
-    bool userClosed = false; // Close was called while a transaction held it
-    int changes = 0;
-    std::map<QString, std::map<QString, ColumnKind>> schema;
-
-    ~Connection() { close(); }
-    void close()
-    {
-        if (db)
-            sqlite3_close_v2(db);
-        db = nullptr;
-    }
-
-    void join(int level)
-    {
-        while (joined < level) {
-            if (joined == 0)
-                exec(db, "BEGIN");
-            else
-                exec(db, QStringLiteral("SAVEPOINT jet_%1").arg(joined + 1).toUtf8().constData());
-            ++joined;
-        }
-    }
-
-    ColumnKind kindOf(const QString& table, const QString& column)
-    {
-        const QString t = table.toLower();
-        auto it = schema.find(t);
-        if (it == schema.end()) {
-            std::map<QString, ColumnKind> columns;
-            Stmt s(db, "SELECT name, type FROM pragma_table_info(?1)");
-            s.bind(1, table);
-            while (s.step())
-                columns[s.text(0).toLower()] = columnKindFromDeclaredType(s.text(1));
-            it = schema.emplace(t, std::move(columns)).first;
-        }
-        const auto c = it->second.find(column.toLower());
-        return c == it->second.end() ? ColumnKind::Other : c->second;
-    }
-};
-
-struct RecordsetData {
-    std::vector<QString> names;
-    std::vector<FieldType> types;
-    std::vector<std::vector<QVariant>> rows;
-    int position = 0; // -1 before the first row, rows.size() after the last
-    int visited = 0;
-};
-
-struct WorkspaceState {
-    QString user;
-    QString password;
-    bool closed = false;
-    int level = 0;
-    std::vector<std::shared_ptr<Connection>> connections;
-    std::shared_ptr<Connection> workgroup;
-};
-
-} // namespace detail
 
 using detail::Connection;
 using detail::RecordsetData;
@@ -139,21 +80,39 @@ Error workgroupMissing()
                                                        "is missing or opened exclusively by another user."));
 }
 
+// The identity of a file, to notice one removed or replaced under its name.
+std::optional<std::pair<dev_t, ino_t>> fileIdentity(const QString& path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return std::make_pair(st.st_dev, st.st_ino);
+}
+
 sqlite3* workgroupOf(WorkspaceState& ws)
 {
     const QString path = engine().systemDB;
-    if (ws.workgroup && ws.workgroup->db && ws.workgroup->path == path)
-        return ws.workgroup->db;
-    if (ws.workgroup && ws.workgroup->joined > 0)
-        throw Error(err::InvalidOperation, QStringLiteral("The workgroup file cannot change inside a transaction."));
+    const auto identity = fileIdentity(path);
+    if (ws.workgroup && ws.workgroup->db) {
+        if (ws.workgroup->joined > 0) {
+            if (ws.workgroup->path != path)
+                throw Error(err::InvalidOperation, QStringLiteral("The workgroup file cannot change inside a transaction."));
+            if (!identity)
+                throw workgroupMissing();
+            return ws.workgroup->db;
+        }
+        if (ws.workgroup->path == path && identity && ws.workgroupIdentity == identity)
+            return ws.workgroup->db;
+    }
     ws.workgroup.reset();
-    if (path.isEmpty())
+    if (path.isEmpty() || !identity)
         throw workgroupMissing();
     std::shared_ptr<Connection> conn;
     try {
         conn = openConnection(path, false, false);
-        detail::Stmt check(conn->db, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'accounts'");
-        if (!check.step() || check.integer(0) != 1)
+        detail::Stmt check(conn->db, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
+                                     "('accounts', 'memberships')");
+        if (!check.step() || check.integer(0) != 2)
             throw workgroupMissing();
     } catch (const Error& e) {
         if (e.Number() == err::FileInUse)
@@ -162,6 +121,7 @@ sqlite3* workgroupOf(WorkspaceState& ws)
     }
     conn->join(ws.level);
     ws.workgroup = conn;
+    ws.workgroupIdentity = identity;
     return conn->db;
 }
 
@@ -217,7 +177,7 @@ void endLevel(WorkspaceState& ws, bool commit)
     }
     ws.level = level - 1;
     for (const auto& conn : std::vector<std::shared_ptr<Connection>>(ws.connections))
-        if (conn->userClosed && conn->joined == 0)
+        if (conn->handles == 0 && conn->joined == 0)
             dropConnection(ws, conn);
     if (failure)
         throw *failure;
@@ -316,6 +276,10 @@ struct Finalizer {
 };
 
 } // namespace
+
+WorkspaceState& detail::liveWorkspace(const std::shared_ptr<WorkspaceState>& s) { return live(s); }
+
+sqlite3* detail::workgroupDb(WorkspaceState& ws) { return workgroupOf(ws); }
 
 // ---- Field ----
 
@@ -459,17 +423,20 @@ void Recordset::Close() { d_.reset(); }
 
 // ---- Database ----
 
-bool Database::isOpen() const { return conn_ && conn_->db; }
+detail::Connection* Database::connection() const { return h_ && h_->conn && h_->conn->db ? h_->conn.get() : nullptr; }
 
-QString Database::Name() const { return conn_ ? conn_->path : QString(); }
+bool Database::isOpen() const { return connection() != nullptr; }
 
-int Database::RecordsAffected() const { return conn_ ? conn_->changes : 0; }
+QString Database::Name() const { return isOpen() ? h_->conn->path : QString(); }
+
+int Database::RecordsAffected() const { return isOpen() ? h_->conn->changes : 0; }
 
 void Database::Execute(const QString& sql, int)
 {
     if (!isOpen())
         throw objectInvalid();
-    Connection& conn = *conn_;
+    detail::injectedFailure(Operation::Execute);
+    Connection& conn = *connection();
     sqlite3_stmt* stmt = prepare(conn, sql);
     Finalizer fin{stmt};
     if (sqlite3_column_count(stmt) > 0)
@@ -489,7 +456,7 @@ Recordset Database::OpenRecordset(const QString& sql, int, int)
 {
     if (!isOpen())
         throw objectInvalid();
-    Connection& conn = *conn_;
+    Connection& conn = *connection();
     sqlite3_stmt* stmt = prepare(conn, sql);
     Finalizer fin{stmt};
     const int columns = sqlite3_column_count(stmt);
@@ -532,39 +499,25 @@ Recordset Database::OpenRecordset(const QString& sql, int, int)
 
 void Database::Close()
 {
-    if (!conn_)
+    if (h_)
+        h_->release();
+}
+
+void detail::DatabaseHandle::release()
+{
+    if (!conn)
         return;
-    auto ws = workspace_.lock();
-    if (conn_->joined > 0 && ws && !ws->closed) {
-        conn_->userClosed = true; // the workspace's transaction still holds it
-    } else if (ws) {
-        dropConnection(*ws, conn_);
-    } else {
-        conn_->close();
-    }
-    conn_.reset();
+    const std::shared_ptr<Connection> c = std::move(conn);
+    conn.reset();
+    if (--c->handles > 0)
+        return;
+    auto ws = workspace.lock();
+    if (!ws || ws->closed)
+        c->close();
+    else if (c->joined == 0)
+        dropConnection(*ws, c);
+    // otherwise the workspace's transaction still holds it; its end closes it
 }
-
-// ---- Users ----
-
-int Users::Count() const { return static_cast<int>(users_.size()); }
-
-User Users::Item(int index) const
-{
-    if (index < 0 || index >= Count())
-        throw Error(err::ItemNotFound, QStringLiteral("Item not found in this collection."));
-    return users_[index];
-}
-
-User Users::Item(const QString& name) const
-{
-    for (const User& u : users_)
-        if (u.Name().compare(name, Qt::CaseInsensitive) == 0 || u.Name().toCaseFolded() == name.toCaseFolded())
-            return u;
-    throw Error(err::ItemNotFound, QStringLiteral("Item not found in this collection."));
-}
-
-void Users::Refresh() {}
 
 // ---- Workspace ----
 
@@ -575,6 +528,7 @@ int Workspace::TransactionLevel() const { return live(s_).level; }
 void Workspace::BeginTrans()
 {
     WorkspaceState& ws = live(s_);
+    detail::injectedFailure(Operation::BeginTrans);
     ++ws.level;
     try {
         for (const auto& conn : allConnections(ws))
@@ -591,6 +545,7 @@ void Workspace::CommitTrans()
     if (ws.level == 0)
         throw Error(err::NoTransaction, QStringLiteral("You tried to commit or roll back a transaction without first "
                                                        "beginning a transaction."));
+    detail::injectedFailure(Operation::CommitTrans);
     endLevel(ws, true);
 }
 
@@ -607,6 +562,7 @@ void Workspace::Close()
 {
     if (!s_ || s_->closed)
         return;
+    detail::injectedFailure(Operation::WorkspaceClose);
     WorkspaceState& ws = *s_;
     while (ws.level > 0) {
         try {
@@ -626,30 +582,32 @@ void Workspace::Close()
 Database Workspace::OpenDatabase(const QString& name, bool exclusive, bool readOnly, const QString& connect)
 {
     WorkspaceState& ws = live(s_);
+    detail::injectedFailure(Operation::OpenDatabase);
     const ConnectParts parts = parseConnect(connect);
     const QString user = parts.uid.value_or(ws.user);
     const QString password = parts.pwd ? *parts.pwd : (parts.uid ? QString() : ws.password);
     if (!workgroup::authenticate(workgroupOf(ws), user, password))
         throw Error(err::BadAccount, QStringLiteral("Not a valid account name or password."));
-    auto conn = openConnection(name, readOnly, exclusive);
-    conn->join(ws.level);
-    ws.connections.push_back(conn);
-    Database db;
-    db.conn_ = conn;
-    db.workspace_ = s_;
-    return db;
-}
-
-Users Workspace::Users() const
-{
-    WorkspaceState& ws = live(s_);
-    jet::Users users;
-    for (const QString& n : workgroup::userNames(workgroupOf(ws))) {
-        User u;
-        u.name_ = n;
-        users.users_.push_back(u);
+    // Every open of one file in a workspace shares its connection, so that the
+    // workspace's transaction sees and covers all of them.
+    const QString canonical = QFileInfo(name).canonicalFilePath();
+    std::shared_ptr<Connection> conn;
+    for (const auto& c : ws.connections)
+        if (c->db && !canonical.isEmpty() && c->canonicalPath == canonical && c->readOnly == readOnly)
+            conn = c;
+    if (!conn) {
+        conn = openConnection(name, readOnly, exclusive);
+        conn->canonicalPath = canonical;
+        conn->readOnly = readOnly;
+        conn->join(ws.level);
+        ws.connections.push_back(conn);
     }
-    return users;
+    ++conn->handles;
+    Database db;
+    db.h_ = std::make_shared<detail::DatabaseHandle>();
+    db.h_->conn = conn;
+    db.h_->workspace = s_;
+    return db;
 }
 
 // ---- Workspaces ----

@@ -22,6 +22,7 @@ enum class FieldType { Text, Date, Currency, Long, Boolean, Double, Binary };
 
 namespace detail {
 struct Connection;
+struct DatabaseHandle;
 struct RecordsetData;
 struct WorkspaceState;
 } // namespace detail
@@ -89,32 +90,99 @@ public:
 
 private:
     friend class Workspace;
-    std::shared_ptr<detail::Connection> conn_;
-    std::weak_ptr<detail::WorkspaceState> workspace_;
+    detail::Connection* connection() const;
+    std::shared_ptr<detail::DatabaseHandle> h_;
 };
 
+namespace detail {
+struct AccountData;
+} // namespace detail
+
+// A group object: either made by User::CreateGroup to name an existing group
+// for a membership, or read from a user's Groups.
+class Group {
+public:
+    Group() = default;
+    QString Name() const;
+    void setName(const QString& name);
+    QString PID() const;
+    void setPID(const QString& pid);
+
+private:
+    friend class User;
+    friend class Groups;
+    std::shared_ptr<detail::AccountData> d_;
+};
+
+// The groups a user belongs to. Append makes the user a member of an existing
+// group of the workgroup file (3265 when there is no such group).
+class Groups {
+public:
+    int Count() const;
+    Group Item(int index) const;
+    Group Item(const QString& name) const; // without regard to case; 3265 when absent
+    Group operator()(const QString& name) const { return Item(name); }
+    Group operator()(int index) const { return Item(index); }
+    void Append(const Group& group);
+    void Refresh();
+    std::vector<Group>::const_iterator begin() const { return groups_.begin(); }
+    std::vector<Group>::const_iterator end() const { return groups_.end(); }
+
+private:
+    friend class User;
+    std::shared_ptr<detail::AccountData> user_;
+    std::vector<Group> groups_;
+};
+
+// An account. One made by Workspace::CreateUser lives only in memory until
+// Users::Append writes it to the workgroup file; from then on its name, PID and
+// password are fixed (3219 on a change). The password is write-only: the file
+// keeps a salted hash of it and nothing else.
 class User {
 public:
-    QString Name() const { return name_; }
+    User() = default;
+    QString Name() const;
+    void setName(const QString& name);
+    QString PID() const;
+    void setPID(const QString& pid);
+    void setPassword(const QString& password);
+    // A group object of the given name, to append to Groups().
+    Group CreateGroup(const QString& name = QString(), const QString& pid = QString()) const;
+    // The user's memberships; 3219 for a user not yet appended.
+    jet::Groups Groups() const;
 
 private:
     friend class Users;
     friend class Workspace;
-    QString name_;
+    std::shared_ptr<detail::AccountData> d_;
 };
 
-// The accounts of the workgroup file the workspace logged on to.
+// The user accounts of the workgroup file the workspace logged on to, in the
+// order they were made: the built-in admin, Creator and Engine, the program's
+// account, then the ones appended since. Names compare without regard to case.
+// Changes made inside a workspace transaction are undone by its Rollback.
 class Users {
 public:
     int Count() const;
     User Item(int index) const;
-    User Item(const QString& name) const; // without regard to case; 3265 when absent
+    User Item(const QString& name) const; // 3265 when absent
     User operator()(const QString& name) const { return Item(name); }
     User operator()(int index) const { return Item(index); }
+    // Writes the account; 3390 when an account (user or group) of that name
+    // exists in any letter case, 3030 for a blank name, 3304 for a PID that is
+    // not 4 to 20 characters.
+    void Append(const User& user);
+    // 3265 when there is no such user; 3033 for the engine's own accounts and
+    // the one the workspace logged on with.
+    void Delete(const QString& name);
+    // Reads the accounts from the workgroup file again.
     void Refresh();
+    std::vector<User>::const_iterator begin() const { return users_.begin(); }
+    std::vector<User>::const_iterator end() const { return users_.end(); }
 
 private:
     friend class Workspace;
+    std::weak_ptr<detail::WorkspaceState> workspace_;
     std::vector<User> users_;
 };
 
@@ -132,6 +200,9 @@ public:
     Database OpenDatabase(const QString& name, bool exclusive = false, bool readOnly = false,
                           const QString& connect = QString());
     jet::Users Users() const;
+    // A new account in memory; Users().Append writes it.
+    User CreateUser(const QString& name = QString(), const QString& pid = QString(),
+                    const QString& password = QString()) const;
     int TransactionLevel() const;
 
 private:

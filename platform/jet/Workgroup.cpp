@@ -29,6 +29,8 @@ QByteArray passwordHash(const QByteArray& salt, const QString& password)
 void addAccount(sqlite3* db, const QString& name, const QString& pid, bool isGroup, bool canLogOn,
                 const QString& password)
 {
+    if (findAccount(db, name))
+        throw Error(err::AccountExists, QStringLiteral("Account name already exists."));
     const QByteArray salt = newSalt();
     Stmt(db, "INSERT INTO accounts (name, pid, is_group, can_logon, salt, hash) VALUES (?1, ?2, ?3, ?4, ?5, ?6)")
         .bind(1, name)
@@ -108,6 +110,24 @@ QStringList userNames(sqlite3* db)
     while (s.step())
         names << s.text(0);
     return names;
+}
+
+std::vector<Account> users(sqlite3* db)
+{
+    std::vector<Account> out;
+    Stmt s(db, "SELECT name, pid FROM accounts WHERE is_group = 0 ORDER BY rowid");
+    while (s.step())
+        out.push_back(Account{s.text(0), s.text(1), false});
+    return out;
+}
+
+std::optional<Account> findAccount(sqlite3* db, const QString& name)
+{
+    Stmt s(db, "SELECT name, pid, is_group FROM accounts WHERE name = ?1");
+    s.bind(1, name);
+    if (!s.step())
+        return std::nullopt;
+    return Account{s.text(0), s.text(1), s.integer(2) != 0};
 }
 
 QStringList groupsOf(sqlite3* db, const QString& user)

@@ -6,6 +6,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+#include <vector>
+
 struct sqlite3;
 
 namespace jet {
@@ -29,7 +32,8 @@ void createSchema(sqlite3* db);
 // and the program's account (member of both groups).
 void addBuiltInAccounts(sqlite3* db);
 
-// A second account (user or group) of the same name is refused (3022).
+// A second account (user or group) of the same name in any letter case is
+// refused (3390).
 void addUser(sqlite3* db, const QString& name, const QString& pid, const QString& password);
 void addGroup(sqlite3* db, const QString& name, const QString& pid);
 void addMembership(sqlite3* db, const QString& user, const QString& group);
@@ -38,6 +42,10 @@ void removeAccount(sqlite3* db, const QString& name);
 // True when the user exists, may log on and the password matches.
 bool authenticate(sqlite3* db, const QString& name, const QString& password);
 QStringList userNames(sqlite3* db);
+// The user accounts in the order they were made.
+std::vector<Account> users(sqlite3* db);
+// The account (user or group) of that name without regard to case.
+std::optional<Account> findAccount(sqlite3* db, const QString& name);
 QStringList groupsOf(sqlite3* db, const QString& user);
 
 } // namespace workgroup
