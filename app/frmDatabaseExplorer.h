@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <optional>
 
 class QAction;
 class QGroupBox;
@@ -180,6 +181,45 @@ public:
     // The first node, in node order, whose Selected flag is set.
     QTreeWidgetItem* SelectedNode() const;
 
+    // Record and song-title lists
+    // Item data roles of a row's first column: the typed values the row was made
+    // from (a null QVariant where the column held Null), so a command rebuilds
+    // the exact entry whatever the shown texts look like in the user's locale.
+    static constexpr int RecordDateRole = 0x0101; // vb::Date (double)
+    static constexpr int BookValueRole = 0x0102;  // vb::Currency (qint64)
+    static constexpr int QuantityRole = 0x0103;   // qint32
+    // The shown texts of a row's date, book value and quantity ("" for Null).
+    static QString RecordDateText(const std::optional<vb::Date>& value);
+    static QString BookValueText(const std::optional<vb::Currency>& value);
+    static QString QuantityText(const std::optional<std::int32_t>& value);
+    // Fills the record fields (Record_Name to Quantity) of entry from a row of
+    // ListView1, and Song_Title, Record_Name and Artist from a row of ListView2;
+    // the other fields keep their values.
+    static void ReadRecordRow(const QTreeWidgetItem* row, CatalogEntry& entry);
+    static void ReadSongRow(const QTreeWidgetItem* row, CatalogEntry& entry);
+    virtual void LoadRecords(const CatalogEntry& entry);
+    virtual bool LoadSongTitles(const CatalogEntry& entry);
+    // Each list's one sort order (0 ascending, 1 descending), its sort column
+    // (0-based) and whether a header click has sorted it.
+    int ListView1SortOrder = 0;
+    int ListView1SortKey = 0;
+    bool ListView1Sorted = false;
+    int ListView2SortOrder = 0;
+    int ListView2SortKey = 0;
+    bool ListView2Sorted = false;
+    void ListView1_Click();
+    void ListView1_ColumnClick(int index); // 1-based header index
+    void ListView1_DblClick();
+    void ListView1_KeyDown(int keyCode, int shift);
+    void ListView1_MouseDown(int button, int shift, double x, double y);
+    void ListView2_ColumnClick(int index);
+    void ListView2_DblClick();
+    void ListView2_KeyDown(int keyCode, int shift);
+    void ListView2_MouseDown(int button, int shift, double x, double y);
+    void ListView2_MouseMove();
+    // The first selected row of a list, in row order.
+    static QTreeWidgetItem* SelectedRow(const QTreeWidget* list);
+
     // Inner size of the window below the menu bar, in twips.
     std::int32_t ScaleWidth() const;
     std::int32_t ScaleHeight() const;
@@ -233,6 +273,12 @@ private:
     void buildTree();
     bool treeEvent(QObject* watched, QEvent* event);
     void offerRepair(const QString& description);
+    // Record and song-title lists: event wiring and the shared parts of their handlers.
+    void buildLists();
+    bool listEvent(QObject* watched, QEvent* event);
+    void sortList(QTreeWidget* list, int& order, int& key, bool& sorted, int index);
+    void showDatabaseError(const QString& description);
+    bool mListDoubleClicked = false;
 
     bool alive_ = false;
 };
