@@ -1,0 +1,219 @@
+#include "catalog/ArtistAccounts.h"
+
+#include "catalog/CatalogStatements.h"
+#include "catalog/DataAccess.h"
+#include "catalog/NameRules.h"
+#include "vb/MsgBox.h"
+#include "vb/Runtime.h"
+#include "vb/VbTypes.h"
+
+jet::User WorkgroupUser;
+
+namespace {
+
+const QString kAddUserTitle = QStringLiteral("Error Adding User System Information");
+
+jet::Workspace defaultWorkspace() { return jet::DBEngine::Workspaces()(0); }
+
+void rollbackQuietly()
+{
+    try {
+        jet::DBEngine::Rollback();
+    } catch (const jet::Error&) {
+    }
+}
+
+void showAddUserError(const jet::Error& e)
+{
+    vb::MsgBox(QStringLiteral("Error: ") + QString::number(e.Number()) + QStringLiteral("-") + e.Description(),
+               vb::vbCritical, kAddUserTitle);
+}
+
+// Removes the artist-only rows of a name and nothing else: records entered
+// under that name before are never touched.
+void deleteArtistOnlyRows(const QString& name, bool& ok)
+{
+    ExecuteSql(QStringLiteral("delete * from records where  [Artist] = ") + TextLiteral(name)
+                   + QStringLiteral(" and [Record_Name] Is Null"),
+               ok);
+}
+
+} // namespace
+
+void AddUser(const QString& name, const QString& password, bool& ok)
+{
+    ok = false;
+    try {
+        jet::DBEngine::BeginTrans();
+    } catch (const jet::Error& e) {
+        showAddUserError(e);
+        return;
+    }
+    jet::User user;
+    try {
+        jet::Workspace ws = defaultWorkspace();
+        user = ws.CreateUser(name, ArtistAccount::PID, password);
+        ws.Users().Append(user);
+    } catch (const jet::Error& e) {
+        rollbackQuietly();
+        showAddUserError(e);
+        return;
+    }
+    try {
+        user.Groups().Append(user.CreateGroup(ArtistAccount::Group));
+    } catch (const jet::Error& e) {
+        rollbackQuietly();
+        vb::MsgBox(e.Description(), vb::vbCritical, kAddUserTitle);
+        return;
+    }
+    try {
+        jet::DBEngine::CommitTrans();
+    } catch (const jet::Error& e) {
+        rollbackQuietly();
+        showAddUserError(e);
+        return;
+    }
+    ok = true;
+}
+
+void UserExists(const QString& name, bool& found)
+{
+    found = false;
+    const QString wanted = vb::Trim(name).toUpper();
+    try {
+        const jet::Users users = defaultWorkspace().Users();
+        const int count = users.Count();
+        for (int i = 0; i < count; ++i) {
+            WorkgroupUser = users.Item(i);
+            if (vb::Trim(WorkgroupUser.Name()).toUpper() == wanted) {
+                found = true;
+                return;
+            }
+        }
+    } catch (const jet::Error& e) {
+        // Accounts we cannot read may hold the name: never let a duplicate through.
+        ShowDatabaseAccessErrorBox(e.Description());
+        found = true;
+    }
+}
+
+void DeleteUser(const QString& name, bool& ok)
+{
+    ok = false;
+    try {
+        jet::DBEngine::BeginTrans();
+    } catch (const jet::Error& e) {
+        ShowStatementErrorBox(e.Description());
+        return;
+    }
+    try {
+        jet::Workspace ws = defaultWorkspace();
+        WorkgroupUser = ws.Users().Item(vb::Trim(name));
+        ws.Users().Delete(WorkgroupUser.Name());
+        jet::DBEngine::CommitTrans();
+    } catch (const jet::Error& e) {
+        rollbackQuietly();
+        ShowStatementErrorBox(e.Description());
+        return;
+    }
+    ok = true;
+}
+
+void ValidateUserRename(const QString& oldName, const QString& newName, bool& ok)
+{
+    ok = false;
+    const QString trimmed = vb::Trim(newName);
+    if (trimmed.toUpper() == QStringLiteral("ADMINISTRATOR")) {
+        vb::MsgBox(QStringLiteral("Incorrect Entry!. Please remember that you cannot rename a user Administrator."),
+                   vb::vbCritical, QStringLiteral("User Entry Error!"));
+        return;
+    }
+    if (trimmed != oldName) {
+        ok = true;
+        return;
+    }
+    vb::MsgBox(QStringLiteral("Incorrect Entry!.  The new user cannot be the same as the old one."), vb::vbCritical,
+               QStringLiteral("Error Renaming User"));
+}
+
+void AddArtistRow(const QString& name, bool& ok)
+{
+    ok = false;
+    CatalogEntry entry;
+    entry.Artist = name;
+    entry.Level = Level::Artist;
+    ExecInsertItem(entry, ok);
+}
+
+void DeleteArtist(const CatalogEntry& entry, const bool& askConfirm, bool& ok)
+{
+    ok = false;
+    if (askConfirm) {
+        QString name;
+        bool named = false;
+        GetItemName(entry, name, named);
+        const int answer = vb::MsgBox(QStringLiteral("Are you sure you want to delete the folder, ") + name
+                                          + QStringLiteral(", with all its related contents?"),
+                                      vb::vbYesNo, QStringLiteral("Confirm Folder Owner Delete"));
+        if (answer != vb::vbYes)
+            return;
+    }
+    bool deleted = false;
+    ExecDeleteItem(entry, deleted);
+    if (!deleted)
+        return;
+    // The rows are gone; a failed account removal has shown its own box.
+    bool accountDeleted = false;
+    DeleteUser(entry.Artist, accountDeleted);
+    ok = true;
+}
+
+void RenameArtist(const CatalogEntry& oldEntry, const QString& newName, bool& ok)
+{
+    ok = false;
+    const QString oldName = oldEntry.Artist;
+    [&] {
+        bool step = false;
+        ValidateUserRename(oldName, newName, step);
+        if (!step)
+            return;
+
+        bool found = false;
+        UserExists(newName, found);
+        if (found) {
+            vb::MsgBox(QStringLiteral("Cannot rename ") + oldName + QStringLiteral(". The new name you specified, ")
+                           + newName + QStringLiteral(", already exists. Please specify a different name."),
+                       vb::vbCritical, QStringLiteral("User Entry Error!"));
+            return;
+        }
+
+        AddUser(newName, ArtistAccount::Password, step);
+        if (!step)
+            return;
+
+        bool undone = false;
+        AddArtistRow(newName, step);
+        if (!step) {
+            DeleteUser(newName, undone);
+            return;
+        }
+
+        CatalogEntry artist = oldEntry;
+        artist.Level = Level::Artist;
+        ExecRenameItem(artist, newName, step);
+        if (!step) {
+            // Take back the row of the new name, and its account only once the
+            // row is gone: an artist row never stays without an account.
+            deleteArtistOnlyRows(newName, undone);
+            if (undone)
+                DeleteUser(newName, undone);
+            return;
+        }
+
+        // The artist now lives under the new name; a failure to remove the old
+        // account has shown its own box and leaves an account without rows.
+        DeleteUser(oldName, undone);
+        ok = true;
+    }();
+    vb::DoEvents();
+}

@@ -1,0 +1,265 @@
+#include "catalog/ArtistAccounts.h"
+
+#include "support/CatalogFixture.h"
+#include "support/TestEnv.h"
+
+#include "jet/Engine.h"
+
+#include <gtest/gtest.h>
+
+#include <sqlite3.h>
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+// Readable failure output for texts and row lists.
+void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+
+namespace {
+
+using testenv::CatalogFixture;
+using testenv::ScriptedMsgBox;
+
+const QString kStatementError = QStringLiteral("Error!.");
+
+struct BoxExpected {
+    QString prompt; // empty: any text
+    int style;
+    QString title;
+};
+
+void expectBoxes(const ScriptedMsgBox& boxes, const std::vector<BoxExpected>& expected)
+{
+    ASSERT_EQ(boxes.calls().size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        if (!expected[i].prompt.isEmpty()) {
+            EXPECT_EQ(boxes.calls()[i].prompt, expected[i].prompt);
+        }
+        EXPECT_EQ(boxes.calls()[i].style, expected[i].style);
+        EXPECT_EQ(boxes.calls()[i].title, expected[i].title);
+    }
+}
+
+// The accounts of the default workspace, sorted.
+QStringList accounts()
+{
+    QStringList names;
+    const jet::Users users = jet::DBEngine::Workspaces()(0).Users();
+    for (int i = 0; i < users.Count(); ++i)
+        names << users.Item(i).Name();
+    names.sort(Qt::CaseInsensitive);
+    return names;
+}
+
+QStringList accountsWith(QStringList names, const QStringList& added, const QStringList& gone = {})
+{
+    for (const QString& name : gone)
+        names.removeOne(name);
+    names << added;
+    names.sort(Qt::CaseInsensitive);
+    return names;
+}
+
+// Makes the catalogue file refuse a statement: SQL run on the file itself,
+// below the engine (a trigger that raises an error).
+void sabotage(const CatalogFixture& cat, const char* sql)
+{
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(cat.databasePath().toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    char* message = nullptr;
+    const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &message);
+    const std::string text = message ? message : "";
+    sqlite3_free(message);
+    sqlite3_close(db);
+    ASSERT_EQ(rc, SQLITE_OK) << text;
+}
+
+// Ella (account, artist-only row, record Blue with one song) and Miles (account, row).
+void seed(const CatalogFixture& cat)
+{
+    for (const QString& name : {QStringLiteral("Ella"), QStringLiteral("Miles")}) {
+        bool ok = false;
+        AddUser(name, ArtistAccount::Password, ok);
+        ASSERT_TRUE(ok);
+        cat.addArtist(name);
+    }
+    cat.addRecord(QStringLiteral("Ella"), QStringLiteral("Blue"));
+    cat.addSong(QStringLiteral("Ella"), QStringLiteral("Blue"), QStringLiteral("Angel Eyes"));
+}
+
+const QStringList kSeeded = {
+    QStringLiteral("Ella|<Null>"), QStringLiteral("Ella|Blue"), QStringLiteral("Miles|<Null>"),
+    QStringLiteral("Ella|Angel Eyes"),
+};
+
+// Records (artist, record name), then songs (artist, title).
+QStringList rowsOf(const CatalogFixture& cat)
+{
+    return cat.rows(QStringLiteral("select [Artist], [Record_Name] from records order by [Artist], [Record_Name]"))
+        + cat.rows(QStringLiteral("select [Artist], [Song_Title] from songs order by [Artist]"));
+}
+
+CatalogEntry artist(const QString& name)
+{
+    CatalogEntry e;
+    e.Level = Level::Artist;
+    e.Artist = name;
+    return e;
+}
+
+class ArtistAccountsTest : public ::testing::Test {
+protected:
+    void SetUp() override { seed(cat); }
+    CatalogFixture cat;
+};
+
+TEST_F(ArtistAccountsTest, UserExistsIgnoresCaseAndSurroundingBlanks)
+{
+    struct Case {
+        QString name;
+        bool found;
+    };
+    const Case cases[] = {
+        {QStringLiteral("Ella"), true},
+        {QStringLiteral("ELLA"), true},
+        {QStringLiteral("  ella  "), true},
+        {QStringLiteral("Ell"), false},
+        {QStringLiteral("Ella Mae"), false},
+        {QStringLiteral("Bob"), false},
+        // The engine's own accounts and the program's account are taken as well.
+        {QStringLiteral("ADMIN"), true},
+        {QStringLiteral("Brevlin"), true},
+    };
+    for (const Case& c : cases) {
+        bool found = !c.found;
+        UserExists(c.name, found);
+        EXPECT_EQ(found, c.found) << c.name.toStdString();
+    }
+}
+
+TEST_F(ArtistAccountsTest, ValidateUserRenameRefusesAdministratorAndTheSameName)
+{
+    const BoxExpected admin{QStringLiteral("Incorrect Entry!. Please remember that you cannot rename a user Administrator."),
+                            vb::vbCritical, QStringLiteral("User Entry Error!")};
+    const BoxExpected same{QStringLiteral("Incorrect Entry!.  The new user cannot be the same as the old one."),
+                           vb::vbCritical, QStringLiteral("Error Renaming User")};
+    struct Case {
+        QString newName;
+        std::optional<BoxExpected> refusal;
+    };
+    const Case cases[] = {
+        {QStringLiteral("Administrator"), admin},
+        {QStringLiteral("  aDMINISTRATOR "), admin},
+        {QStringLiteral("Ella"), same},
+        {QStringLiteral(" Ella  "), same},
+        {QStringLiteral("ella"), std::nullopt},
+        {QStringLiteral("Administrators"), std::nullopt},
+        {QStringLiteral("Bob"), std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.newName.toStdString());
+        ScriptedMsgBox boxes;
+        if (c.refusal)
+            boxes.answer(vb::vbOK);
+        bool ok = c.refusal.has_value();
+        ValidateUserRename(QStringLiteral("Ella"), c.newName, ok);
+        EXPECT_EQ(ok, !c.refusal);
+        if (c.refusal)
+            expectBoxes(boxes, {*c.refusal});
+        else
+            EXPECT_TRUE(boxes.empty());
+    }
+}
+
+TEST_F(ArtistAccountsTest, RenameArtistRefusalsChangeNothing)
+{
+    const QString clash = QStringLiteral("Cannot rename Ella. The new name you specified, %1, already exists. Please "
+                                         "specify a different name.");
+    struct Case {
+        QString newName;
+        BoxExpected box;
+    };
+    const Case cases[] = {
+        {QStringLiteral(" administrator "), {QString(), vb::vbCritical, QStringLiteral("User Entry Error!")}},
+        {QStringLiteral("Ella"), {QString(), vb::vbCritical, QStringLiteral("Error Renaming User")}},
+        // Passes the rename check, but the old account holds the name.
+        {QStringLiteral("ELLA"), {clash.arg(QStringLiteral("ELLA")), vb::vbCritical, QStringLiteral("User Entry Error!")}},
+        {QStringLiteral("miles"), {clash.arg(QStringLiteral("miles")), vb::vbCritical, QStringLiteral("User Entry Error!")}},
+        {QStringLiteral("Admin"), {clash.arg(QStringLiteral("Admin")), vb::vbCritical, QStringLiteral("User Entry Error!")}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.newName.toStdString());
+        const QStringList before = accounts();
+        ScriptedMsgBox boxes;
+        boxes.answer(vb::vbOK);
+        bool ok = true;
+        RenameArtist(artist(QStringLiteral("Ella")), c.newName, ok);
+        EXPECT_FALSE(ok);
+        expectBoxes(boxes, {c.box});
+        EXPECT_EQ(accounts(), before);
+        EXPECT_EQ(rowsOf(cat), kSeeded);
+    }
+}
+
+TEST(ArtistAccountsRoadsTest, RenameArtistLeavesAccountsAndRowsInStepOnEveryRoad)
+{
+    const QStringList renamed = {
+        QStringLiteral("Bob|<Null>"), QStringLiteral("Bob|<Null>"), QStringLiteral("Bob|Blue"),
+        QStringLiteral("Miles|<Null>"), QStringLiteral("Bob|Angel Eyes"),
+    };
+    const BoxExpected statementError{QString(), vb::vbCritical, kStatementError};
+    struct Case {
+        const char* road;
+        std::function<void(const CatalogFixture&)> sabotage;
+        bool ok;
+        std::vector<BoxExpected> boxes;
+        QStringList addedAccounts;
+        QStringList goneAccounts;
+        QStringList rows;
+    };
+    const Case cases[] = {
+        {"every step succeeds", [](const CatalogFixture&) {}, true, {}, {QStringLiteral("Bob")}, {QStringLiteral("Ella")},
+         renamed},
+        // The new account goes again.
+        {"the artist row cannot be added",
+         [](const CatalogFixture& cat) {
+             sabotage(cat, "CREATE TRIGGER refuse BEFORE INSERT ON records BEGIN SELECT RAISE(ABORT, 'refused'); END");
+         },
+         false, {statementError}, {}, {}, kSeeded},
+        // The new artist row and then the new account go again.
+        {"the tables cannot be renamed",
+         [](const CatalogFixture& cat) {
+             sabotage(cat, "CREATE TRIGGER refuse BEFORE UPDATE ON songs BEGIN SELECT RAISE(ABORT, 'refused'); END");
+         },
+         false, {statementError}, {}, {}, kSeeded},
+        // The new artist row stays, and so does its account.
+        {"neither the rename nor its undo can run",
+         [](const CatalogFixture& cat) {
+             sabotage(cat, "CREATE TRIGGER refuse BEFORE UPDATE ON songs BEGIN SELECT RAISE(ABORT, 'refused'); END;"
+                           "CREATE TRIGGER keep BEFORE DELETE ON records BEGIN SELECT RAISE(ABORT, 'refused'); END");
+         },
+         false, {statementError, statementError}, {QStringLiteral("Bob")}, {},
+         QStringList{QStringLiteral("Bob|<Null>"), QStringLiteral("Ella|<Null>"), QStringLiteral("Ella|Blue"),
+                     QStringLiteral("Miles|<Null>"), QStringLiteral("Ella|Angel Eyes")}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.road);
+        CatalogFixture fresh;
+        seed(fresh);
+        c.sabotage(fresh);
+        const QStringList before = accounts();
+        ScriptedMsgBox boxes;
+        for (std::size_t i = 0; i < c.boxes.size(); ++i)
+            boxes.answer(vb::vbOK);
+        bool ok = !c.ok;
+        RenameArtist(artist(QStringLiteral("Ella")), QStringLiteral("Bob"), ok);
+        EXPECT_EQ(ok, c.ok);
+        expectBoxes(boxes, c.boxes);
+        EXPECT_EQ(accounts(), accountsWith(before, c.addedAccounts, c.goneAccounts));
+        EXPECT_EQ(rowsOf(fresh), c.rows);
+    }
+}
+
+} // namespace
