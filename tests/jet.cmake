@@ -3,7 +3,7 @@ target_include_directories(test_catalog_support PUBLIC ${CMAKE_SOURCE_DIR} ${CMA
 target_link_libraries(test_catalog_support PUBLIC test_support platform_jet)
 
 discavo_add_test(test_jet
-  SOURCES platform/jet/test_dialect.cpp platform/jet/test_engine.cpp
+  SOURCES platform/jet/test_dialect.cpp platform/jet/test_engine.cpp platform/jet/test_accounts.cpp
   LIBS platform_jet test_catalog_support SQLite::SQLite3)
 
 discavo_add_test(test_dataaccess

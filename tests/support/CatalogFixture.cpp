@@ -2,6 +2,7 @@
 
 #include "jet/CatalogFiles.h"
 #include "jet/Engine.h"
+#include "jet/Testing.h"
 #include "jet/Workgroup.h"
 
 #include <QDir>
@@ -21,6 +22,7 @@ QString quoted(const QString& s)
 
 CatalogFixture::CatalogFixture()
 {
+    jet::testing::clearFailures();
     jet::createCatalogFilesIfAbsent(folder_.path());
     jet::DBEngine::setSystemDB(workgroupPath());
     jet::DBEngine::setDefaultUser(jet::workgroup::kProgramUser);
@@ -31,6 +33,7 @@ CatalogFixture::CatalogFixture()
 
 CatalogFixture::~CatalogFixture()
 {
+    jet::testing::clearFailures(); // a failure one test queued never reaches the next
     jet::DBEngine::Workspaces()(0).Close();
     jet::DBEngine::setSystemDB(QString());
 }

@@ -1,0 +1,270 @@
+#include "support/CatalogFixture.h"
+
+#include "jet/Engine.h"
+#include "jet/Testing.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+using testenv::CatalogFixture;
+
+const QString kPid = QStringLiteral("fennaply");
+const QString kPassword = QStringLiteral("tintrove");
+
+jet::Workspace workspace() { return jet::DBEngine::Workspaces()(0); }
+
+QStringList userNames()
+{
+    QStringList names;
+    for (const jet::User& u : workspace().Users())
+        names << u.Name();
+    return names;
+}
+
+void appendUser(const QString& name, const QString& pid = kPid, const QString& password = kPassword)
+{
+    jet::Workspace ws = workspace();
+    ws.Users().Append(ws.CreateUser(name, pid, password));
+}
+
+int errorOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const jet::Error& e) {
+        EXPECT_FALSE(e.Description().isEmpty());
+        return e.Number();
+    }
+    return 0;
+}
+
+bool canLogOn(const CatalogFixture& f, const QString& name, const QString& password)
+{
+    try {
+        jet::DBEngine::OpenDatabase(f.databasePath(), false, false, QStringLiteral(";uid=%1;pwd=%2").arg(name, password))
+            .Close();
+        return true;
+    } catch (const jet::Error&) {
+        return false;
+    }
+}
+
+const QStringList kBuiltIn = {"admin", "Creator", "Engine", "brevlin"};
+
+TEST(AccountsTest, BuiltInAccountsAndTheProgramsAreListedInOrder)
+{
+    CatalogFixture f;
+    EXPECT_EQ(userNames(), kBuiltIn);
+    appendUser("Nina");
+    EXPECT_EQ(userNames(), kBuiltIn + QStringList{"Nina"});
+    const jet::Users users = workspace().Users();
+    EXPECT_EQ(users("NINA").PID(), kPid);
+    EXPECT_EQ(errorOf([&] { users("Nobody"); }), jet::err::ItemNotFound);
+}
+
+TEST(AccountsTest, AppendedAccountLogsOnWithItsPasswordWhichIsKeptOnlyAsAHash)
+{
+    CatalogFixture f;
+    appendUser(QStringLiteral("Björk"));
+    EXPECT_TRUE(canLogOn(f, QStringLiteral("BJÖRK"), kPassword));
+    EXPECT_FALSE(canLogOn(f, QStringLiteral("Björk"), "TINTROVE"));
+    workspace().Close(); // let go of the workgroup file before reading it
+    QFile file(f.workgroupPath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(file.readAll().contains(kPassword.toUtf8()));
+}
+
+TEST(AccountsTest, AppendRefusesWhatTheWorkgroupCannotHold)
+{
+    CatalogFixture f;
+    appendUser(QStringLiteral("Nina"));
+    struct Case {
+        const char* name;
+        const char* pid;
+        int number;
+    };
+    const Case cases[] = {
+        {"NINA", "fennaply", jet::err::AccountExists},
+        {"nina", "fennaply", jet::err::AccountExists},
+        {"BREVLIN", "fennaply", jet::err::AccountExists},
+        {"Admin", "fennaply", jet::err::AccountExists},
+        {"users", "fennaply", jet::err::AccountExists}, // a group's name is taken too
+        {"", "fennaply", jet::err::InvalidAccountName},
+        {"   ", "fennaply", jet::err::InvalidAccountName},
+        {"Miles", "abc", jet::err::InvalidPid},
+        {"Miles", "", jet::err::InvalidPid},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(errorOf([&] { appendUser(QString::fromUtf8(c.name), QString::fromUtf8(c.pid)); }), c.number)
+            << c.name;
+        EXPECT_EQ(userNames(), kBuiltIn + QStringList{"Nina"}) << c.name;
+    }
+}
+
+TEST(AccountsTest, DeleteThenAppendAgain)
+{
+    CatalogFixture f;
+    appendUser("Nina");
+    workspace().Users().Delete("nINA");
+    EXPECT_EQ(userNames(), kBuiltIn);
+    EXPECT_FALSE(canLogOn(f, "Nina", kPassword));
+    appendUser("NINA", kPid, "other");
+    EXPECT_EQ(userNames(), kBuiltIn + QStringList{"NINA"});
+    EXPECT_TRUE(canLogOn(f, "nina", "other"));
+}
+
+TEST(AccountsTest, DeleteRefusesWhatIsNoUserOrMayNotGo)
+{
+    CatalogFixture f;
+    struct Case {
+        const char* name;
+        int number;
+    };
+    const Case cases[] = {
+        {"Nobody", jet::err::ItemNotFound},
+        {"Users", jet::err::ItemNotFound}, // a group, not a user
+        {"creator", jet::err::NoPermission},
+        {"Engine", jet::err::NoPermission},
+        {"admin", jet::err::NoPermission},
+        {"BREVLIN", jet::err::NoPermission}, // the account the workspace logged on with
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(errorOf([&] { workspace().Users().Delete(QString::fromUtf8(c.name)); }), c.number) << c.name;
+    EXPECT_EQ(userNames(), kBuiltIn);
+}
+
+TEST(AccountsTest, MembershipOfAnExistingGroup)
+{
+    CatalogFixture f;
+    appendUser("Nina");
+    jet::User nina = workspace().Users()("Nina");
+    EXPECT_EQ(nina.Groups().Count(), 0);
+    jet::Groups groups = nina.Groups();
+    groups.Append(nina.CreateGroup("users"));
+    EXPECT_EQ(nina.Groups().Count(), 1);
+    EXPECT_EQ(nina.Groups()(0).Name(), "Users");
+    EXPECT_EQ(errorOf([&] { nina.Groups().Append(nina.CreateGroup("Users")); }), jet::err::AccountExists);
+    EXPECT_EQ(errorOf([&] { nina.Groups().Append(nina.CreateGroup("Singers")); }), jet::err::ItemNotFound);
+    EXPECT_EQ(errorOf([&] { nina.Groups().Append(nina.CreateGroup("brevlin")); }), jet::err::ItemNotFound);
+    EXPECT_EQ(nina.Groups().Count(), 1);
+
+    jet::User fresh = workspace().CreateUser("Miles", kPid, kPassword);
+    EXPECT_EQ(errorOf([&] { fresh.Groups(); }), jet::err::InvalidOperation); // not appended yet
+    EXPECT_EQ(errorOf([&] { nina.setPID("changed"); }), jet::err::InvalidOperation);
+}
+
+// Account changes and table changes made inside one workspace transaction end
+// together.
+TEST(AccountsTest, TransactionCoversAccountChangesWithTheTables)
+{
+    struct Case {
+        const char* name;
+        std::function<void()> change;
+        bool commit;
+        QStringList users;
+        int songs;
+    };
+    const Case cases[] = {
+        {"append rolled back", [] { appendUser("Miles"); }, false, kBuiltIn + QStringList{"Nina"}, 1},
+        {"delete rolled back", [] { workspace().Users().Delete("Nina"); }, false, kBuiltIn + QStringList{"Nina"}, 1},
+        {"append kept", [] { appendUser("Miles"); }, true, kBuiltIn + QStringList{"Nina", "Miles"}, 0},
+        {"delete kept", [] { workspace().Users().Delete("Nina"); }, true, kBuiltIn, 0},
+        {"membership rolled back",
+         [] {
+             jet::User u = workspace().Users()("Nina");
+             u.Groups().Append(u.CreateGroup("Users"));
+         },
+         false, kBuiltIn + QStringList{"Nina"}, 1},
+    };
+    for (const Case& c : cases) {
+        CatalogFixture f;
+        f.addSong("Miles", "Kind of Blue", "So What");
+        appendUser("Nina");
+        jet::Workspace ws = workspace();
+        ws.BeginTrans();
+        jet::Database db = jet::DBEngine::OpenDatabase(f.databasePath());
+        db.Execute("delete * from songs");
+        c.change();
+        if (c.commit)
+            ws.CommitTrans();
+        else
+            ws.Rollback();
+        db.Close();
+        EXPECT_EQ(userNames(), c.users) << c.name;
+        EXPECT_EQ(f.count("select * from songs"), c.songs) << c.name;
+        if (c.users.contains("Nina")) {
+            EXPECT_EQ(workspace().Users()("Nina").Groups().Count(), 0) << c.name;
+        }
+    }
+}
+
+TEST(AccountsTest, NestedRollbackUndoesOnlyItsOwnAccountChange)
+{
+    CatalogFixture f;
+    jet::Workspace ws = workspace();
+    ws.BeginTrans();
+    appendUser("Nina");
+    ws.BeginTrans();
+    appendUser("Miles");
+    ws.Rollback();
+    ws.CommitTrans();
+    EXPECT_EQ(userNames(), kBuiltIn + QStringList{"Nina"});
+}
+
+TEST(AccountsTest, InjectedFailureHitsTheNextCallOnceAndChangesNothing)
+{
+    struct Case {
+        const char* name;
+        jet::Operation op;
+        std::function<void(const CatalogFixture&)> call;
+    };
+    const Case cases[] = {
+        {"users append", jet::Operation::UsersAppend, [](auto&) { appendUser("Miles"); }},
+        {"users delete", jet::Operation::UsersDelete, [](auto&) { workspace().Users().Delete("Nina"); }},
+        {"groups append", jet::Operation::GroupsAppend,
+         [](auto&) {
+             jet::User u = workspace().Users()("Nina");
+             u.Groups().Append(u.CreateGroup("Users"));
+         }},
+        {"execute", jet::Operation::Execute,
+         [](auto& f) { jet::DBEngine::OpenDatabase(f.databasePath()).Execute("delete * from songs"); }},
+        {"open database", jet::Operation::OpenDatabase,
+         [](auto& f) { jet::DBEngine::OpenDatabase(f.databasePath()).Execute("delete * from songs"); }},
+        {"commit", jet::Operation::CommitTrans,
+         [](auto& f) {
+             jet::DBEngine::BeginTrans();
+             jet::DBEngine::OpenDatabase(f.databasePath()).Execute("delete * from songs");
+             try {
+                 jet::DBEngine::CommitTrans();
+             } catch (...) {
+                 EXPECT_EQ(jet::DBEngine::Workspaces()(0).TransactionLevel(), 1);
+                 jet::DBEngine::Rollback();
+                 throw;
+             }
+         }},
+    };
+    for (const Case& c : cases) {
+        CatalogFixture f;
+        f.addSong("Miles", "Kind of Blue", "So What");
+        appendUser("Nina");
+        jet::testing::failNext(c.op, 3051, "The engine could not do it.");
+        try {
+            c.call(f);
+            ADD_FAILURE() << c.name << ": no failure";
+        } catch (const jet::Error& e) {
+            EXPECT_EQ(e.Number(), 3051) << c.name;
+            EXPECT_EQ(e.Description(), "The engine could not do it.") << c.name;
+        }
+        EXPECT_EQ(userNames(), kBuiltIn + QStringList{"Nina"}) << c.name;
+        EXPECT_EQ(workspace().Users()("Nina").Groups().Count(), 0) << c.name;
+        EXPECT_EQ(f.count("select * from songs"), 1) << c.name;
+        EXPECT_NO_THROW(c.call(f)) << c.name; // only the next call fails
+    }
+}
+
+} // namespace
