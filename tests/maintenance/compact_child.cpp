@@ -1,24 +1,85 @@
-// Compacts the catalogue in the folder given as its argument over and over,
-// one line on standard output after each round, until it is killed. The
-// maintenance tests kill it at arbitrary moments of a compaction.
+// Compacts the catalogue in the folder given as its first argument, one line
+// on standard output after each round, for the maintenance tests that kill it
+// part-way through a compaction.
+//
+//   compact_child <folder>               rounds over and over until killed
+//   compact_child <folder> --kill-at N   one round, in which the process kills
+//                                        itself just before its Nth call of
+//                                        fsync, fdatasync, rename or unlink
 
 #include "catalog/Maintenance.h"
 #include "vb/App.h"
 
 #include <QCoreApplication>
 
+#include <dlfcn.h>
+
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+int killAt = 0;
+int fileSteps = 0;
+
+void fileStep()
+{
+    if (killAt > 0 && ++fileSteps == killAt)
+        std::raise(SIGKILL);
+}
+
+template <typename F>
+F next(const char* name)
+{
+    return reinterpret_cast<F>(::dlsym(RTLD_NEXT, name));
+}
+
+} // namespace
+
+// Every caller in the process, SQLite and Qt included, reaches these.
+extern "C" int fsync(int fd)
+{
+    static const auto real = next<int (*)(int)>("fsync");
+    fileStep();
+    return real(fd);
+}
+
+extern "C" int fdatasync(int fd)
+{
+    static const auto real = next<int (*)(int)>("fdatasync");
+    fileStep();
+    return real(fd);
+}
+
+extern "C" int rename(const char* from, const char* to)
+{
+    static const auto real = next<int (*)(const char*, const char*)>("rename");
+    fileStep();
+    return real(from, to);
+}
+
+extern "C" int unlink(const char* path)
+{
+    static const auto real = next<int (*)(const char*)>("unlink");
+    fileStep();
+    return real(path);
+}
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <program folder>\n", argv[0]);
+    if (argc == 4 && std::strcmp(argv[2], "--kill-at") == 0) {
+        killAt = std::atoi(argv[3]);
+    } else if (argc != 2) {
+        std::fprintf(stderr, "usage: %s <program folder> [--kill-at N]\n", argv[0]);
         return 2;
     }
     vb::App::setPath(QString::fromLocal8Bit(argv[1]));
     // Bounded, so a parent that never kills it does not leave it running.
-    for (int round = 0; round < 100000; ++round) {
+    const int rounds = killAt > 0 ? 1 : 100000;
+    for (int round = 0; round < rounds; ++round) {
         QString message;
         const bool ok = CompactDatabaseFile(QStringLiteral("records"), message);
         std::printf("%s %s\n", ok ? "ok" : "failed", message.toUtf8().constData());
