@@ -6,6 +6,7 @@
 //   compact_child <folder> --kill-at N   one round, in which the process kills
 //                                        itself just before its Nth call of
 //                                        fsync, fdatasync, rename or unlink
+//   compact_child <folder> --fail-rename one round in which every rename fails
 
 #include "catalog/Maintenance.h"
 #include "vb/App.h"
@@ -14,6 +15,7 @@
 
 #include <dlfcn.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +25,7 @@ namespace {
 
 int killAt = 0;
 int fileSteps = 0;
+bool failRename = false;
 
 void fileStep()
 {
@@ -57,6 +60,10 @@ extern "C" int rename(const char* from, const char* to)
 {
     static const auto real = next<int (*)(const char*, const char*)>("rename");
     fileStep();
+    if (failRename) {
+        errno = EIO;
+        return -1;
+    }
     return real(from, to);
 }
 
@@ -72,13 +79,15 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     if (argc == 4 && std::strcmp(argv[2], "--kill-at") == 0) {
         killAt = std::atoi(argv[3]);
+    } else if (argc == 3 && std::strcmp(argv[2], "--fail-rename") == 0) {
+        failRename = true;
     } else if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <program folder> [--kill-at N]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s <program folder> [--kill-at N | --fail-rename]\n", argv[0]);
         return 2;
     }
     vb::App::setPath(QString::fromLocal8Bit(argv[1]));
     // Bounded, so a parent that never kills it does not leave it running.
-    const int rounds = killAt > 0 ? 1 : 100000;
+    const int rounds = killAt > 0 || failRename ? 1 : 100000;
     for (int round = 0; round < rounds; ++round) {
         QString message;
         const bool ok = CompactDatabaseFile(QStringLiteral("records"), message);

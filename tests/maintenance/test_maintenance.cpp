@@ -15,7 +15,9 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <functional>
 #include <set>
 #include <thread>
@@ -319,6 +321,24 @@ TEST_F(MaintenanceTest, RepairFailuresSayWhichStepFailedAndLeaveTheFiles)
         EXPECT_EQ(entries(cat.folder()), c.left);
         expectEngineLeftForTheCatalogue(cat);
     }
+}
+
+TEST_F(MaintenanceTest, ACopyThatCannotBePutInPlaceIsAFailureThatKeepsTheOriginal)
+{
+    testenv::CatalogFixture cat;
+    fillCatalogue(cat, 50);
+    const QByteArray before = bytesOf(cat.databasePath());
+
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QStringLiteral(COMPACT_CHILD), {cat.folder(), "--fail-rename"});
+    ASSERT_TRUE(child.waitForFinished(10000));
+    EXPECT_EQ(child.exitCode(), 1);
+    const QString description = QStringLiteral("The file '%1' could not be put in place of '%2': %3.")
+                                    .arg(vb::App::file("~records.new"), cat.databasePath(), QString::fromLocal8Bit(std::strerror(EIO)));
+    EXPECT_EQ(QString::fromUtf8(child.readAll()), "failed " + compactFailed(description) + "\n");
+    EXPECT_EQ(bytesOf(cat.databasePath()), before);
+    EXPECT_EQ(entries(cat.folder()), (QStringList{"records.mdb", "records.mdw"}));
 }
 
 // What a killed copy may leave beside the catalogue; the next compaction clears it.
