@@ -4,6 +4,7 @@
 #include "support/TestEnv.h"
 
 #include "jet/Engine.h"
+#include "jet/Testing.h"
 
 #include <gtest/gtest.h>
 
@@ -109,10 +110,29 @@ CatalogEntry artist(const QString& name)
     return e;
 }
 
+// The engine's failure seam is empty again after every case.
+struct FailureGuard {
+    ~FailureGuard() { jet::testing::clearFailures(); }
+};
+
 class ArtistAccountsTest : public ::testing::Test {
 protected:
     void SetUp() override { seed(cat); }
+    FailureGuard guard;
     CatalogFixture cat;
+};
+
+// Points the engine at a workgroup file that is not there, as long as it lives.
+class MissingWorkgroup {
+public:
+    explicit MissingWorkgroup(const CatalogFixture& cat) : path_(jet::DBEngine::SystemDB())
+    {
+        jet::DBEngine::setSystemDB(cat.folder() + QStringLiteral("/gone.mdw"));
+    }
+    ~MissingWorkgroup() { jet::DBEngine::setSystemDB(path_); }
+
+private:
+    QString path_;
 };
 
 TEST_F(ArtistAccountsTest, UserExistsIgnoresCaseAndSurroundingBlanks)
@@ -128,6 +148,7 @@ TEST_F(ArtistAccountsTest, UserExistsIgnoresCaseAndSurroundingBlanks)
         {QStringLiteral("Ell"), false},
         {QStringLiteral("Ella Mae"), false},
         {QStringLiteral("Bob"), false},
+        {QStringLiteral("Users"), false}, // a group, not a user
         // The engine's own accounts and the program's account are taken as well.
         {QStringLiteral("ADMIN"), true},
         {QStringLiteral("Brevlin"), true},
@@ -137,6 +158,185 @@ TEST_F(ArtistAccountsTest, UserExistsIgnoresCaseAndSurroundingBlanks)
         UserExists(c.name, found);
         EXPECT_EQ(found, c.found) << c.name.toStdString();
     }
+}
+
+TEST_F(ArtistAccountsTest, UnreadableAccountsCountAsATakenName)
+{
+    MissingWorkgroup broken(cat);
+    {
+        ScriptedMsgBox boxes;
+        boxes.answer(vb::vbOK);
+        bool found = false;
+        UserExists(QStringLiteral("Bob"), found);
+        EXPECT_TRUE(found);
+        expectBoxes(boxes, {{QString(), vb::vbCritical, kStatementError}});
+    }
+    // Administrator is refused before the accounts are looked at.
+    ScriptedMsgBox boxes;
+    boxes.answer(vb::vbOK);
+    bool ok = true;
+    RenameArtist(artist(QStringLiteral("Ella")), QStringLiteral(" ADMINISTRATOR "), ok);
+    EXPECT_FALSE(ok);
+    expectBoxes(boxes, {{QString(), vb::vbCritical, QStringLiteral("User Entry Error!")}});
+}
+
+TEST_F(ArtistAccountsTest, AddUserMakesAMemberOfUsersWithTheFixedIdentifier)
+{
+    bool ok = false;
+    AddUser(QStringLiteral("Bob"), ArtistAccount::Password, ok);
+    ASSERT_TRUE(ok);
+    const jet::User bob = jet::DBEngine::Workspaces()(0).Users().Item(QStringLiteral("Bob"));
+    EXPECT_EQ(bob.Name(), QStringLiteral("Bob"));
+    EXPECT_EQ(bob.PID(), QStringLiteral("fennaply"));
+    const jet::Groups groups = bob.Groups();
+    ASSERT_EQ(groups.Count(), 1);
+    EXPECT_EQ(groups.Item(0).Name(), QStringLiteral("Users"));
+    // The password lets the account log on.
+    jet::Database db = jet::DBEngine::OpenDatabase(cat.databasePath(), false, false,
+                                                   QStringLiteral(";uid=Bob;pwd=tintrove"));
+    EXPECT_TRUE(db.isOpen());
+    db.Close();
+}
+
+TEST_F(ArtistAccountsTest, AddUserFailuresLeaveNoAccount)
+{
+    const QString title = QStringLiteral("Error Adding User System Information");
+    struct Case {
+        const char* what;
+        QString name;
+        std::function<void()> inject;
+        QString prompt;
+    };
+    const Case cases[] = {
+        {"name taken in another case", QStringLiteral("ELLA"), [] {},
+         QStringLiteral("Error: 3390-Account name already exists.")},
+        {"account not written", QStringLiteral("Bob"),
+         [] { jet::testing::failNext(jet::Operation::UsersAppend, 3043, QStringLiteral("Disk or network error.")); },
+         QStringLiteral("Error: 3043-Disk or network error.")},
+        {"membership not written", QStringLiteral("Bob"),
+         [] { jet::testing::failNext(jet::Operation::GroupsAppend, 3043, QStringLiteral("Disk or network error.")); },
+         QStringLiteral("Disk or network error.")},
+        {"commit failed", QStringLiteral("Bob"),
+         [] { jet::testing::failNext(jet::Operation::CommitTrans, 3043, QStringLiteral("Disk or network error.")); },
+         QStringLiteral("Error: 3043-Disk or network error.")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QStringList before = accounts();
+        c.inject();
+        ScriptedMsgBox boxes;
+        boxes.answer(vb::vbOK);
+        bool ok = true;
+        AddUser(c.name, ArtistAccount::Password, ok);
+        EXPECT_FALSE(ok);
+        expectBoxes(boxes, {{c.prompt, vb::vbCritical, title}});
+        EXPECT_EQ(accounts(), before);
+        EXPECT_EQ(jet::DBEngine::Workspaces()(0).TransactionLevel(), 0);
+    }
+}
+
+TEST(ArtistAccountsRoadsTest, DeleteUserReportsSuccessOnlyOnceCommitted)
+{
+    struct Case {
+        const char* what;
+        QString name;
+        std::function<void()> inject;
+        bool ok;
+        QStringList gone;
+    };
+    const Case cases[] = {
+        {"blanks around the name", QStringLiteral(" miles "), [] {}, true, {QStringLiteral("Miles")}},
+        {"no such account", QStringLiteral("Bob"), [] {}, false, {}},
+        {"the program's own account", QStringLiteral("brevlin"), [] {}, false, {}},
+        {"commit failed", QStringLiteral("Miles"),
+         [] { jet::testing::failNext(jet::Operation::CommitTrans, 3043, QStringLiteral("Disk or network error.")); },
+         false, {}},
+        {"delete failed", QStringLiteral("Miles"),
+         [] { jet::testing::failNext(jet::Operation::UsersDelete, 3043, QStringLiteral("Disk or network error.")); },
+         false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FailureGuard guard;
+        CatalogFixture fresh;
+        seed(fresh);
+        const QStringList before = accounts();
+        c.inject();
+        ScriptedMsgBox boxes;
+        if (!c.ok)
+            boxes.answer(vb::vbOK);
+        bool ok = !c.ok;
+        DeleteUser(c.name, ok);
+        EXPECT_EQ(ok, c.ok);
+        if (c.ok)
+            EXPECT_TRUE(boxes.empty());
+        else
+            expectBoxes(boxes, {{QString(), vb::vbCritical, kStatementError}});
+        EXPECT_EQ(accounts(), accountsWith(before, {}, c.gone));
+        EXPECT_EQ(jet::DBEngine::Workspaces()(0).TransactionLevel(), 0);
+    }
+}
+
+TEST(ArtistAccountsRoadsTest, DeleteArtistAsksOnlyWhenToldAndRemovesRowsThenAccount)
+{
+    const QString prompt = QStringLiteral("Are you sure you want to delete the folder, Ella, with all its related contents?");
+    struct Case {
+        const char* what;
+        bool askConfirm;
+        int answer; // 0: no box
+        bool deleted;
+    };
+    const Case cases[] = {
+        {"no question", false, 0, true},
+        {"answered Yes", true, vb::vbYes, true},
+        {"answered No", true, vb::vbNo, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FailureGuard guard;
+        CatalogFixture fresh;
+        seed(fresh);
+        const QStringList before = accounts();
+        ScriptedMsgBox boxes;
+        if (c.answer)
+            boxes.answer(c.answer);
+        bool ok = !c.deleted;
+        DeleteArtist(artist(QStringLiteral("Ella")), c.askConfirm, ok);
+        EXPECT_EQ(ok, c.deleted);
+        if (c.answer)
+            expectBoxes(boxes, {{prompt, vb::vbYesNo, QStringLiteral("Confirm Folder Owner Delete")}});
+        else
+            EXPECT_TRUE(boxes.empty());
+        EXPECT_EQ(accounts(), c.deleted ? accountsWith(before, {}, {QStringLiteral("Ella")}) : before);
+        EXPECT_EQ(rowsOf(fresh), c.deleted ? QStringList{QStringLiteral("Miles|<Null>")} : kSeeded);
+    }
+}
+
+TEST_F(ArtistAccountsTest, DeleteArtistWithoutAnAccountStillDeletesTheRows)
+{
+    bool ok = false;
+    DeleteUser(QStringLiteral("Ella"), ok);
+    ASSERT_TRUE(ok);
+    ScriptedMsgBox boxes;
+    boxes.answer(vb::vbOK);
+    DeleteArtist(artist(QStringLiteral("Ella")), false, ok);
+    EXPECT_TRUE(ok);
+    expectBoxes(boxes, {{QString(), vb::vbCritical, kStatementError}});
+    EXPECT_EQ(rowsOf(cat), QStringList{QStringLiteral("Miles|<Null>")});
+}
+
+TEST_F(ArtistAccountsTest, DeleteArtistKeepsTheAccountWhenTheRowsStay)
+{
+    const QStringList before = accounts();
+    jet::testing::failNext(jet::Operation::Execute, 3043, QStringLiteral("Disk or network error."));
+    ScriptedMsgBox boxes;
+    boxes.answer(vb::vbOK);
+    bool ok = true;
+    DeleteArtist(artist(QStringLiteral("Ella")), false, ok);
+    EXPECT_FALSE(ok);
+    expectBoxes(boxes, {{QString(), vb::vbCritical, kStatementError}});
+    EXPECT_EQ(accounts(), before);
+    EXPECT_EQ(rowsOf(cat), kSeeded);
 }
 
 TEST_F(ArtistAccountsTest, ValidateUserRenameRefusesAdministratorAndTheSameName)
@@ -222,6 +422,20 @@ TEST(ArtistAccountsRoadsTest, RenameArtistLeavesAccountsAndRowsInStepOnEveryRoad
     const Case cases[] = {
         {"every step succeeds", [](const CatalogFixture&) {}, true, {}, {QStringLiteral("Bob")}, {QStringLiteral("Ella")},
          renamed},
+        // The tables carry the new name: the rename counts although the old account could not go.
+        {"the old account cannot be removed",
+         [](const CatalogFixture&) {
+             jet::testing::failNext(jet::Operation::UsersDelete, 3043, QStringLiteral("Disk or network error."));
+         },
+         true, {statementError}, {QStringLiteral("Bob")}, {}, renamed},
+        {"the new account cannot be made",
+         [](const CatalogFixture&) {
+             jet::testing::failNext(jet::Operation::UsersAppend, 3043, QStringLiteral("Disk or network error."));
+         },
+         false,
+         {{QStringLiteral("Error: 3043-Disk or network error."), vb::vbCritical,
+           QStringLiteral("Error Adding User System Information")}},
+         {}, {}, kSeeded},
         // The new account goes again.
         {"the artist row cannot be added",
          [](const CatalogFixture& cat) {
@@ -246,6 +460,7 @@ TEST(ArtistAccountsRoadsTest, RenameArtistLeavesAccountsAndRowsInStepOnEveryRoad
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.road);
+        FailureGuard guard;
         CatalogFixture fresh;
         seed(fresh);
         c.sabotage(fresh);
