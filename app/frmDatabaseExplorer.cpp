@@ -1376,7 +1376,8 @@ QTreeWidgetItem* frmDatabaseExplorer::SelectedRow(const QTreeWidget* list)
 
 void frmDatabaseExplorer::buildLists()
 {
-    auto* filter = new ListEventFilter([this](QObject* w, QEvent* e) { return listEvent(w, e); }, this);
+    mListFilter = std::make_unique<ListEventFilter>([this](QObject* w, QEvent* e) { return listEvent(w, e); }, nullptr);
+    QObject* filter = mListFilter.get();
     for (QTreeWidget* list : {ListView1, ListView2}) {
         list->installEventFilter(filter);
         list->viewport()->installEventFilter(filter);

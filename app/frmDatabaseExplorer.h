@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 class QAction;
@@ -279,6 +280,8 @@ private:
     void sortList(QTreeWidget* list, int& order, int& key, bool& sorted, int index);
     void showDatabaseError(const QString& description);
     bool mListDoubleClicked = false;
+    // Hands the lists' events to listEvent; goes before the base class removes the lists.
+    std::unique_ptr<QObject> mListFilter;
 
     bool alive_ = false;
 };
