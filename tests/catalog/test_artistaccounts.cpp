@@ -11,6 +11,7 @@
 #include <sqlite3.h>
 
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
