@@ -144,18 +144,30 @@ bool prepareCatalogue(const QString& folder, const bench::Size& size)
 
 using Clock = std::chrono::steady_clock;
 
-// Median time in milliseconds of `runs` calls after one warm-up call.
-double medianMs(int runs, const std::function<void()>& body)
+// Median times in milliseconds of `runs` calls of each body after one warm-up
+// call each. The bodies take turns, so that a busy spell of the machine falls
+// on all of them alike and their ratios hold. An empty body gets -1.
+std::vector<double> medianMs(int runs, const std::vector<std::function<void()>>& bodies)
 {
-    body();
-    std::vector<double> times;
+    std::vector<std::vector<double>> times(bodies.size());
+    for (const auto& body : bodies)
+        if (body)
+            body();
     for (int i = 0; i < runs; ++i) {
-        const auto t0 = Clock::now();
-        body();
-        times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+        for (std::size_t b = 0; b < bodies.size(); ++b) {
+            if (!bodies[b])
+                continue;
+            const auto t0 = Clock::now();
+            bodies[b]();
+            times[b].push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+        }
     }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    std::vector<double> medians;
+    for (auto& t : times) {
+        std::sort(t.begin(), t.end());
+        medians.push_back(t.empty() ? -1 : t[t.size() / 2]);
+    }
+    return medians;
 }
 
 // Reads every field of every row of the snapshot, as the list loaders do.
@@ -331,6 +343,8 @@ const char* kPlainFindArtist =
     "Sleeve_Condition, Record_Date, Book_Value, Quantity ORDER BY Artist, Record_Name, Record_Type, Record_Name";
 const char* kPlainFindSong = "SELECT Artist, Record_Name, Song_Title FROM songs WHERE Song_Title LIKE ?1";
 
+constexpr int kRuns = 5;
+
 std::optional<bool> within(bool applies, bool ok) { return applies ? std::optional<bool>(ok) : std::nullopt; }
 
 int run(const bench::Size& size, const QString& folder)
@@ -358,52 +372,55 @@ int run(const bench::Size& size, const QString& folder)
 
     // Tree.
     int nodes = 0;
-    const double tree = medianMs(3, [&] {
-        window->PopulateTree();
-        nodes = window->tv1->topLevelItem(0) ? window->tv1->topLevelItem(0)->childCount() : -1;
-    });
+    long long plainRows = 0;
+    long long engineRows = 0;
+    const QString treeQuery = QStringLiteral("Select Distinct [Artist] from records ") + QStringLiteral(" Order by [Artist]");
+    const auto tree = medianMs(kRuns, {[&] {
+                                            window->PopulateTree();
+                                            const QTreeWidgetItem* root = window->tv1->topLevelItem(0);
+                                            nodes = root ? root->childCount() : -1;
+                                        },
+                                        [&] { engineRows = engineQuery(treeQuery); },
+                                        [&] { functionsQuery(treeQuery); },
+                                        [&] { plainRows = plainQuery(kPlainTree); }});
     if (window->exitRequested) {
         say(QStringLiteral("The tree could not be filled; stopping."));
         return 1;
     }
-    long long plainRows = 0;
-    const double plainTree = medianMs(3, [&] { plainRows = plainQuery(kPlainTree); });
-    addRow({QStringLiteral("open and fill the tree (window PopulateTree)"), nodes, tree, plainTree,
+    addRow({QStringLiteral("open and fill the tree (window PopulateTree)"), nodes, tree[0], tree[3],
             XL ? QStringLiteral("<= 1500 ms") : L ? QStringLiteral("<= 300 ms") : QString(),
-            within(L || XL, tree <= (XL ? 1500 : 300))});
-    long long engineRows = 0;
-    const QString treeQuery = QStringLiteral("Select Distinct [Artist] from records ") + QStringLiteral(" Order by [Artist]");
-    const double treeEngine = medianMs(3, [&] { engineRows = engineQuery(treeQuery); });
-    addRow({QStringLiteral("  tree query alone (engine snapshot)"), engineRows, treeEngine, plainTree, {}, {}});
-    const double treeFunctions = medianMs(3, [&] { functionsQuery(treeQuery); });
-    addRow({QStringLiteral("  same, SQLite with the engine's functions"), -1, treeFunctions, plainTree, {}, {}});
+            within(L || XL, tree[0] <= (XL ? 1500 : 300))});
+    addRow({QStringLiteral("  tree query alone (engine snapshot)"), engineRows, tree[1], tree[3], {}, {}});
+    addRow({QStringLiteral("  same, SQLite with the engine's functions"), -1, tree[2], tree[3], {}, {}});
     printPlans(QStringLiteral("tree"), treeQuery, kPlainTree);
     if (engineRows != plainRows || nodes != size.artists)
         say(QStringLiteral("Row counts differ for the tree: %1 nodes, %2 engine rows, %3 plain rows.")
                 .arg(nodes).arg(engineRows).arg(plainRows));
 
-    // Artist click.
-    const double plainRecords = medianMs(5, [&] { plainRows = plainQuery(kPlainRecords, {marks.bigArtist}); });
-    // Generic, so that the branch for a routine the window lacks is never compiled.
-    const auto clickArtist = [&](auto* w) {
+    // Artist click. Generic, so that the body for a routine the window lacks is never compiled.
+    int listed = 0;
+    const auto artistClick = [&](auto* w) -> std::function<void()> {
         if constexpr (WindowLoadsRecords<std::remove_pointer_t<decltype(w)>>) {
             QTreeWidgetItem* node = artistNode(w->tv1, marks.bigArtist);
             if (!node)
-                return;
+                return {};
             w->tv1->setCurrentItem(node);
-            int listed = 0;
-            const double click = medianMs(5, [&] {
+            return [w, &listed] {
                 w->tv1_Click();
                 listed = w->ListView1->topLevelItemCount();
-            });
-            addRow({QStringLiteral("artist click, 1,000 records (window tv1_Click)"), listed, click, plainRecords,
-                    L ? QStringLiteral("<= 50 ms") : QString(), within(L, click <= 50)});
+            };
+        } else {
+            return {};
         }
     };
-    clickArtist(window);
-    const double recordsEngine = medianMs(5, [&] { engineRows = engineQuery(kRecordsQuery.arg(marks.bigArtist)); });
-    addRow({QStringLiteral("  record list query alone (engine snapshot)"), engineRows, recordsEngine, plainRecords,
-            WindowLoadsRecords<BenchWindow> ? QString() : QStringLiteral("(window routine not there)"), {}});
+    const auto records = medianMs(kRuns, {artistClick(window),
+                                           [&] { engineRows = engineQuery(kRecordsQuery.arg(marks.bigArtist)); },
+                                           [&] { plainRows = plainQuery(kPlainRecords, {marks.bigArtist}); }});
+    if (records[0] >= 0)
+        addRow({QStringLiteral("artist click, 1,000 records (window tv1_Click)"), listed, records[0], records[2],
+                L ? QStringLiteral("<= 50 ms") : QString(), within(L, records[0] <= 50)});
+    addRow({QStringLiteral("  record list query alone (engine snapshot)"), engineRows, records[1], records[2],
+            records[0] >= 0 ? QString() : QStringLiteral("(window routine not there)"), {}});
     printPlans(QStringLiteral("record list"), kRecordsQuery.arg(marks.bigArtist), kPlainRecords);
 
     // Record click.
@@ -411,57 +428,61 @@ int run(const bench::Size& size, const QString& folder)
     record.Artist = marks.bigArtist;
     record.Record_Name = marks.bigRecord;
     record.Level = Level::Record_Name;
-    const double plainSongs =
-        medianMs(5, [&] { plainRows = plainQuery(kPlainSongs, {marks.bigArtist, marks.bigRecord}); });
-    const auto clickRecord = [&](auto* w) {
+    const auto recordClick = [&](auto* w) -> std::function<void()> {
         if constexpr (WindowLoadsSongs<std::remove_pointer_t<decltype(w)>>) {
-            int listed = 0;
-            const double click = medianMs(5, [&] {
+            return [w, &listed, &record] {
                 w->LoadSongTitles(record);
                 listed = w->ListView2->topLevelItemCount();
-            });
-            addRow({QStringLiteral("record click, 20 songs (window LoadSongTitles)"), listed, click, plainSongs,
-                    XL ? QStringLiteral("<= 20 ms") : QString(), within(XL, click <= 20)});
+            };
+        } else {
+            return {};
         }
     };
-    clickRecord(window);
-    const double songsEngine =
-        medianMs(5, [&] { engineRows = engineQuery(kSongsQuery.arg(marks.bigArtist, marks.bigRecord)); });
-    addRow({QStringLiteral("  song list query alone (engine snapshot)"), engineRows, songsEngine, plainSongs,
-            WindowLoadsSongs<BenchWindow> ? QString() : QStringLiteral("(window routine not there)"), {}});
+    const auto songs = medianMs(
+        kRuns, {recordClick(window),
+                [&] { engineRows = engineQuery(kSongsQuery.arg(marks.bigArtist, marks.bigRecord)); },
+                [&] { plainRows = plainQuery(kPlainSongs, {marks.bigArtist, marks.bigRecord}); }});
+    if (songs[0] >= 0)
+        addRow({QStringLiteral("record click, 20 songs (window LoadSongTitles)"), listed, songs[0], songs[2],
+                XL ? QStringLiteral("<= 20 ms") : QString(), within(XL, songs[0] <= 20)});
+    addRow({QStringLiteral("  song list query alone (engine snapshot)"), engineRows, songs[1], songs[2],
+            songs[0] >= 0 ? QString() : QStringLiteral("(window routine not there)"), {}});
     printPlans(QStringLiteral("song list"), kSongsQuery.arg(marks.bigArtist, marks.bigRecord), kPlainSongs);
     delete window;
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
     // Find.
-    const QString plainPattern = QLatin1Char('%') + marks.songPattern + QLatin1Char('%');
-    const double findSong = medianMs(3, [&] { engineRows = engineQuery(findSongStatement(marks.songPattern)); });
-    const double plainFindSong = medianMs(3, [&] { plainRows = plainQuery(kPlainFindSong, {plainPattern}); });
-    addRow({QStringLiteral("Find song title *%1* (engine snapshot)").arg(marks.songPattern), engineRows, findSong,
-            plainFindSong, XL ? QStringLiteral("<= 2000 ms, <= 1.3x sqlite") : QString(),
-            within(XL, findSong <= 2000 && findSong <= 1.3 * plainFindSong)});
-    const double findSongFunctions = medianMs(3, [&] { functionsQuery(findSongStatement(marks.songPattern)); });
-    addRow({QStringLiteral("  same, SQLite with the engine's functions"), -1, findSongFunctions, plainFindSong, {}, {}});
     long long leanRows = 0;
-    const double findSongLean = medianMs(
-        3, [&] { leanRows = functionsQuery(findSongStatement(marks.songPattern), bench::PlainSqlite::LeanLike); });
-    addRow({QStringLiteral("  same, with a leaner like() (proposal)"), leanRows, findSongLean, plainFindSong, {}, {}});
-    printPlans(QStringLiteral("Find song"), findSongStatement(marks.songPattern), kPlainFindSong);
-    if (engineRows != plainRows)
-        say(QStringLiteral("Row counts differ for the song Find: %1 engine, %2 plain (the engine folds every "
-                           "letter, SQLite ASCII only).")
-                .arg(engineRows).arg(plainRows));
-    const QString artistPattern = QLatin1Char('%') + marks.artistPattern + QLatin1Char('%');
-    const double findArtist = medianMs(3, [&] { engineRows = engineQuery(findArtistStatement(marks.artistPattern)); });
-    const double plainFindArtist = medianMs(3, [&] { plainRows = plainQuery(kPlainFindArtist, {artistPattern}); });
-    addRow({QStringLiteral("Find artist *%1* (engine snapshot)").arg(marks.artistPattern), engineRows, findArtist,
-            plainFindArtist, {}, {}});
-    const double findArtistFunctions = medianMs(3, [&] { functionsQuery(findArtistStatement(marks.artistPattern)); });
-    addRow({QStringLiteral("  same, SQLite with the engine's functions"), -1, findArtistFunctions, plainFindArtist, {}, {}});
-    const double findArtistLean = medianMs(
-        3, [&] { leanRows = functionsQuery(findArtistStatement(marks.artistPattern), bench::PlainSqlite::LeanLike); });
-    addRow({QStringLiteral("  same, with a leaner like() (proposal)"), leanRows, findArtistLean, plainFindArtist, {}, {}});
-    printPlans(QStringLiteral("Find artist"), findArtistStatement(marks.artistPattern), kPlainFindArtist);
+    const QString songFind = findSongStatement(marks.songPattern);
+    const QString plainSongPattern = QLatin1Char('%') + marks.songPattern + QLatin1Char('%');
+    const auto findSong =
+        medianMs(kRuns, {[&] { engineRows = engineQuery(songFind); }, [&] { functionsQuery(songFind); },
+                         [&] { leanRows = functionsQuery(songFind, bench::PlainSqlite::LeanLike); },
+                         [&] { plainRows = plainQuery(kPlainFindSong, {plainSongPattern}); }});
+    addRow({QStringLiteral("Find song title *%1* (engine snapshot)").arg(marks.songPattern), engineRows, findSong[0],
+            findSong[3], XL ? QStringLiteral("<= 2000 ms, <= 1.3x sqlite") : QString(),
+            within(XL, findSong[0] <= 2000 && findSong[0] <= 1.3 * findSong[3])});
+    addRow({QStringLiteral("  same, SQLite with the engine's functions"), -1, findSong[1], findSong[3], {}, {}});
+    addRow({QStringLiteral("  same, with a leaner like() (proposal)"), leanRows, findSong[2], findSong[3], {}, {}});
+    printPlans(QStringLiteral("Find song"), songFind, kPlainFindSong);
+    if (engineRows != plainRows || leanRows != engineRows)
+        say(QStringLiteral("Row counts differ for the song Find: %1 engine, %2 leaner like(), %3 plain (the engine "
+                           "folds every letter, SQLite ASCII only).")
+                .arg(engineRows).arg(leanRows).arg(plainRows));
+    const QString artistFind = findArtistStatement(marks.artistPattern);
+    const QString plainArtistPattern = QLatin1Char('%') + marks.artistPattern + QLatin1Char('%');
+    const auto findArtist =
+        medianMs(kRuns, {[&] { engineRows = engineQuery(artistFind); }, [&] { functionsQuery(artistFind); },
+                         [&] { leanRows = functionsQuery(artistFind, bench::PlainSqlite::LeanLike); },
+                         [&] { plainRows = plainQuery(kPlainFindArtist, {plainArtistPattern}); }});
+    addRow({QStringLiteral("Find artist *%1* (engine snapshot)").arg(marks.artistPattern), engineRows, findArtist[0],
+            findArtist[3], {}, {}});
+    addRow({QStringLiteral("  same, SQLite with the engine's functions"), -1, findArtist[1], findArtist[3], {}, {}});
+    addRow({QStringLiteral("  same, with a leaner like() (proposal)"), leanRows, findArtist[2], findArtist[3], {}, {}});
+    printPlans(QStringLiteral("Find artist"), artistFind, kPlainFindArtist);
+    if (leanRows != engineRows)
+        say(QStringLiteral("Row counts differ for the artist Find: %1 engine, %2 leaner like().")
+                .arg(engineRows).arg(leanRows));
 
     // Add a record: uniqueness test, insert and a durable commit.
     CatalogEntry add;
@@ -477,27 +498,28 @@ int run(const bench::Size& size, const QString& folder)
     add.Book_Value = 125000;
     add.Quantity = 1;
     int take = 0;
-    bool allAdded = true;
-    const double addMs = medianMs(5, [&] {
-        add.Record_Name = QStringLiteral("Bench Take %1").arg(++take);
-        bool ok = false;
-        AddItem(add, add.Record_Name, ok);
-        allAdded = allAdded && ok;
-    });
     int plainTake = 0;
-    const double plainAdd = medianMs(5, [&] {
-        bench::PlainSqlite plain(DatabasePath(), true);
-        const QString name = QStringLiteral("Bench Plain %1").arg(++plainTake);
-        plain.run("SELECT * FROM records WHERE Record_Name = ?1 AND Artist = ?2", {name, marks.bigArtist});
-        plain.exec("BEGIN");
-        plain.run("INSERT INTO records (Artist, Record_Name, Record_Type, Record_Category, Label_Name, Label_Number, "
-                  "Record_Condition, Sleeve_Condition, Record_Date, Book_Value, Quantity) "
-                  "VALUES (?1, ?2, '33-LP', 'Jazz', 'Verve', 'V-6001', 'Good', 'Fair', 23000, 12.5, 1)",
-                  {marks.bigArtist, name});
-        plain.exec("COMMIT");
-    });
-    addRow({QStringLiteral("add a record (AddItem: test, insert, commit)"), allAdded ? take : -1, addMs, plainAdd,
-            XL ? QStringLiteral("<= 15 ms") : QString(), within(XL, allAdded && addMs <= 15)});
+    bool allAdded = true;
+    const auto adds = medianMs(
+        kRuns, {[&] {
+                    add.Record_Name = QStringLiteral("Bench Take %1").arg(++take);
+                    bool ok = false;
+                    AddItem(add, add.Record_Name, ok);
+                    allAdded = allAdded && ok;
+                },
+                [&] {
+                    bench::PlainSqlite plain(DatabasePath(), true);
+                    const QString name = QStringLiteral("Bench Plain %1").arg(++plainTake);
+                    plain.run("SELECT * FROM records WHERE Record_Name = ?1 AND Artist = ?2", {name, marks.bigArtist});
+                    plain.exec("BEGIN");
+                    plain.run("INSERT INTO records (Artist, Record_Name, Record_Type, Record_Category, Label_Name, "
+                              "Label_Number, Record_Condition, Sleeve_Condition, Record_Date, Book_Value, Quantity) "
+                              "VALUES (?1, ?2, '33-LP', 'Jazz', 'Verve', 'V-6001', 'Good', 'Fair', 23000, 12.5, 1)",
+                              {marks.bigArtist, name});
+                    plain.exec("COMMIT");
+                }});
+    addRow({QStringLiteral("add a record (AddItem: test, insert, commit)"), allAdded ? take : -1, adds[0], adds[1],
+            XL ? QStringLiteral("<= 15 ms") : QString(), within(XL, allAdded && adds[0] <= 15)});
     if (!allAdded)
         say(QStringLiteral("An AddItem call did not succeed."));
     {
