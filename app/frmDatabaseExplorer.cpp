@@ -3,6 +3,7 @@
 #include "app/CatalogFunctions.h"
 #include "app/NodeLabelDelegate.h"
 #include "app/frmEnd.h"
+#include "catalog/ArtistAccounts.h"
 #include "catalog/DataAccess.h"
 #include "catalog/EntryActions.h"
 #include "catalog/Maintenance.h"
@@ -1187,7 +1188,7 @@ void frmDatabaseExplorer::tv1_AfterLabelEdit(int& cancel, QString& newString)
     } else {
         bool ok = false;
         if (entry.Level == Level::Artist) {
-            // RENAMEARTIST
+            RenameArtist(entry, newString, ok);
         } else {
             RenameItem(entry, newString, ok);
         }

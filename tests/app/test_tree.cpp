@@ -1,5 +1,6 @@
 #include "app/CatalogFunctions.h"
 #include "app/frmDatabaseExplorer.h"
+#include "catalog/ArtistAccounts.h"
 #include "catalog/ProgramState.h"
 #include "support/CatalogFixture.h"
 #include "support/TestEnv.h"
@@ -222,19 +223,26 @@ TEST_F(TreeTest, AnUnreadableDatabaseOffersTheRepairAndEveryAnswerExits)
     const QString title = QStringLiteral("Discavo 3 - Repairing the database.");
     struct Case {
         const char* name;
+        bool notADatabase; // else a sound file lacking its table, which a repair keeps as it is
         int answer;
-        QString lastMessageEnd;
+        QString lastMessage;
     };
     const std::vector<Case> cases = {
-        {"No", vb::vbNo, QStringLiteral("Program exiting....")},
-        {"Yes, repair fails", vb::vbYes, crlf + crlf + QStringLiteral("Program exiting....")},
+        {"Yes, repaired", false, vb::vbYes,
+         QStringLiteral("Database successfully repaired and compacted.") + crlf + crlf
+             + QStringLiteral("You need to restart the application.") + crlf + crlf
+             + QStringLiteral("Program exiting....")},
+        {"No", true, vb::vbNo, QStringLiteral("Program exiting....")},
+        {"Yes, repair fails", true, vb::vbYes, crlf + crlf + QStringLiteral("Program exiting....")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        {
+        if (c.notADatabase) {
             QFile f(catalog.databasePath());
             ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
             f.write(QByteArray(4096, 'x'));
+        } else {
+            catalog.exec(QStringLiteral("Drop Table records"));
         }
         const size_t before = boxes.calls().size();
         boxes.answer(c.answer);
@@ -253,9 +261,10 @@ TEST_F(TreeTest, AnUnreadableDatabaseOffersTheRepairAndEveryAnswerExits)
         EXPECT_EQ(offer.style, 36);
         EXPECT_EQ(offer.title, title);
         const vb::MsgBoxCall& last = boxes.calls()[before + 1];
-        EXPECT_TRUE(last.prompt.endsWith(c.lastMessageEnd)) << last.prompt.toStdString();
-        if (c.answer == vb::vbNo)
-            EXPECT_EQ(last.prompt, "Program exiting....");
+        if (c.notADatabase && c.answer == vb::vbYes)
+            EXPECT_TRUE(last.prompt.endsWith(c.lastMessage)) << last.prompt.toStdString();
+        else
+            EXPECT_EQ(last.prompt, c.lastMessage);
         EXPECT_EQ(last.style, vb::vbCritical);
         EXPECT_EQ(last.title, title);
         EXPECT_EQ(w.ran, QStringList{"mnuExit_Click"});
@@ -295,6 +304,48 @@ TEST_F(TreeTest, ClicksKeysAndThePopupWorkOnTheSelection)
     QTest::keyClick(w.tv1, Qt::Key_Delete);
     QTest::keyClick(w.tv1, Qt::Key_A);
     EXPECT_EQ(w.ran, QStringList{"mnuDelete_Click"});
+    EXPECT_TRUE(boxes.empty());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(TreeTest, AnInPlaceEditRenamesTheArtistAndRebuildsTheTree)
+{
+    for (const QString& artist : {QStringLiteral("Cher"), QStringLiteral("ABBA")}) {
+        bool added = false;
+        AddUser(artist, ArtistAccount::Password, added);
+        ASSERT_TRUE(added);
+        catalog.addArtist(artist);
+    }
+    catalog.addRecord(QStringLiteral("Cher"), QStringLiteral("Believe"));
+    TreeProbe& w = load();
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    w.PopulateTree();
+    QTreeWidgetItem* cher = node(w.tv1, QStringLiteral("Cher"));
+    ASSERT_TRUE(cher);
+    w.tv1->setCurrentItem(cher);
+    cher->setSelected(true);
+
+    w.tv1_StartLabelEdit();
+    auto* editor = w.tv1->viewport()->findChild<QLineEdit*>();
+    ASSERT_TRUE(editor);
+    editor->selectAll();
+    QTest::keyClicks(editor, QStringLiteral("  Zappa "));
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return artistNodes(w.tv1) == QStringList{"ABBA", "Zappa"}; }, 3000))
+        << artistNodes(w.tv1).join(',').toStdString();
+    EXPECT_EQ(catalog.rows(QStringLiteral("Select [Record_Name] from records where [Artist] = 'Zappa' and "
+                                          "[Record_Name] Is Not Null")),
+              QStringList{"Believe"});
+    EXPECT_EQ(catalog.count(QStringLiteral("Select * from records where [Artist] = 'Cher'")), 0);
+    bool found = false;
+    UserExists(QStringLiteral("Zappa"), found);
+    EXPECT_TRUE(found);
+    UserExists(QStringLiteral("Cher"), found);
+    EXPECT_FALSE(found);
     EXPECT_TRUE(boxes.empty());
 }
 
