@@ -9,7 +9,9 @@
 #include <sqlite3.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -142,11 +144,14 @@ Pattern compilePattern(const std::u32string& p)
     return out;
 }
 
-bool matchPattern(const Pattern& pattern, const std::u32string& text)
+// Text is any sequence of folded code points with size() and operator[].
+template <class Text>
+bool matchPattern(const Pattern& pattern, const Text& text)
 {
+    const std::size_t length = text.size();
     std::size_t t = 0, p = 0;
     std::size_t starP = std::string::npos, starT = 0;
-    while (t < text.size()) {
+    while (t < length) {
         if (p < pattern.size() && pattern[p].kind == PatternElement::Any) {
             starP = p++;
             starT = t;
@@ -163,6 +168,85 @@ bool matchPattern(const Pattern& pattern, const std::u32string& text)
     while (p < pattern.size() && pattern[p].kind == PatternElement::Any)
         ++p;
     return p == pattern.size();
+}
+
+inline unsigned char foldAscii(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; }
+
+// ASCII text folded on the fly, without a copy.
+struct AsciiText {
+    const unsigned char* bytes;
+    std::size_t length;
+    std::size_t size() const { return length; }
+    char32_t operator[](std::size_t i) const { return foldAscii(bytes[i]); }
+};
+
+bool isAscii(const unsigned char* p, int length)
+{
+    for (int i = 0; i < length; ++i)
+        if (p[i] >= 0x80)
+            return false;
+    return true;
+}
+
+// A pattern compiled once per statement. Scans meet the same text many times
+// in a row (the rows of one artist), so the last answer is kept too.
+struct CompiledLike {
+    Pattern pattern;
+    // "*literal*" with an ASCII literal: answered by a substring search.
+    bool substring = false;
+    std::string needle;
+    std::string lastText;
+    int lastResult = -1;
+};
+
+CompiledLike* compileLike(const unsigned char* p, int length)
+{
+    auto* c = new CompiledLike{compilePattern(foldedUtf8(p, length)), false, {}, {}, -1};
+    const Pattern& pat = c->pattern;
+    if (pat.size() >= 2 && pat.front().kind == PatternElement::Any && pat.back().kind == PatternElement::Any) {
+        c->substring = true;
+        for (std::size_t i = 1; i + 1 < pat.size() && c->substring; ++i) {
+            if (pat[i].kind == PatternElement::Literal && pat[i].ch < 0x80)
+                c->needle.push_back(static_cast<char>(pat[i].ch));
+            else
+                c->substring = false;
+        }
+    }
+    return c;
+}
+
+bool containsFolded(const unsigned char* text, std::size_t length, const std::string& needle)
+{
+    const std::size_t n = needle.size();
+    if (n == 0)
+        return true;
+    const auto first = static_cast<unsigned char>(needle[0]);
+    for (std::size_t i = 0; i + n <= length; ++i) {
+        if (foldAscii(text[i]) != first)
+            continue;
+        std::size_t k = 1;
+        while (k < n && foldAscii(text[i + k]) == static_cast<unsigned char>(needle[k]))
+            ++k;
+        if (k == n)
+            return true;
+    }
+    return false;
+}
+
+bool likeMatches(const CompiledLike& c, const unsigned char* text, int length)
+{
+    if (isAscii(text, length)) {
+        if (c.substring)
+            return containsFolded(text, static_cast<std::size_t>(length), c.needle);
+        return matchPattern(c.pattern, AsciiText{text, static_cast<std::size_t>(length)});
+    }
+    // Only texts with other letters pay for decoding and folding; the buffer is reused.
+    thread_local std::u32string buffer;
+    buffer.clear();
+    const unsigned char* end = text + length;
+    while (text < end)
+        buffer.push_back(fold(nextCodePoint(text, end)));
+    return matchPattern(c.pattern, buffer);
 }
 
 void resultError(sqlite3_context* ctx, int number, const QString& description)
@@ -183,7 +267,7 @@ int collate(void*, int aLength, const void* a, int bLength, const void* b)
     return compareText(static_cast<const char*>(a), aLength, static_cast<const char*>(b), bLength);
 }
 
-void deletePattern(void* p) { delete static_cast<Pattern*>(p); }
+void deleteCompiledLike(void* p) { delete static_cast<CompiledLike*>(p); }
 
 void likeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
 {
@@ -193,27 +277,36 @@ void likeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
     }
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL)
         return;
-    auto* pattern = static_cast<Pattern*>(sqlite3_get_auxdata(ctx, 0));
-    if (!pattern) {
-        const auto* p = sqlite3_value_text(argv[0]);
+    const auto* text = sqlite3_value_text(argv[1]);
+    const int length = sqlite3_value_bytes(argv[1]);
+    auto* compiled = static_cast<CompiledLike*>(sqlite3_get_auxdata(ctx, 0));
+    if (!compiled) {
+        std::unique_ptr<CompiledLike> fresh;
         try {
-            pattern = new Pattern(compilePattern(foldedUtf8(p, sqlite3_value_bytes(argv[0]))));
+            fresh.reset(compileLike(sqlite3_value_text(argv[0]), sqlite3_value_bytes(argv[0])));
         } catch (const Error& e) {
             resultError(ctx, e.Number(), e.Description());
             return;
         }
-        sqlite3_set_auxdata(ctx, 0, pattern, deletePattern);
-        pattern = static_cast<Pattern*>(sqlite3_get_auxdata(ctx, 0));
-        if (!pattern) {
-            // SQLite did not keep it (not a constant); compile for this row only.
-            const Pattern local = compilePattern(foldedUtf8(p, sqlite3_value_bytes(argv[0])));
-            const auto* t = sqlite3_value_text(argv[1]);
-            sqlite3_result_int(ctx, matchPattern(local, foldedUtf8(t, sqlite3_value_bytes(argv[1]))) ? 1 : 0);
+        sqlite3_set_auxdata(ctx, 0, fresh.release(), deleteCompiledLike);
+        compiled = static_cast<CompiledLike*>(sqlite3_get_auxdata(ctx, 0));
+        if (!compiled) {
+            // SQLite did not keep it (not a constant): compile for this row only.
+            const std::unique_ptr<CompiledLike> local(
+                compileLike(sqlite3_value_text(argv[0]), sqlite3_value_bytes(argv[0])));
+            sqlite3_result_int(ctx, likeMatches(*local, text, length) ? 1 : 0);
             return;
         }
     }
-    const auto* t = sqlite3_value_text(argv[1]);
-    sqlite3_result_int(ctx, matchPattern(*pattern, foldedUtf8(t, sqlite3_value_bytes(argv[1]))) ? 1 : 0);
+    if (compiled->lastResult >= 0 && compiled->lastText.size() == static_cast<std::size_t>(length)
+        && std::memcmp(compiled->lastText.data(), text, static_cast<std::size_t>(length)) == 0) {
+        sqlite3_result_int(ctx, compiled->lastResult);
+        return;
+    }
+    const int result = likeMatches(*compiled, text, length) ? 1 : 0;
+    compiled->lastText.assign(reinterpret_cast<const char*>(text), static_cast<std::size_t>(length));
+    compiled->lastResult = result;
+    sqlite3_result_int(ctx, result);
 }
 
 void cdateFunction(sqlite3_context* ctx, int, sqlite3_value** argv)

@@ -374,6 +374,29 @@ TEST(LikeTest, JetPatterns)
     EXPECT_EQ(errorOf([] { jet::likeMatch("abc", "*[a"); }), jet::err::InvalidPattern);
 }
 
+// Statements answer Like through shortcuts for plain text; they must agree
+// with the matcher on every row, repeated texts and other letters included.
+TEST(LikeTest, StatementsAgreeWithTheMatcher)
+{
+    CatalogFixture f;
+    const QStringList texts = {"Moonlight", "Moonlight", "MOON", "moo", "Björk", "BJÖRK", "Ça Moon", "Kelvin",
+                               "Relaxin", "100% Love", "", "Track 9", "ÉTÉ", "été", "Miles"};
+    for (const QString& t : texts)
+        f.exec("Insert into records ([Artist]) Values ('" + t + "')");
+    const QStringList patterns = {"*moon*", "*MOON*", "*ö*", "*[a-c]*", "bj*", "*?x*", "*%*", "*#", "*é*", "*",
+                                  "*oo*", "*on", "[!a-l]*"};
+    for (const QString& pattern : patterns) {
+        QStringList expected;
+        for (const QString& t : texts)
+            if (jet::likeMatch(t, pattern))
+                expected << t;
+        expected.sort();
+        QStringList got = f.rows("select [Artist] from records where [Artist] Like '" + pattern + "'");
+        got.sort();
+        EXPECT_EQ(got, expected) << pattern.toStdString();
+    }
+}
+
 TEST(CollationTest, TextComparesWithoutCaseForEveryLetter)
 {
     struct Row {
