@@ -343,14 +343,14 @@ bool Recordset::Eof() const
 {
     if (!d_)
         throw objectInvalid();
-    return d_->rows.empty() || d_->position >= static_cast<int>(d_->rows.size());
+    return (d_->rowCount == 0) || d_->position >= d_->rowCount;
 }
 
 bool Recordset::Bof() const
 {
     if (!d_)
         throw objectInvalid();
-    return d_->rows.empty() || d_->position < 0;
+    return (d_->rowCount == 0) || d_->position < 0;
 }
 
 void Recordset::MoveFirst()
@@ -366,7 +366,7 @@ void Recordset::MoveNext()
     if (Eof())
         throw noCurrentRecord();
     ++d_->position;
-    d_->visited = std::max(d_->visited, std::min(d_->position + 1, static_cast<int>(d_->rows.size())));
+    d_->visited = std::max(d_->visited, std::min(d_->position + 1, d_->rowCount));
 }
 
 void Recordset::MovePrevious()
@@ -380,8 +380,8 @@ void Recordset::MoveLast()
 {
     if (Eof() && Bof())
         throw noCurrentRecord();
-    d_->position = static_cast<int>(d_->rows.size()) - 1;
-    d_->visited = static_cast<int>(d_->rows.size());
+    d_->position = d_->rowCount - 1;
+    d_->visited = d_->rowCount;
 }
 
 int Recordset::RecordCount() const
@@ -406,7 +406,7 @@ Field Recordset::Fields(int index) const
         throw Error(err::ItemNotFound, QStringLiteral("Item not found in this collection."));
     if (Eof() || Bof())
         throw noCurrentRecord();
-    return Field(d_->names[index], d_->types[index], d_->rows[d_->position][index]);
+    return Field(d_->names[index], d_->types[index], d_->cells[static_cast<std::size_t>(d_->position) * d_->names.size() + static_cast<std::size_t>(index)]);
 }
 
 Field Recordset::Fields(const QString& name) const
@@ -473,10 +473,9 @@ Recordset Database::OpenRecordset(const QString& sql, int, int)
     int rc;
     bool typed = false;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        std::vector<QVariant> row(columns);
         for (int c = 0; c < columns; ++c) {
-            row[c] = readValue(stmt, c, data->types[c], declared[c]);
-            if (!typed && !declared[c] && !row[c].isNull()) {
+            data->cells.push_back(readValue(stmt, c, data->types[c], declared[c]));
+            if (!typed && !declared[c] && !data->cells.back().isNull()) {
                 switch (sqlite3_column_type(stmt, c)) {
                 case SQLITE_INTEGER: data->types[c] = FieldType::Long; break;
                 case SQLITE_TEXT: data->types[c] = FieldType::Text; break;
@@ -486,12 +485,12 @@ Recordset Database::OpenRecordset(const QString& sql, int, int)
             }
         }
         typed = true;
-        data->rows.push_back(std::move(row));
+        ++data->rowCount;
     }
     if (rc != SQLITE_DONE)
         throw detail::sqliteError(conn.db, rc, conn.path);
     data->position = 0;
-    data->visited = data->rows.empty() ? 0 : 1;
+    data->visited = data->rowCount == 0 ? 0 : 1;
     Recordset rs;
     rs.d_ = std::move(data);
     return rs;

@@ -67,8 +67,10 @@ struct Connection {
 struct RecordsetData {
     std::vector<QString> names;
     std::vector<FieldType> types;
-    std::vector<std::vector<QVariant>> rows;
-    int position = 0; // -1 before the first row, rows.size() after the last
+    // Every row's cells one after another: one allocation for the whole snapshot.
+    std::vector<QVariant> cells;
+    int rowCount = 0;
+    int position = 0; // -1 before the first row, rowCount after the last
     int visited = 0;
 };
 
