@@ -67,6 +67,22 @@ int vbShift(Qt::KeyboardModifiers m)
     return s;
 }
 
+// The event as a mouse press, move, release or double click; nullptr for any other event.
+QMouseEvent* mouseEvent(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick: return static_cast<QMouseEvent*>(event);
+    default: return nullptr;
+    }
+}
+
+// The mouse position in the control, in twips.
+double twipsX(const QMouseEvent* me) { return me->position().x() * vb::TwipsPerPixelX(); }
+double twipsY(const QMouseEvent* me) { return me->position().y() * vb::TwipsPerPixelY(); }
+
 // Nearest whole number, halves to even, kept in 32 bits.
 std::int32_t roundToInt(double v) { return static_cast<std::int32_t>(std::nearbyint(v)); }
 
@@ -385,8 +401,8 @@ bool frmDatabaseExplorer::eventFilter(QObject* watched, QEvent* event)
 void frmDatabaseExplorer::dispatchMouse(QWidget* bar, QEvent* event)
 {
     auto* me = static_cast<QMouseEvent*>(event);
-    const double x = me->position().x() * vb::TwipsPerPixelX();
-    const double y = me->position().y() * vb::TwipsPerPixelY();
+    const double x = twipsX(me);
+    const double y = twipsY(me);
     const int shift = vbShift(me->modifiers());
     const bool vertical = bar == picVSplitter;
     switch (event->type()) {
@@ -993,26 +1009,19 @@ bool frmDatabaseExplorer::treeEvent(QObject* watched, QEvent* event)
         }
         return false;
     }
-    const QEvent::Type type = event->type();
-    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease
-        && type != QEvent::MouseButtonDblClick)
+    QMouseEvent* me = mouseEvent(event);
+    if (!me)
         return false;
-    auto* me = static_cast<QMouseEvent*>(event);
-    switch (type) {
-    case QEvent::MouseButtonPress: {
-        const double x = me->position().x() * vb::TwipsPerPixelX();
-        const double y = me->position().y() * vb::TwipsPerPixelY();
-        tv1_MouseDown(vbButton(me->button()), vbShift(me->modifiers()), x, y);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        tv1_MouseDown(vbButton(me->button()), vbShift(me->modifiers()), twipsX(me), twipsY(me));
         // A right press would select the node under the mouse; the popup works on the selection as it is.
         return me->button() == Qt::RightButton;
-    }
     case QEvent::MouseMove:
-        tv1_MouseMove(vbButton(me->buttons()), vbShift(me->modifiers()), me->position().x() * vb::TwipsPerPixelX(),
-                      me->position().y() * vb::TwipsPerPixelY());
+        tv1_MouseMove(vbButton(me->buttons()), vbShift(me->modifiers()), twipsX(me), twipsY(me));
         return false;
     case QEvent::MouseButtonRelease:
-        tv1_MouseUp(vbButton(me->button()), vbShift(me->modifiers()), me->position().x() * vb::TwipsPerPixelX(),
-                    me->position().y() * vb::TwipsPerPixelY());
+        tv1_MouseUp(vbButton(me->button()), vbShift(me->modifiers()), twipsX(me), twipsY(me));
         // A click anywhere in the tree counts, on a node or not.
         if (me->button() == Qt::LeftButton)
             tv1_Click();
@@ -1415,15 +1424,13 @@ bool frmDatabaseExplorer::listEvent(QObject* watched, QEvent* event)
         return false;
     }
 
-    const QEvent::Type type = event->type();
-    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease
-        && type != QEvent::MouseButtonDblClick)
+    QMouseEvent* me = mouseEvent(event);
+    if (!me)
         return false;
-    auto* me = static_cast<QMouseEvent*>(event);
-    switch (type) {
+    switch (event->type()) {
     case QEvent::MouseButtonPress: {
-        const double x = me->position().x() * vb::TwipsPerPixelX();
-        const double y = me->position().y() * vb::TwipsPerPixelY();
+        const double x = twipsX(me);
+        const double y = twipsY(me);
         mListDoubleClicked = false;
         if (me->button() == Qt::LeftButton && !list->itemAt(me->position().toPoint()))
             list->clearSelection(); // a press beside the rows selects none

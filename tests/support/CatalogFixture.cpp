@@ -104,4 +104,15 @@ void CatalogFixture::addSong(const QString& artist, const QString& record, const
              .arg(quoted(artist), quoted(record), quoted(title)));
 }
 
+int errorOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const jet::Error& e) {
+        EXPECT_FALSE(e.Description().isEmpty());
+        return e.Number();
+    }
+    return 0;
+}
+
 } // namespace testenv

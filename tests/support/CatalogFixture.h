@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 namespace testenv {
@@ -41,5 +42,9 @@ public:
 private:
     ProgramFolder folder_;
 };
+
+// The number of the engine error the action throws (its description must not
+// be empty), or 0 when it throws none.
+int errorOf(const std::function<void()>& action);
 
 } // namespace testenv

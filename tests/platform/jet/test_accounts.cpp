@@ -12,6 +12,7 @@
 namespace {
 
 using testenv::CatalogFixture;
+using testenv::errorOf;
 
 const QString kPid = QStringLiteral("fennaply");
 const QString kPassword = QStringLiteral("tintrove");
@@ -30,17 +31,6 @@ void appendUser(const QString& name, const QString& pid = kPid, const QString& p
 {
     jet::Workspace ws = workspace();
     ws.Users().Append(ws.CreateUser(name, pid, password));
-}
-
-int errorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const jet::Error& e) {
-        EXPECT_FALSE(e.Description().isEmpty());
-        return e.Number();
-    }
-    return 0;
 }
 
 bool canLogOn(const CatalogFixture& f, const QString& name, const QString& password)

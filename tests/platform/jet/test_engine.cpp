@@ -18,6 +18,7 @@
 namespace {
 
 using testenv::CatalogFixture;
+using testenv::errorOf;
 
 const QString kConnect = QStringLiteral(";uid=brevlin;pwd=mossgravel");
 
@@ -31,17 +32,6 @@ void seed(const CatalogFixture& f)
     f.addArtist("Miles");
     f.addRecord("Miles", "Kind of Blue");
     f.addSong("Miles", "Kind of Blue", "So What");
-}
-
-int errorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const jet::Error& e) {
-        EXPECT_FALSE(e.Description().isEmpty());
-        return e.Number();
-    }
-    return 0;
 }
 
 struct ErrorCase {
