@@ -230,26 +230,26 @@ public:
 
     // Commands the menus and the toolbar run.
     virtual void PopulateTree();
-    virtual void mnuNewArtist_Click() {}
-    virtual void mnuNewRecordName_Click() {}
-    virtual void mnuNewSong_Click() {}
-    virtual void mnuDelete_Click() {}
-    virtual void mnuRename_Click() {}
-    virtual void mnuPrint_Click() {}
-    virtual void mnuToolbar_Click() {}
-    virtual void mnuStatusbar_Click() {}
-    virtual void mnuFindFiles_Click() {}
-    virtual void mnuCompactDatabase_Click() {}
-    virtual void mnuRepairDatabase_Click() {}
-    virtual void mnuPlayZAVROSound_Click() {}
-    virtual void mnuGettingStarted_Click() {}
-    virtual void mnuContents_Click() {}
-    virtual void mnuSearch_Click() {}
-    virtual void mnuHowToUseHelp_Click() {}
-    virtual void mnuVisitZAVROTech_Click() {}
-    virtual void mnuemailsupport_Click() {}
-    virtual void mnuAbout_Click() {}
-    virtual void mnuPopupSongRename_Click() {}
+    virtual void mnuNewArtist_Click();
+    virtual void mnuNewRecordName_Click();
+    virtual void mnuNewSong_Click();
+    virtual void mnuDelete_Click();
+    virtual void mnuRename_Click();
+    virtual void mnuPrint_Click();
+    virtual void mnuToolbar_Click();
+    virtual void mnuStatusbar_Click();
+    virtual void mnuFindFiles_Click();
+    virtual void mnuCompactDatabase_Click();
+    virtual void mnuRepairDatabase_Click();
+    virtual void mnuPlayZAVROSound_Click();
+    virtual void mnuGettingStarted_Click();
+    virtual void mnuContents_Click();
+    virtual void mnuSearch_Click();
+    virtual void mnuHowToUseHelp_Click();
+    virtual void mnuVisitZAVROTech_Click();
+    virtual void mnuemailsupport_Click();
+    virtual void mnuAbout_Click();
+    virtual void mnuPopupSongRename_Click();
     virtual void mnuPopupSongDelete_Click() { mnuDelete_Click(); }
     virtual void mnuPopupNewArtist_Click() { mnuNewArtist_Click(); }
     virtual void mnuPopupRecordName_Click() { mnuNewRecordName_Click(); }

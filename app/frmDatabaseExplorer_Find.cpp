@@ -1,0 +1,4 @@
+// The Find command.
+#include "app/frmDatabaseExplorer.h"
+
+void frmDatabaseExplorer::mnuFindFiles_Click() {}

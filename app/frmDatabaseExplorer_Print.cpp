@@ -1,0 +1,4 @@
+// The Print Preview command.
+#include "app/frmDatabaseExplorer.h"
+
+void frmDatabaseExplorer::mnuPrint_Click() {}
