@@ -11,6 +11,7 @@
 #include "catalog/ProgramState.h"
 #include "catalog/ScreenLayout.h"
 #include "catalog/SoundOption.h"
+#include "catalog/ValueText.h"
 #include "catalog/modRegistry.h"
 #include "jet/Engine.h"
 #include "vb/App.h"
@@ -1271,23 +1272,6 @@ private:
 
 // The separator the user's short date format puts between its parts; "/" when
 // the format has none.
-QString dateSeparator()
-{
-    const QString format = QLocale().dateFormat(QLocale::ShortFormat);
-    for (const QChar c : format) {
-        if (!c.isLetter() && c != QLatin1Char(' ') && c != QLatin1Char('\''))
-            return QString(c);
-    }
-    return QStringLiteral("/");
-}
-
-QString localSign(QString text)
-{
-    if (text.startsWith(QLatin1Char('-')))
-        text.replace(0, 1, QLocale().negativeSign());
-    return text;
-}
-
 QVariant optionalValue(const std::optional<vb::Date>& v) { return v ? QVariant(*v) : QVariant(); }
 QVariant optionalValue(const std::optional<vb::Currency>& v)
 {
@@ -1321,31 +1305,6 @@ void closeQuietly(jet::Recordset& rs, jet::Database& db)
 }
 
 } // namespace
-
-QString frmDatabaseExplorer::RecordDateText(const std::optional<vb::Date>& value)
-{
-    if (!value)
-        return QString();
-    const QDate d = vb::dateToQDate(*value);
-    const QString sep = dateSeparator();
-    return QStringLiteral("%1").arg(d.month(), 2, 10, QLatin1Char('0')) + sep
-           + QStringLiteral("%1").arg(d.day(), 2, 10, QLatin1Char('0')) + sep
-           + QStringLiteral("%1").arg(d.year(), 4, 10, QLatin1Char('0'));
-}
-
-QString frmDatabaseExplorer::BookValueText(const std::optional<vb::Currency>& value)
-{
-    if (!value)
-        return QString();
-    QString text = vb::currencyToStatementText(*value);
-    text.replace(QLatin1Char('.'), QLocale().decimalPoint());
-    return localSign(text);
-}
-
-QString frmDatabaseExplorer::QuantityText(const std::optional<std::int32_t>& value)
-{
-    return value ? localSign(QString::number(*value)) : QString();
-}
 
 void frmDatabaseExplorer::ReadRecordRow(const QTreeWidgetItem* row, CatalogEntry& entry)
 {

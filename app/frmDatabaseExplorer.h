@@ -189,10 +189,6 @@ public:
     static constexpr int RecordDateRole = 0x0101; // vb::Date (double)
     static constexpr int BookValueRole = 0x0102;  // vb::Currency (qint64)
     static constexpr int QuantityRole = 0x0103;   // qint32
-    // The shown texts of a row's date, book value and quantity ("" for Null).
-    static QString RecordDateText(const std::optional<vb::Date>& value);
-    static QString BookValueText(const std::optional<vb::Currency>& value);
-    static QString QuantityText(const std::optional<std::int32_t>& value);
     // Fills the record fields (Record_Name to Quantity) of entry from a row of
     // ListView1, and Song_Title, Record_Name and Artist from a row of ListView2;
     // the other fields keep their values.
