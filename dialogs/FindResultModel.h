@@ -1,0 +1,104 @@
+#pragma once
+
+// The rows of a Find search, kept compactly: every text once in one block of
+// characters (repeated values of a column shared), the typed values in plain
+// arrays, and the shown order as a list of row numbers. Hundreds of thousands
+// of hits cost a few dozen bytes each.
+
+#include "catalog/CatalogEntry.h"
+#include "vb/VbTypes.h"
+
+#include <QAbstractTableModel>
+#include <QHash>
+#include <QIcon>
+#include <QStringList>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace jet {
+class Recordset;
+}
+
+// What a result list shows; the kind texts of the dialog's kind list.
+enum class FindKind { None, Artist, RecordName, SongTitle };
+
+FindKind findKindOf(const QString& kindText);
+
+// Compares two shown texts as the result list orders them (<0, 0, >0).
+int compareShownText(QStringView a, QStringView b);
+
+class FindResultModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit FindResultModel(QObject* parent = nullptr);
+
+    // Empties the rows and the columns.
+    void clearAll();
+    // Empties the rows; the columns stay.
+    void clearRows();
+    // Empties the rows and sets the columns; the rows that follow are of `kind`.
+    void setColumns(FindKind kind, const QStringList& headers, const QIcon& icon);
+
+    FindKind kind() const { return kind_; }
+    int columnCountShown() const { return static_cast<int>(headers_.size()); }
+
+    // Appends the current row of a recordset opened on the kind's statement
+    // (fields in the statement's order). Call finishFill once the rows are in.
+    void appendFromRecordset(const jet::Recordset& rs);
+    void finishFill();
+
+    // Orders the shown rows by a column's shown text, without regard to case;
+    // rows of equal text keep their order. The selection follows its rows.
+    void sortByColumn(int column, Qt::SortOrder order);
+
+    int rows() const { return static_cast<int>(order_.size()); }
+    QString cellText(int row, int column) const;
+    // A fresh catalogue entry rebuilt from the typed values of a shown row.
+    CatalogEntry entryAt(int row) const;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+private:
+    // Text slots of a row in field order: Artist, Record_Name, Record_Type,
+    // Record_Category, Label_Name, Label_Number, Record_Condition,
+    // Sleeve_Condition for records; Song_Title, Record_Name, Artist for songs.
+    static constexpr int kRecordTexts = 8;
+    static constexpr int kSongTexts = 3;
+    enum NullBit : std::uint8_t { DateNull = 1, ValueNull = 2, QuantityNull = 4 };
+
+    int textSlots() const { return kind_ == FindKind::SongTitle ? kSongTexts : kRecordTexts; }
+    // The text slot a column shows, or -1 for the date, value and quantity columns.
+    int slotOfColumn(int column) const;
+    QStringView textOf(std::uint32_t id) const;
+    std::uint32_t intern(int slot, const std::optional<QString>& text);
+    // A rank per stored row: the order of its shown text in the column.
+    std::vector<std::uint32_t> ranksOfColumn(int column) const;
+
+    FindKind kind_ = FindKind::None;
+    QStringList headers_;
+    QIcon icon_;
+
+    // Text block: text i is chars_[starts_[i], starts_[i+1]); text 0 is empty.
+    std::vector<char16_t> chars_;
+    std::vector<std::uint32_t> starts_;
+    std::vector<std::uint32_t> cells_; // textSlots() ids per row
+    std::vector<vb::Date> dates_;
+    std::vector<vb::Currency> values_;
+    std::vector<std::int32_t> quantities_;
+    std::vector<std::uint8_t> nulls_;
+    std::vector<std::uint32_t> order_; // shown row -> stored row
+
+    // While filling: the last id of each slot and, for slots of few distinct
+    // values, every id by text.
+    std::array<std::uint32_t, kRecordTexts> lastIds_{};
+    std::array<QHash<QString, std::uint32_t>, kRecordTexts> seen_;
+    std::array<bool, kRecordTexts> manyValues_{};
+    int filled_ = 0; // rows appended since the last finishFill
+};

@@ -1,0 +1,3 @@
+discavo_add_test(test_find
+  SOURCES dialogs/test_find.cpp
+  LIBS dialogs test_catalog_support)
