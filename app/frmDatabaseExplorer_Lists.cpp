@@ -6,7 +6,6 @@
 #include "catalog/DataAccess.h"
 #include "catalog/EntryActions.h"
 #include "catalog/ProgramState.h"
-#include "catalog/ValueText.h"
 #include "jet/Engine.h"
 #include "vb/App.h"
 #include "vb/MousePointer.h"
@@ -14,6 +13,7 @@
 #include "vb/Runtime.h"
 #include "vb/Twips.h"
 #include "vb/VbTypes.h"
+#include "widgets/ListRow.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -72,17 +72,6 @@ void frmDatabaseExplorer::SetupSongColumns()
 }
 namespace {
 
-// A list row; rows sort by their shown texts without regard to case.
-class ListRow : public QTreeWidgetItem {
-public:
-    using QTreeWidgetItem::QTreeWidgetItem;
-    bool operator<(const QTreeWidgetItem& other) const override
-    {
-        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-        return QString::compare(text(column), other.text(column), Qt::CaseInsensitive) < 0;
-    }
-};
-
 // Hands the lists' events to the window.
 class ListEventFilter : public QObject {
 public:
@@ -95,17 +84,6 @@ public:
 private:
     std::function<bool(QObject*, QEvent*)> handler_;
 };
-
-// A typed value as item data: a null QVariant where the value is missing.
-QVariant optionalValue(const std::optional<vb::Date>& v) { return v ? QVariant(*v) : QVariant(); }
-QVariant optionalValue(const std::optional<vb::Currency>& v)
-{
-    return v ? QVariant(static_cast<qint64>(*v)) : QVariant();
-}
-QVariant optionalValue(const std::optional<std::int32_t>& v)
-{
-    return v ? QVariant(static_cast<qint32>(*v)) : QVariant();
-}
 
 // A column of the current row; an unreadable column counts as Null.
 std::optional<QString> textField(const jet::Recordset& rs, const QString& name)
@@ -130,43 +108,6 @@ void closeQuietly(jet::Recordset& rs, jet::Database& db)
 }
 
 } // namespace
-
-void frmDatabaseExplorer::ReadRecordRow(const QTreeWidgetItem* row, CatalogEntry& entry)
-{
-    if (!row)
-        return;
-    entry.Record_Name = row->text(0);
-    entry.Record_Type = row->text(1);
-    entry.Record_Category = row->text(2);
-    entry.Label_Name = row->text(3);
-    entry.Label_Number = row->text(4);
-    entry.Record_Condition = row->text(5);
-    entry.Sleeve_Condition = row->text(6);
-    const QVariant date = row->data(0, RecordDateRole);
-    const QVariant value = row->data(0, BookValueRole);
-    const QVariant quantity = row->data(0, QuantityRole);
-    entry.Record_Date = date.isValid() ? std::optional<vb::Date>(date.toDouble()) : std::nullopt;
-    entry.Book_Value = value.isValid() ? std::optional<vb::Currency>(value.toLongLong()) : std::nullopt;
-    entry.Quantity = quantity.isValid() ? std::optional<std::int32_t>(quantity.toInt()) : std::nullopt;
-}
-
-void frmDatabaseExplorer::ReadSongRow(const QTreeWidgetItem* row, CatalogEntry& entry)
-{
-    if (!row)
-        return;
-    entry.Song_Title = row->text(0);
-    entry.Record_Name = row->text(1);
-    entry.Artist = row->text(2);
-}
-
-QTreeWidgetItem* frmDatabaseExplorer::SelectedRow(const QTreeWidget* list)
-{
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        if (list->topLevelItem(i)->isSelected())
-            return list->topLevelItem(i);
-    }
-    return nullptr;
-}
 
 void frmDatabaseExplorer::buildLists()
 {
@@ -290,7 +231,7 @@ void frmDatabaseExplorer::LoadRecords(const CatalogEntry& entry)
     while (!rs.Eof()) {
         auto* row = new ListRow;
         for (int i = 0; i < 7; ++i)
-            row->setText(i, textField(rs, QLatin1String(textColumns[i])).value_or(QString()));
+            row->setCell(i, textField(rs, QLatin1String(textColumns[i])));
         std::optional<vb::Date> date;
         std::optional<vb::Currency> value;
         std::optional<std::int32_t> quantity;
@@ -306,12 +247,9 @@ void frmDatabaseExplorer::LoadRecords(const CatalogEntry& entry)
             quantity = rs.Fields(QStringLiteral("Quantity")).Long();
         } catch (const jet::Error&) {
         }
-        row->setText(7, RecordDateText(date));
-        row->setText(8, BookValueText(value));
-        row->setText(9, QuantityText(quantity));
-        row->setData(0, RecordDateRole, optionalValue(date));
-        row->setData(0, BookValueRole, optionalValue(value));
-        row->setData(0, QuantityRole, optionalValue(quantity));
+        row->setRecordDate(7, date);
+        row->setBookValue(8, value);
+        row->setQuantity(9, quantity);
         row->setIcon(0, icon);
         ListView1->addTopLevelItem(row);
         ++count;
@@ -372,9 +310,9 @@ bool frmDatabaseExplorer::LoadSongTitles(const CatalogEntry& entry)
     const QIcon icon = imlSmallIcons.Image(QStringLiteral("Song"));
     while (!rs.Eof()) {
         auto* row = new ListRow;
-        row->setText(0, textField(rs, QStringLiteral("Song_Title")).value_or(QString()));
-        row->setText(1, textField(rs, QStringLiteral("Record_Name")).value_or(QString()));
-        row->setText(2, textField(rs, QStringLiteral("Artist")).value_or(QString()));
+        row->setCell(0, textField(rs, QStringLiteral("Song_Title")));
+        row->setCell(1, textField(rs, QStringLiteral("Record_Name")));
+        row->setCell(2, textField(rs, QStringLiteral("Artist")));
         row->setIcon(0, icon);
         ListView2->addTopLevelItem(row);
         ++count;
