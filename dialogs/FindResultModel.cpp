@@ -23,6 +23,12 @@ constexpr int kQuantityField = 10;
 // Songs: [Artist], [Record_Name], [Song_Title].
 constexpr std::array<int, 3> kSongFieldOfSlot = {2, 1, 0};
 
+// Column names of the text slots.
+constexpr std::array<const char*, 8> kRecordColumnNames = {"Artist",      "Record_Name",      "Record_Type",
+                                                           "Record_Category", "Label_Name",   "Label_Number",
+                                                           "Record_Condition", "Sleeve_Condition"};
+constexpr std::array<const char*, 3> kSongColumnNames = {"Song_Title", "Record_Name", "Artist"};
+
 template <typename T>
 std::optional<T> fieldValue(const jet::Recordset& rs, int index, std::optional<T> (jet::Field::*read)() const)
 {
@@ -154,21 +160,25 @@ void FindResultModel::appendFromRecordset(const jet::Recordset& rs)
 {
     if (kind_ == FindKind::None)
         return;
-    if (kind_ == FindKind::SongTitle) {
-        for (int slot = 0; slot < kSongTexts; ++slot)
-            cells_.push_back(intern(slot, fieldValue(rs, kSongFieldOfSlot[slot], &jet::Field::Text)));
-    } else {
-        for (int slot = 0; slot < kRecordTexts; ++slot)
-            cells_.push_back(intern(slot, fieldValue(rs, kRecordFieldOfSlot[slot], &jet::Field::Text)));
+    std::uint16_t nulls = 0;
+    const bool songs = kind_ == FindKind::SongTitle;
+    for (int slot = 0; slot < textSlots(); ++slot) {
+        const std::optional<QString> text =
+            fieldValue(rs, songs ? kSongFieldOfSlot[slot] : kRecordFieldOfSlot[slot], &jet::Field::Text);
+        if (!text)
+            nulls |= textNull(slot);
+        cells_.push_back(intern(slot, text));
+    }
+    if (!songs) {
         const auto date = fieldValue(rs, kDateField, &jet::Field::Date);
         const auto value = fieldValue(rs, kValueField, &jet::Field::Currency);
         const auto quantity = fieldValue(rs, kQuantityField, &jet::Field::Long);
         dates_.push_back(date.value_or(0));
         values_.push_back(value.value_or(0));
         quantities_.push_back(quantity.value_or(0));
-        nulls_.push_back(static_cast<std::uint8_t>((date ? 0 : DateNull) | (value ? 0 : ValueNull)
-                                                   | (quantity ? 0 : QuantityNull)));
+        nulls |= (date ? 0 : DateNull) | (value ? 0 : ValueNull) | (quantity ? 0 : QuantityNull);
     }
+    nulls_.push_back(nulls);
     ++filled_;
 }
 
@@ -212,7 +222,7 @@ QString FindResultModel::cellText(int row, int column) const
     const int slot = slotOfColumn(column);
     if (slot >= 0)
         return textOf(cells_[static_cast<std::size_t>(stored) * textSlots() + slot]).toString();
-    const std::uint8_t nulls = nulls_[stored];
+    const std::uint16_t nulls = nulls_[stored];
     switch (column) {
     case kDateField: return RecordDateText(nulls & DateNull ? std::nullopt : std::optional<vb::Date>(dates_[stored]));
     case kValueField:
@@ -230,7 +240,13 @@ CatalogEntry FindResultModel::entryAt(int row) const
         return entry;
     const std::uint32_t stored = order_[static_cast<std::size_t>(row)];
     const std::uint32_t* cells = cells_.data() + static_cast<std::size_t>(stored) * textSlots();
-    auto text = [&](int slot) { return textOf(cells[slot]).toString(); };
+    const std::uint16_t nulls = nulls_[stored];
+    const char* const* names = kind_ == FindKind::SongTitle ? kSongColumnNames.data() : kRecordColumnNames.data();
+    auto text = [&](int slot) {
+        if (nulls & textNull(slot))
+            entry.NullTexts.append(QLatin1String(names[slot]));
+        return textOf(cells[slot]).toString();
+    };
     if (kind_ == FindKind::SongTitle) {
         entry.Level = Level::Song_Titles;
         entry.Song_Title = text(0);
@@ -247,7 +263,6 @@ CatalogEntry FindResultModel::entryAt(int row) const
     entry.Label_Number = text(5);
     entry.Record_Condition = text(6);
     entry.Sleeve_Condition = text(7);
-    const std::uint8_t nulls = nulls_[stored];
     entry.Record_Date = nulls & DateNull ? std::nullopt : std::optional<vb::Date>(dates_[stored]);
     entry.Book_Value = nulls & ValueNull ? std::nullopt : std::optional<vb::Currency>(values_[stored]);
     entry.Quantity = nulls & QuantityNull ? std::nullopt : std::optional<std::int32_t>(quantities_[stored]);
@@ -287,7 +302,7 @@ std::vector<std::uint32_t> FindResultModel::ranksOfColumn(int column) const
         return ranks;
     // Date, value and quantity order by their shown text too: rank the distinct
     // values by their text.
-    const std::uint8_t bit = column == kDateField ? DateNull : column == kValueField ? ValueNull : QuantityNull;
+    const std::uint16_t bit = column == kDateField ? DateNull : column == kValueField ? ValueNull : QuantityNull;
     auto keyOf = [&](std::size_t r) -> std::int64_t {
         if (column == kDateField) {
             std::int64_t bits = 0;

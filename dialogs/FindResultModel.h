@@ -71,7 +71,9 @@ private:
     // Sleeve_Condition for records; Song_Title, Record_Name, Artist for songs.
     static constexpr int kRecordTexts = 8;
     static constexpr int kSongTexts = 3;
-    enum NullBit : std::uint8_t { DateNull = 1, ValueNull = 2, QuantityNull = 4 };
+    // Which cells of a row held Null: the typed values, then one bit per text slot.
+    enum NullBit : std::uint16_t { DateNull = 1, ValueNull = 2, QuantityNull = 4 };
+    static constexpr std::uint16_t textNull(int slot) { return static_cast<std::uint16_t>(8u << slot); }
 
     int textSlots() const { return kind_ == FindKind::SongTitle ? kSongTexts : kRecordTexts; }
     // The text slot a column shows, or -1 for the date, value and quantity columns.
@@ -92,7 +94,7 @@ private:
     std::vector<vb::Date> dates_;
     std::vector<vb::Currency> values_;
     std::vector<std::int32_t> quantities_;
-    std::vector<std::uint8_t> nulls_;
+    std::vector<std::uint16_t> nulls_;
     std::vector<std::uint32_t> order_; // shown row -> stored row
 
     // While filling: the last id of each slot and, for slots of few distinct
