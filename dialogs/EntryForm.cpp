@@ -82,6 +82,10 @@ void EntryForm::closeForm(const std::function<void()>& release)
 
 bool EntryForm::eventFilter(QObject* watched, QEvent* event)
 {
+    // A combo box's open list is a window of its own: its Enter picks the item.
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != this)
+        return false;
     if (event->type() == QEvent::FocusIn) {
         if (gotFocus_.contains(watched)) {
             // Qt places the cursor after the focus-in (a masked field, a click),

@@ -1,11 +1,13 @@
 #include "vb/TextBox.h"
 
+#include <QEvent>
+#include <QScopedValueRollback>
 #include <QValidator>
 
 namespace vb {
 
-// Qt validates user edits only, never setText, so the limit applies to typing.
-// An edit is measured against the text before it: one that would grow the text
+// Qt validates every change of the text, so the limit looks at the user's
+// edits only (the box's own input events). An edit is measured against the text before it: one that would grow the text
 // beyond the limit keeps only as much of what it inserts as fits.
 class TypingLimit : public QValidator {
 public:
@@ -15,7 +17,7 @@ public:
     {
         const int limit = box_->maxLength_;
         const QString& before = box_->accepted_;
-        if (limit <= 0 || input.size() <= limit || input.size() <= before.size())
+        if (!box_->userEdit_ || limit <= 0 || input.size() <= limit || input.size() <= before.size())
             return Acceptable;
         // The inserted part lies between the common head and tail of the two texts.
         const int maxCommon = static_cast<int>(std::min(before.size(), input.size()));
@@ -42,6 +44,23 @@ TextBox::TextBox(QWidget* parent) : QLineEdit(parent)
 {
     setValidator(new TypingLimit(this));
     connect(this, &QLineEdit::textChanged, this, [this] { accepted_ = text(); });
+}
+
+bool TextBox::event(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::InputMethod:
+    case QEvent::Drop:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::ContextMenu: {
+        const QScopedValueRollback<bool> edit(userEdit_, true);
+        return QLineEdit::event(event);
+    }
+    default:
+        return QLineEdit::event(event);
+    }
 }
 
 void TextBox::setMaxLength(int length) { maxLength_ = std::max(0, length); }

@@ -22,10 +22,16 @@ public:
     // Selects the whole text (selection start 0, length the text's length).
     void selectWhole();
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
     friend class TypingLimit;
     int maxLength_ = 0;
+    // The text before the edit at hand.
     QString accepted_;
+    // Set while the box handles the user's input, the only edits the limit applies to.
+    bool userEdit_ = false;
 };
 
 } // namespace vb
