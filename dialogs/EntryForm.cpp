@@ -8,7 +8,9 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -37,6 +39,24 @@ void EntryForm::watchControls()
 {
     for (QWidget* w : findChildren<QWidget*>())
         w->installEventFilter(this);
+}
+
+void EntryForm::fitFont()
+{
+    QFont small = font();
+    small.setPointSizeF(8);
+    small.setStretch(QFont::SemiCondensed);
+    const QList<QLabel*> labels = findChildren<QLabel*>();
+    auto fits = [&labels](const QFont& f) {
+        const QFontMetrics metrics(f);
+        for (const QLabel* label : labels)
+            if (metrics.horizontalAdvance(label->text()) > label->width())
+                return false;
+        return true;
+    };
+    while (!fits(small) && small.pointSizeF() > 6)
+        small.setPointSizeF(small.pointSizeF() - 0.5);
+    setFont(small);
 }
 
 void EntryForm::sendF1()

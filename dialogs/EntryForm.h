@@ -27,6 +27,9 @@ protected:
     void onGotFocus(QWidget* field, std::function<void()> handler);
     // Watches the keys of every control made so far; the constructor calls it last.
     void watchControls();
+    // One small font for the whole window, the largest in which every label's
+    // text fits the label's width (the layout was drawn for a narrow 8-point font).
+    void fitFont();
 
     // Sends the F1 key to the control that has the focus, as a user pressing it would.
     void sendF1();

@@ -48,6 +48,7 @@ frmAddArtist::frmAddArtist(QWidget* parent) : EntryForm(parent)
     connect(cmdHelp, &QPushButton::clicked, this, &frmAddArtist::cmdHelp_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmAddArtist::cmdCancel_Click);
     onGotFocus(mArtist, [this] { mArtist_GotFocus(); });
+    fitFont();
     watchControls();
 }
 

@@ -94,10 +94,10 @@ frmAddRecordName::frmAddRecordName(QWidget* parent) : EntryForm(parent)
     setObjectName(QStringLiteral("frmAddRecordName"));
     setClientSize(8355, 6315);
 
-    auto label = [this](const char* name, const QString& text, int left, int top) {
+    auto label = [this](const char* name, const QString& text, int left, int top, int width = 1320) {
         auto* l = new QLabel(text, this);
         l->setObjectName(QLatin1String(name));
-        vb::ctlMove(l, left, top, 1320, 315);
+        vb::ctlMove(l, left, top, width, 315);
         return l;
     };
     auto textBox = [this](const char* name, int left, int top, int width) {
@@ -134,7 +134,7 @@ frmAddRecordName::frmAddRecordName(QWidget* parent) : EntryForm(parent)
     Label9 = label("Label9", QStringLiteral("Sleeve Condition:"), 600, 3960);
     Label8 = label("Label8", QStringLiteral("Record Date:"), 600, 4560);
     Label7 = label("Label7", QStringLiteral("Book Value:"), 600, 5160);
-    Label6 = label("Label6", QStringLiteral("Quantity on hand:"), 3840, 4800);
+    Label6 = label("Label6", QStringLiteral("Quantity on hand:"), 3840, 4800, 1395);
 
     mArtist = textBox("mArtist", 2040, 120, 4815);
     mArtist->setMaxLength(15);
@@ -187,6 +187,7 @@ frmAddRecordName::frmAddRecordName(QWidget* parent) : EntryForm(parent)
     onGotFocus(mRecordDate, [this] { mRecordDate_GotFocus(); });
     onGotFocus(mBookValue, [this] { mBookValue_GotFocus(); });
     onGotFocus(mQuantity, [this] { mQuantity_GotFocus(); });
+    fitFont();
     watchControls();
 }
 

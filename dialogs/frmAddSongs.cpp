@@ -75,6 +75,7 @@ frmAddSongs::frmAddSongs(QWidget* parent) : EntryForm(parent)
     // The song title keeps the text box's own focus behaviour.
     onGotFocus(mArtist, [this] { mArtist_GotFocus(); });
     onGotFocus(mRecordName, [this] { mRecordName_GotFocus(); });
+    fitFont();
     watchControls();
 }
 
