@@ -7,6 +7,8 @@
 #include "support/TestEnv.h"
 #include "vb/TextBox.h"
 
+#include "jet/Testing.h"
+
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
@@ -530,6 +532,53 @@ TEST_F(EntryDialogTest, ArtistDialogCreatesTheAccountThenTheRowAndRefusesTakenNa
     EXPECT_TRUE(accountExists("Sonny"));
     EXPECT_FALSE(accountExists("Cher"));
     EXPECT_EQ(catalog.rows("select Distinct [Artist] from records"), QStringList{"Sonny"});
+}
+
+TEST_F(EntryDialogTest, ArtistDialogStaysOpenWhenTheAccountFailsAndClosesWhenTheRowFails)
+{
+    frmAddArtist& dlg = frmAddArtistInstance()();
+    dlg.mArtist->setText(QStringLiteral("Cher"));
+    jet::testing::failNext(jet::Operation::UsersAppend, 3043, QStringLiteral("Disk or network error."));
+    boxes.answer(vb::vbOK);
+    boxes.answer(vb::vbOK);
+    dlg.cmdSave_Click();
+    expectBoxes(boxes, {{"Error: 3043-Disk or network error.", 16, "Error Adding User System Information"},
+                        {"Cannot add Cher.", 16, "User Entry Error!"}});
+    ASSERT_NE(frmAddArtistInstance().peek(), nullptr);
+    EXPECT_EQ(catalog.count("select * from records"), 0);
+
+    jet::testing::failNext(jet::Operation::Execute, 3043, QStringLiteral("Disk or network error."));
+    boxes.answer(vb::vbOK);
+    dlg.cmdSave_Click();
+    ASSERT_EQ(boxes.calls().size(), 3u);
+    EXPECT_EQ(boxes.calls().back().title, "Error!.");
+    EXPECT_EQ(frmAddArtistInstance().peek(), nullptr);
+    EXPECT_EQ(catalog.count("select * from records"), 0);
+}
+
+// The Help button sends F1 to the control that has the focus; the window answers it.
+TEST_F(EntryDialogTest, HelpSendsF1ThatReachesTheWindow)
+{
+    struct Probe : frmAddRecordName {
+        int f1 = 0;
+        void keyPressEvent(QKeyEvent* event) override
+        {
+            f1 += event->key() == Qt::Key_F1;
+            frmAddRecordName::keyPressEvent(event);
+        }
+    };
+    Probe probe;
+    probe.Load();
+    probe.cmdHelp_Click();
+    EXPECT_EQ(probe.f1, 1);
+    showActive(probe);
+    for (QWidget* focus : {static_cast<QWidget*>(probe.cmbRecordType), static_cast<QWidget*>(probe.mRecordDate),
+                           static_cast<QWidget*>(probe.cmdHelp)}) {
+        focus->setFocus();
+        probe.cmdHelp->click();
+    }
+    EXPECT_EQ(probe.f1, 4);
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(EntryDialogTest, TheCloseBoxAndCancelUnloadWithoutSaving)
