@@ -5,8 +5,13 @@
 #include "catalog/EntryActions.h"
 #include "catalog/ProgramState.h"
 #include "dialogs/FindResultModel.h"
+#include "dialogs/frmAddArtist.h"
+#include "dialogs/frmAddRecordName.h"
+#include "dialogs/frmAddSongs.h"
 #include "vb/MsgBox.h"
 #include "vb/MousePointer.h"
+#include "vb/Runtime.h"
+#include "vb/TextBox.h"
 #include "vb/Twips.h"
 
 #include <QItemSelectionModel>
@@ -118,8 +123,39 @@ void frmFind::mnuPopupModify_Click()
 {
     ModifyMode = true;
     const std::vector<int> selected = SelectedRows();
-    if (!selected.empty())
+    if (!selected.empty()) {
         CurrentEntry = ListView1Rows->entryAt(selected.front());
+        // The entry dialogs save the change themselves and close; each returns
+        // once it has closed, saved or not.
+        switch (ListView1Rows->kind()) {
+        case FindKind::Artist: {
+            frmAddArtist& dlg = frmAddArtistInstance()();
+            dlg.mArtist->setText(CurrentEntry.Artist);
+            dlg.Show(vb::vbModal);
+            break;
+        }
+        case FindKind::RecordName: {
+            frmAddRecordName& dlg = frmAddRecordNameInstance()();
+            dlg.FillFields(CurrentEntry);
+            dlg.mArtist->setEnabled(false);
+            vb::DoEvents();
+            dlg.Show(vb::vbModal);
+            break;
+        }
+        case FindKind::SongTitle: {
+            frmAddSongs& dlg = frmAddSongsInstance()();
+            dlg.mArtist->setText(CurrentEntry.Artist);
+            dlg.mRecordName->setText(CurrentEntry.Record_Name);
+            dlg.mSongTitle->setText(CurrentEntry.Song_Title);
+            dlg.mArtist->setEnabled(false);
+            dlg.mRecordName->setEnabled(false);
+            vb::DoEvents();
+            dlg.Show(vb::vbModal);
+            break;
+        }
+        case FindKind::None: break;
+        }
+    }
     refreshAfterChange();
     setMousePointer(vb::vbDefault);
 }

@@ -1,11 +1,15 @@
 #include "catalog/ArtistAccounts.h"
 #include "catalog/ProgramState.h"
 #include "dialogs/FindResultModel.h"
+#include "dialogs/frmAddArtist.h"
+#include "dialogs/frmAddRecordName.h"
+#include "dialogs/frmAddSongs.h"
 #include "dialogs/frmFind.h"
 #include "support/CatalogFixture.h"
 #include "support/TestEnv.h"
 #include "vb/App.h"
 #include "vb/MsgBox.h"
+#include "vb/TextBox.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -19,9 +23,12 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 QT_BEGIN_NAMESPACE
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
@@ -478,6 +485,80 @@ TEST_F(FindTest, ArtistDeleteAnsweredNoKeepsThatArtist)
     bool found = false;
     UserExists("Zed", found);
     EXPECT_TRUE(found);
+}
+
+// Double-clicks a row and runs `inDialog` once the entry dialog it opens is up.
+void doubleClickRow(frmFind& f, int row, const std::function<void(QWidget*)>& inDialog)
+{
+    f.resize(700, 400);
+    f.show();
+    QApplication::processEvents();
+    const QPoint at = f.ListView1->visualRect(f.ListView1Rows->index(row, 0)).center();
+    QTest::mouseClick(f.ListView1->viewport(), Qt::LeftButton, {}, at);
+    testenv::withWatchdog(5000, [&] {
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                poll.stop();
+                inDialog(modal);
+            }
+        });
+        poll.start(10);
+        QTest::mouseDClick(f.ListView1->viewport(), Qt::LeftButton, {}, at);
+    });
+}
+
+TEST_F(FindTest, DoubleClickOpensTheKindsDialogPrefilled)
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+    testenv::CatalogFixture db;
+    db.addArtist("Cher");
+    db.addRecord("Cher", "Believe", "03/04/2005", "1234.5678", 7);
+    db.addSong("Cher", "Believe", "Strong Enough");
+    db.addSong("Cher", "Believe", "Believe");
+    testenv::ScriptedMsgBox boxes;
+
+    find("Record Name", "*");
+    doubleClickRow(dialog(), 0, [](QWidget* w) {
+        auto* dlg = qobject_cast<frmAddRecordName*>(w);
+        ASSERT_NE(dlg, nullptr);
+        EXPECT_EQ(dlg->mArtist->Text(), QStringLiteral("Cher"));
+        EXPECT_FALSE(dlg->mArtist->isEnabled());
+        EXPECT_EQ(dlg->mRecordName->Text(), QStringLiteral("Believe"));
+        EXPECT_EQ(dlg->mRecordDate->Text(), QStringLiteral("03/04/2005"));
+        EXPECT_EQ(dlg->mBookValue->Text(), QStringLiteral("1234.5678"));
+        EXPECT_EQ(dlg->mQuantity->Text(), QStringLiteral("7"));
+        dlg->cmdCancel->click();
+    });
+    EXPECT_TRUE(ModifyMode);
+    EXPECT_EQ(frmAddRecordNameInstance().peek(), nullptr);
+    EXPECT_EQ(count(), QStringLiteral(" 1 object found."));
+
+    // A song saved under a new title shows in the list run again.
+    find("Song Title", "Strong");
+    dialog().mlocate->setText(QStringLiteral("typed since"));
+    doubleClickRow(dialog(), 0, [](QWidget* w) {
+        auto* dlg = qobject_cast<frmAddSongs*>(w);
+        ASSERT_NE(dlg, nullptr);
+        EXPECT_FALSE(dlg->mArtist->isEnabled());
+        EXPECT_FALSE(dlg->mRecordName->isEnabled());
+        EXPECT_TRUE(dlg->mSongTitle->isEnabled());
+        EXPECT_EQ(dlg->mSongTitle->Text(), QStringLiteral("Strong Enough"));
+        dlg->mSongTitle->setText(QStringLiteral("Strong Enough Remix"));
+        dlg->cmdSave->click();
+    });
+    EXPECT_EQ(column(0), QStringList{"Strong Enough Remix"});
+    EXPECT_EQ(db.rows("select [Song_Title] from songs order by [Song_Title]"),
+              (QStringList{"Believe", "Strong Enough Remix"}));
+
+    find("Artist", "*");
+    doubleClickRow(dialog(), 0, [](QWidget* w) {
+        auto* dlg = qobject_cast<frmAddArtist*>(w);
+        ASSERT_NE(dlg, nullptr);
+        EXPECT_EQ(dlg->mArtist->Text(), QStringLiteral("Cher"));
+        dlg->cmdCancel->click();
+    });
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(FindTest, GrowingAndShrinkingBackPutsEveryControlWhereItWas)
