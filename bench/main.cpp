@@ -4,6 +4,7 @@
 //   bench_records S|L|XL [--dir FOLDER] [--plans]
 
 #include "bench/Catalogue.h"
+#include "bench/FindDialogRows.h"
 #include "bench/PlainSqlite.h"
 
 #include "app/frmDatabaseExplorer.h"
@@ -483,6 +484,9 @@ int run(const bench::Size& size, const QString& folder)
     if (leanRows != engineRows)
         say(QStringLiteral("Row counts differ for the artist Find: %1 engine, %2 leaner like().")
                 .arg(engineRows).arg(leanRows));
+
+    for (const bench::FindRow& r : bench::findDialogRows(size))
+        addRow({r.what, r.rows, r.ours, r.beside, r.target, r.met});
 
     // Add a record: uniqueness test, insert and a durable commit.
     CatalogEntry add;

@@ -9,10 +9,6 @@
 
 namespace {
 
-// A slot whose distinct values pass this many is looked up no more: its
-// values rarely repeat (record names, label numbers).
-constexpr int kFewValues = 2048;
-
 // Field positions of the statements, by text slot.
 // Records: [Artist], [Record_Name], [Label_Name], [Label_Number], [Record_Type],
 // [Record_Category], [Record_Condition], [Sleeve_Condition], then date, value, quantity.
@@ -137,20 +133,22 @@ std::uint32_t FindResultModel::intern(int slot, const std::optional<QString>& te
     if (lastIds_[slot] != 0 && textOf(lastIds_[slot]) == value)
         return lastIds_[slot];
     if (!manyValues_[slot]) {
-        const auto found = seen_[slot].constFind(*text);
-        if (found != seen_[slot].cend())
-            return lastIds_[slot] = *found;
+        for (const std::uint32_t id : seen_[slot])
+            if (textOf(id) == value)
+                return lastIds_[slot] = id;
     }
     const auto id = static_cast<std::uint32_t>(starts_.size() - 1);
     chars_.insert(chars_.end(), reinterpret_cast<const char16_t*>(value.utf16()),
                   reinterpret_cast<const char16_t*>(value.utf16()) + value.size());
     starts_.push_back(static_cast<std::uint32_t>(chars_.size()));
     if (!manyValues_[slot]) {
+        // A slot of many values (record names, label numbers) keeps only
+        // the repeats of consecutive rows.
         if (seen_[slot].size() >= kFewValues) {
             manyValues_[slot] = true;
             seen_[slot] = {};
         } else {
-            seen_[slot].insert(*text, id);
+            seen_[slot].push_back(id);
         }
     }
     return lastIds_[slot] = id;

@@ -9,7 +9,6 @@
 #include "vb/VbTypes.h"
 
 #include <QAbstractTableModel>
-#include <QHash>
 #include <QIcon>
 #include <QStringList>
 
@@ -98,9 +97,10 @@ private:
     std::vector<std::uint32_t> order_; // shown row -> stored row
 
     // While filling: the last id of each slot and, for slots of few distinct
-    // values, every id by text.
+    // values (record types, conditions), each of them.
+    static constexpr int kFewValues = 32;
     std::array<std::uint32_t, kRecordTexts> lastIds_{};
-    std::array<QHash<QString, std::uint32_t>, kRecordTexts> seen_;
+    std::array<std::vector<std::uint32_t>, kRecordTexts> seen_;
     std::array<bool, kRecordTexts> manyValues_{};
     int filled_ = 0; // rows appended since the last finishFill
 };
