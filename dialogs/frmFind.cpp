@@ -62,6 +62,7 @@ frmFind::frmFind(QWidget* parent) : vb::Form(parent)
     setCaption(QStringLiteral(" - Find"));
     resize(vb::twipsToPixelsX(kClientWidth), vb::twipsToPixelsY(kClientHeight));
     buildControls();
+    fitFont();
     buildStatusBar();
     connect(&clock_, &QTimer::timeout, this, &frmFind::updateClock);
 }
@@ -123,6 +124,8 @@ void frmFind::buildControls()
     // The labels' access keys reach the first control after them that takes the focus.
     Label2->setBuddy(ListView1);
     Label3->setBuddy(ListView1);
+    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     for (QWidget* w : std::initializer_list<QWidget*>{Frame1, fraFindResults, Label2, Label3})
         w->setFocusPolicy(Qt::NoFocus);
 
@@ -169,6 +172,25 @@ void frmFind::buildControls()
     setTabOrder(cmdRun, cmdReturn);
     setTabOrder(cmdReturn, cmdHelp);
     setTabOrder(cmdHelp, ListView1);
+}
+
+void frmFind::fitFont()
+{
+    // The layout was drawn for a narrow 8-point font: the largest font up to
+    // that in which both labels fit their width.
+    QFont small = font();
+    small.setPointSizeF(8);
+    small.setStretch(QFont::SemiCondensed);
+    auto fits = [this](const QFont& f) {
+        const QFontMetrics metrics(f);
+        for (const QLabel* label : {Label2, Label3})
+            if (metrics.horizontalAdvance(QString(label->text()).remove(QLatin1Char('&'))) > label->width())
+                return false;
+        return true;
+    };
+    while (!fits(small) && small.pointSizeF() > 6)
+        small.setPointSizeF(small.pointSizeF() - 0.5);
+    setFont(small);
 }
 
 void frmFind::buildStatusBar()

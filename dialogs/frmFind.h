@@ -83,6 +83,7 @@ private:
     };
 
     void buildControls();
+    void fitFont();
     void buildStatusBar();
     void dockStatusBar();
     void recordLayout();
