@@ -139,6 +139,14 @@ std::vector<FindRow> findDialogRows(const Size& size)
                     XL ? QStringLiteral("<= 400 MB") : QString(),
                     XL && peak >= 0 ? std::optional<bool>(peak <= 400 * 1024) : std::nullopt});
 
+    // The statement alone, for comparison: its snapshot is most of the peak.
+    dialog.cmbFolderType_Click();
+    QApplication::processEvents();
+    const bool aloneKnown = resetPeak();
+    alone = engineAlone(FindStatement(QStringLiteral("Artist"), QStringLiteral("*")));
+    const long alonePeak = aloneKnown ? peakKb() : -1;
+    rows.push_back({QStringLiteral("  peak memory, engine statement alone (MB)"), alone, alonePeak / 1024.0, -1, {}, {}});
+
     // Header clicks on that list: a text column, then a value column.
     dialog.mlocate->setText(QStringLiteral("*"));
     dialog.cmdRun_Click();

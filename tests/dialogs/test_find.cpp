@@ -113,6 +113,28 @@ protected:
     QLocale previousLocale_;
 };
 
+TEST(FindStatementTest, TheThreeStatementsWholeAndNoneForAnotherKind)
+{
+    EXPECT_EQ(FindStatement("Artist", "ab"),
+              " Select [Artist] , [Record_Name], [Label_Name], [Label_Number] , [Record_Type], [Record_Category] , "
+              "[Record_Condition], [Sleeve_Condition], [Record_Date], [Book_Value], [Quantity]   from records where "
+              "[Artist]  Like '*ab*' and IsNull([Record_Name]) and [Artist] Not In ( Select [Artist]  from records "
+              "where [Artist]  Like '*ab*' and Not IsNull([Record_Name])) Union Select [Artist] , [Record_Name], "
+              "[Label_Name], [Label_Number] , [Record_Type], [Record_Category] , [Record_Condition], "
+              "[Sleeve_Condition], [Record_Date], [Book_Value], [Quantity]   from records where [Artist]  Like '*ab*' "
+              "and Not IsNull([Record_Name]) group by  [Artist] , [Record_Name], [Label_Name], [Label_Number] , "
+              "[Record_Type], [Record_Category] , [Record_Condition], [Sleeve_Condition], [Record_Date], "
+              "[Book_Value], [Quantity]   Order by [Artist] , [Record_Name], [Record_Type], [Record_Name] ");
+    EXPECT_EQ(FindStatement("Record Name", "ab"),
+              " Select Distinct [Artist], [Record_Name], [Label_Name], [Label_Number],  [Record_Type], "
+              "[Record_Category], [Record_Condition], [Sleeve_Condition], [Record_Date], [Book_Value], [Quantity]   "
+              "from records  where [Record_Name]  Like '*ab*' Order by [Artist] , [Record_Name], [Record_Type], "
+              "[Record_Name] ");
+    EXPECT_EQ(FindStatement("Song Title", "ab"),
+              " Select Distinctrow [Artist], [Record_Name], [Song_Title]  from songs  where [Song_Title]  Like '*ab*'");
+    EXPECT_EQ(FindStatement("song title", "ab"), QString());
+}
+
 TEST_F(FindTest, OpensWithArtistStarAndAnEmptyList)
 {
     testenv::CatalogFixture db;
