@@ -481,6 +481,37 @@ void bindStored(sqlite3_stmt* st, int parameter, const pages::StoredValue& v, in
     }
 }
 
+// How many rows a table held that were not recovered. An index that could be
+// read whole names every one of them. Without one, the rowid ranges of the
+// pages that could not be read are counted as well, as if the rowids in them
+// had no gaps, up to the highest rowid known to exist.
+int unreadRows(const std::set<std::int64_t>& recovered, const std::set<std::int64_t>& indexed, bool indexComplete,
+               const std::vector<std::pair<std::int64_t, std::int64_t>>& lostRanges)
+{
+    std::set<std::int64_t> missing;
+    for (const std::int64_t rowid : indexed)
+        if (!recovered.count(rowid))
+            missing.insert(rowid);
+    std::int64_t unread = std::int64_t(missing.size());
+    if (!indexComplete && (!recovered.empty() || !indexed.empty())) {
+        const std::int64_t lowest = std::min(std::int64_t(1), std::min(recovered.empty() ? 1 : *recovered.begin(),
+                                                                       indexed.empty() ? 1 : *indexed.begin()));
+        const std::int64_t highest =
+            std::max(recovered.empty() ? lowest : *recovered.rbegin(), indexed.empty() ? lowest : *indexed.rbegin());
+        auto within = [](const std::set<std::int64_t>& s, std::int64_t lo, std::int64_t hi) {
+            return std::int64_t(std::distance(s.lower_bound(lo), s.upper_bound(hi)));
+        };
+        for (auto [lo, hi] : lostRanges) {
+            lo = std::max(lo, lowest);
+            hi = std::min(hi, highest);
+            if (hi < lo || std::uint64_t(hi) - std::uint64_t(lo) > std::uint64_t(std::numeric_limits<int>::max()))
+                continue;
+            unread += std::max<std::int64_t>(0, hi - lo + 1 - within(recovered, lo, hi) - within(missing, lo, hi));
+        }
+    }
+    return int(std::min<std::int64_t>(unread, std::numeric_limits<int>::max()));
+}
+
 // Builds a sound database at `scratch` from every row that a readable page of
 // `sourcePath` holds. `source` is SQLite's view of the same file, asked only
 // for the column names of its tables.
@@ -505,6 +536,8 @@ bool salvage(const Connection& source, const QString& sourcePath, const QString&
         int rowidField = -1;            // the field that holds Null for the rowid
         std::set<std::int64_t> recovered;
         std::set<std::int64_t> indexed;
+        bool indexComplete = false;
+        std::vector<std::pair<std::int64_t, std::int64_t>> lostRanges;
         int refused = 0;
     };
     std::vector<Plan> plans(schema.tables.size());
@@ -575,10 +608,12 @@ bool salvage(const Connection& source, const QString& sourcePath, const QString&
             continue;
         const std::optional<size_t> t = tableOf(o.type == QLatin1String("index") ? o.table : o.name);
         if (o.type == QLatin1String("index")) {
-            file.readIndexRowids(o.rootPage, t ? plans[*t].indexed : ignored);
+            if (file.readIndexRowids(o.rootPage, t ? plans[*t].indexed : ignored) && t)
+                plans[*t].indexComplete = true;
         } else if (o.type == QLatin1String("table")) {
             if (t && plans[*t].root == o.rootPage)
-                file.readTable(o.rootPage, [&](std::int64_t rowid, pages::StoredRecord&& r) { take(*t, rowid, r); });
+                file.readTable(o.rootPage, [&](std::int64_t rowid, pages::StoredRecord&& r) { take(*t, rowid, r); },
+                               &plans[*t].lostRanges);
             else
                 file.readTable(o.rootPage, [](std::int64_t, pages::StoredRecord&&) {});
         }
@@ -610,12 +645,12 @@ bool salvage(const Connection& source, const QString& sourcePath, const QString&
     target.close();
 
     report.unreadRows.clear();
-    for (size_t t = 0; t < plans.size(); ++t) {
-        int unread = plans[t].refused;
-        for (const std::int64_t rowid : plans[t].indexed)
-            unread += plans[t].recovered.count(rowid) ? 0 : 1;
-        report.unreadRows.emplace_back(schema.tables[t].name, unread);
-    }
+    for (size_t t = 0; t < plans.size(); ++t)
+        report.unreadRows.emplace_back(schema.tables[t].name,
+                                       unreadRows(plans[t].recovered, plans[t].indexed, plans[t].indexComplete, plans[t].lostRanges));
+    for (size_t t = 0; t < plans.size(); ++t)
+        report.unreadRows[t].second = int(std::min<std::int64_t>(std::int64_t(report.unreadRows[t].second) + plans[t].refused,
+                                                                 std::numeric_limits<int>::max()));
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <limits>
 
 namespace jet::pages {
 
@@ -203,16 +204,16 @@ bool PageFile::payload(const QByteArray& data, int offset, std::int64_t size, in
     return true;
 }
 
-void PageFile::walk(std::uint32_t number, bool table, const RowSink& sink, std::set<std::int64_t>* rowids, int depth)
+bool PageFile::walk(std::uint32_t number, bool table, const RowSink& sink, std::set<std::int64_t>* rowids, Ranges* lost, int depth)
 {
     if (depth > kDeepestTree || !reached_.insert(number).second) {
         damaged_ = true;
-        return;
+        return false;
     }
     const std::optional<QByteArray> data = page(number);
     if (!data) {
         damaged_ = true;
-        return;
+        return false;
     }
     const unsigned char* p = bytesOf(*data);
     const int header = number == 1 ? 100 : 0;
@@ -220,34 +221,39 @@ void PageFile::walk(std::uint32_t number, bool table, const RowSink& sink, std::
     const bool interior = flag == (table ? 0x05 : 0x02);
     if (!interior && flag != (table ? 0x0D : 0x0A)) {
         damaged_ = true;
-        return;
+        return false;
     }
     if (!interior && table) {
         reached_.erase(number); // leafRows marks it
         leafRows(*data, number, sink);
-        return;
+        return true;
     }
     const int cells = int(be(p + header + 3, 2));
     const int pointers = header + (interior ? 12 : 8);
     if (pointers + 2 * cells > usable_) {
         damaged_ = true;
-        return;
+        return false;
     }
     const int maxLocal = (usable_ - 12) * 64 / 255 - 23;
     const int minLocal = (usable_ - 12) * 32 / 255 - 23;
+    // Rowids below a child of a table's interior page lie above the key of
+    // the cell before it, up to its own key.
+    std::int64_t below = std::numeric_limits<std::int64_t>::min();
     for (int i = 0; i < cells; ++i) {
         int offset = int(be(p + pointers + 2 * i, 2));
-        if (offset < pointers + 2 * cells || offset >= usable_) {
+        if (offset < pointers + 2 * cells || offset + 4 > usable_) {
             damaged_ = true;
             continue;
         }
         if (interior) {
-            if (offset + 4 > usable_) {
-                damaged_ = true;
-                continue;
-            }
-            walk(be(p + offset, 4), table, sink, rowids, depth + 1);
+            const std::uint32_t child = be(p + offset, 4);
             offset += 4;
+            std::int64_t key = 0;
+            const bool keyed = table && varint(p + offset, usable_ - offset, key) != 0;
+            if (!walk(child, table, sink, rowids, lost, depth + 1) && lost && keyed && key >= below)
+                lost->emplace_back(below == std::numeric_limits<std::int64_t>::min() ? below : below + 1, key);
+            if (keyed)
+                below = key;
         }
         if (table)
             continue;
@@ -273,8 +279,10 @@ void PageFile::walk(std::uint32_t number, bool table, const RowSink& sink, std::
         if (rowids)
             rowids->insert(record.back().integer);
     }
-    if (interior)
-        walk(be(p + header + 8, 4), table, sink, rowids, depth + 1);
+    if (interior && !walk(be(p + header + 8, 4), table, sink, rowids, lost, depth + 1) && lost && table)
+        lost->emplace_back(below == std::numeric_limits<std::int64_t>::min() ? below : below + 1,
+                           std::numeric_limits<std::int64_t>::max());
+    return true;
 }
 
 void PageFile::leafRows(const QByteArray& data, std::uint32_t number, const RowSink& sink)
@@ -326,18 +334,24 @@ std::vector<StoredObject> PageFile::objects()
             return;
         const std::int64_t root = r[3].kind == StoredValue::Integer ? r[3].integer : 0;
         objects.push_back({text(r[0]), text(r[1]), text(r[2]), root > 0 && root <= 0xffffffffLL ? std::uint32_t(root) : 0u});
-    }, nullptr, 0);
+    }, nullptr, nullptr, 0);
     return objects;
 }
 
-void PageFile::readTable(std::uint32_t root, const RowSink& sink)
+void PageFile::readTable(std::uint32_t root, const RowSink& sink, Ranges* lost)
 {
-    walk(root, true, sink, nullptr, 0);
+    if (!walk(root, true, sink, nullptr, lost, 0) && lost)
+        lost->emplace_back(std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max());
 }
 
-void PageFile::readIndexRowids(std::uint32_t root, std::set<std::int64_t>& rowids)
+bool PageFile::readIndexRowids(std::uint32_t root, std::set<std::int64_t>& rowids)
 {
-    walk(root, false, {}, &rowids, 0);
+    const bool wasDamaged = damaged_;
+    damaged_ = false;
+    walk(root, false, {}, &rowids, nullptr, 0);
+    const bool complete = !damaged_;
+    damaged_ = damaged_ || wasDamaged;
+    return complete;
 }
 
 void PageFile::readStrayLeaves(const RowSink& sink)

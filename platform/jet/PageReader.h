@@ -51,10 +51,13 @@ public:
     bool damaged() const { return damaged_; }
 
     std::vector<StoredObject> objects();
-    // Every readable row of the table b-tree at root.
-    void readTable(std::uint32_t root, const RowSink& sink);
-    // The rowids an index b-tree at root refers to.
-    void readIndexRowids(std::uint32_t root, std::set<std::int64_t>& rowids);
+    // Every readable row of the table b-tree at root. Each rowid range
+    // (first, last) of a page that could not be read is added to lost; the
+    // last one of the tree may be open-ended (last = INT64_MAX).
+    void readTable(std::uint32_t root, const RowSink& sink, std::vector<std::pair<std::int64_t, std::int64_t>>* lost = nullptr);
+    // The rowids an index b-tree at root refers to; false when some page of
+    // it could not be read.
+    bool readIndexRowids(std::uint32_t root, std::set<std::int64_t>& rowids);
     // Rows of table leaf pages that no walk reached and that are not free:
     // pages cut off from their tree by a damaged parent.
     void readStrayLeaves(const RowSink& sink);
@@ -64,7 +67,9 @@ public:
 private:
     std::optional<QByteArray> page(std::uint32_t number) const;
     bool payload(const QByteArray& page, int offset, std::int64_t size, int local, QByteArray& out);
-    void walk(std::uint32_t root, bool table, const RowSink& sink, std::set<std::int64_t>* rowids, int depth);
+    using Ranges = std::vector<std::pair<std::int64_t, std::int64_t>>;
+    // False when the page itself could not be read.
+    bool walk(std::uint32_t root, bool table, const RowSink& sink, std::set<std::int64_t>* rowids, Ranges* lost, int depth);
     void leafRows(const QByteArray& page, std::uint32_t number, const RowSink& sink);
     void markFreePages();
 
