@@ -263,7 +263,8 @@ sqlite3_stmt* prepare(Connection& conn, const QString& sql)
     if (!stmt)
         throw Error(err::InvalidStatement, QStringLiteral("Invalid SQL statement; expected 'DELETE', 'INSERT', "
                                                           "'PROCEDURE', 'SELECT', or 'UPDATE'."));
-    if (tail && QByteArray(tail).trimmed().size() > 0) {
+    const char* end = utf8.constData() + utf8.size();
+    if (tail && tail < end && QByteArray(tail, end - tail).trimmed().size() > 0) {
         sqlite3_finalize(stmt);
         throw Error(err::TextAfterStatement, QStringLiteral("Characters found after end of SQL statement."));
     }

@@ -74,6 +74,15 @@ const std::vector<ErrorCase> kErrorCases = {
     {"lone semicolon", {}, [](auto& f) { execute(f, ";"); }, jet::err::InvalidStatement},
     {"second statement", {}, [](auto& f) { execute(f, "delete * from songs; delete * from records"); },
      jet::err::TextAfterStatement},
+    {"NUL before a where clause", {},
+     [](auto& f) { execute(f, QStringLiteral("delete * from songs") + QChar(u'\0') + QStringLiteral(" where [Artist] = 'Nobody'")); },
+     jet::err::SyntaxError},
+    {"NUL inside a quoted value", {},
+     [](auto& f) {
+         openCatalog(f).OpenRecordset(QStringLiteral("select * from songs where [Artist] = 'Mi") + QChar(u'\0')
+                                      + QStringLiteral("'"));
+     },
+     jet::err::SyntaxError},
     {"statement kind the engine does not run", {}, [](auto& f) { execute(f, "PRAGMA journal_mode = WAL"); },
      jet::err::InvalidStatement},
     {"transaction control from statement text", {}, [](auto& f) { execute(f, "COMMIT"); }, jet::err::InvalidStatement},
