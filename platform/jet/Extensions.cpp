@@ -311,16 +311,23 @@ void likeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
 
 void cdateFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
+    std::optional<vb::Date> date;
     switch (sqlite3_value_type(argv[0])) {
     case SQLITE_NULL: return;
     case SQLITE_INTEGER:
-    case SQLITE_FLOAT: sqlite3_result_double(ctx, sqlite3_value_double(argv[0])); return;
-    default: break;
+    case SQLITE_FLOAT: date = sqlite3_value_double(argv[0]); break;
+    default:
+        date = vb::dateFromStatementText(argText(argv[0]));
+        if (!date) {
+            mismatch(ctx);
+            return;
+        }
     }
-    if (const std::optional<vb::Date> d = vb::dateFromStatementText(argText(argv[0])))
-        sqlite3_result_double(ctx, *d);
-    else
-        mismatch(ctx);
+    if (!vb::dateIsValid(*date)) {
+        resultError(ctx, err::NumericOverflow, QStringLiteral("Numeric field overflow."));
+        return;
+    }
+    sqlite3_result_double(ctx, *date);
 }
 
 void resultCurrency(sqlite3_context* ctx, vb::Currency value)
@@ -336,14 +343,22 @@ void ccurFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
     switch (sqlite3_value_type(argv[0])) {
     case SQLITE_NULL: return;
-    case SQLITE_INTEGER: sqlite3_result_int64(ctx, sqlite3_value_int64(argv[0])); return;
-    case SQLITE_FLOAT: {
-        const double v = sqlite3_value_double(argv[0]) * vb::kCurrencyScale;
-        if (!std::isfinite(v) || std::fabs(v) > 9.2e18) {
+    case SQLITE_INTEGER: {
+        const sqlite3_int64 units = sqlite3_value_int64(argv[0]);
+        if (units < -INT64_MAX / vb::kCurrencyScale || units > INT64_MAX / vb::kCurrencyScale) {
             resultError(ctx, err::NumericOverflow, QStringLiteral("Numeric field overflow."));
             return;
         }
-        resultCurrency(ctx, std::llround(v));
+        sqlite3_result_int64(ctx, units);
+        return;
+    }
+    case SQLITE_FLOAT: {
+        const std::optional<vb::Currency> value = vb::currencyFromDouble(sqlite3_value_double(argv[0]));
+        if (!value) {
+            resultError(ctx, err::NumericOverflow, QStringLiteral("Numeric field overflow."));
+            return;
+        }
+        resultCurrency(ctx, *value);
         return;
     }
     default: break;
