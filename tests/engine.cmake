@@ -2,3 +2,7 @@
 discavo_add_test(test_jet_values
   SOURCES platform/jet/test_values.cpp
   LIBS platform_jet test_catalog_support SQLite::SQLite3)
+
+discavo_add_test(test_jet_collation
+  SOURCES platform/jet/test_collation.cpp
+  LIBS platform_jet test_catalog_support SQLite::SQLite3)

@@ -63,6 +63,7 @@ std::shared_ptr<Connection> openConnection(const QString& path, bool readOnly, b
         if (!readOnly) {
             detail::exec(conn->db, "PRAGMA journal_mode = DELETE");
             detail::exec(conn->db, "PRAGMA synchronous = FULL");
+            rebuildStaleTextIndexes(conn->db);
         }
     } catch (const Error& e) {
         if (e.Number() == err::Locked)

@@ -404,7 +404,7 @@ TEST(CollationTest, TextComparesWithoutCaseForEveryLetter)
         int sign;
     };
     const Row rows[] = {{"Björk", "BJÖRK", 0}, {"abba", "ABBA", 0}, {"abba", "Adele", -1},
-                        {"Zoe", "ábc", -1},    {"ab", "abc", -1},   {"Émile", "émile", 0}};
+                        {"Zoe", "ábc", 1},    {"ab", "abc", -1},   {"Émile", "émile", 0}};
     for (const Row& r : rows) {
         const int c = jet::compareText(r.a, static_cast<int>(strlen(r.a)), r.b, static_cast<int>(strlen(r.b)));
         EXPECT_EQ((c > 0) - (c < 0), r.sign) << r.a << " vs " << r.b;
