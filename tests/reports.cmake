@@ -9,3 +9,7 @@ discavo_add_test(test_print
   SOURCES dialogs/test_print.cpp
   LIBS dialogs test_catalog_support)
 target_compile_definitions(test_print PRIVATE REPORT_TEMPLATES="${CMAKE_SOURCE_DIR}/data/reports")
+
+discavo_add_test(test_print_command
+  SOURCES dialogs/test_print_command.cpp
+  LIBS app_lib test_catalog_support)
