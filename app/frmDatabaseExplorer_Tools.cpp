@@ -1,5 +1,6 @@
 // Tool, view and help commands, and About.
 #include "app/MakerAddresses.h"
+#include "app/frmAbout.h"
 #include "app/frmDatabaseExplorer.h"
 #include "catalog/Maintenance.h"
 #include "catalog/SoundOption.h"
@@ -105,4 +106,9 @@ void frmDatabaseExplorer::mnuemailsupport_Click()
     setMousePointer(vb::vbDefault);
 }
 
-void frmDatabaseExplorer::mnuAbout_Click() {}
+void frmDatabaseExplorer::mnuAbout_Click()
+{
+    frmAbout& about = frmAboutInstance()();
+    about.picIcon->setPixmap(windowIcon().pixmap(about.picIcon->size()));
+    about.Show(vb::vbModal);
+}

@@ -1,3 +1,4 @@
+#include "app/frmAbout.h"
 #include "app/frmDatabaseExplorer.h"
 #include "catalog/Maintenance.h"
 #include "catalog/ProgramState.h"
@@ -271,6 +272,24 @@ TEST_F(ToolsTest, WebSiteAndEmailOpenTheMakersAddresses)
     shell::setUrlOpener([](const QUrl&) { return false; });
     w.mnuVisitZAVROTech->trigger();
     EXPECT_EQ(w.MousePointer(), vb::vbDefault);
+}
+
+TEST_F(ToolsTest, AboutShowsModallyWithTheWindowsIcon)
+{
+    frmDatabaseExplorer& w = load(true);
+    bool iconSet = false;
+    bool modal = false;
+    testenv::later(20, [&] {
+        frmAbout* about = frmAboutInstance().peek();
+        ASSERT_NE(about, nullptr);
+        modal = QApplication::activeModalWidget() == about;
+        iconSet = !about->picIcon->pixmap().isNull();
+        QTest::keyClick(about, Qt::Key_Escape);
+    });
+    testenv::withWatchdog(5000, [&] { w.mnuAbout->trigger(); });
+    EXPECT_TRUE(modal);
+    EXPECT_TRUE(iconSet);
+    EXPECT_EQ(frmAboutInstance().peek(), nullptr);
 }
 
 } // namespace
