@@ -126,6 +126,21 @@ QString UniqueDetailsQuery(const CatalogEntry& e)
     return QString();
 }
 
+QString RecordCondition(const CatalogEntry& e)
+{
+    return QStringLiteral("[Record_Name] = ") + TextLiteral(e.Record_Name)
+        + QStringLiteral(" and ") + matches("Record_Date", e.Record_Date, dateLiteral)
+        + QStringLiteral(" and [Label_Name] = ") + TextLiteral(e.Label_Name)
+        + QStringLiteral(" and [Label_Number] = ") + TextLiteral(e.Label_Number)
+        + QStringLiteral(" and [Record_Type] = ") + TextLiteral(e.Record_Type)
+        + QStringLiteral(" and [Record_Category] = ") + TextLiteral(e.Record_Category)
+        + QStringLiteral(" and [Record_Condition] = ") + TextLiteral(e.Record_Condition)
+        + QStringLiteral(" and [Sleeve_Condition] = ") + TextLiteral(e.Sleeve_Condition)
+        + QStringLiteral(" and ") + matches("Book_Value", e.Book_Value, currencyText)
+        + QStringLiteral(" and ") + matches("Quantity", e.Quantity, quantityText)
+        + QStringLiteral(" and [Artist] = ") + TextLiteral(e.Artist);
+}
+
 std::vector<Statement> UpdateStatements(const CatalogEntry& o, const CatalogEntry& n)
 {
     if (o.Level == Level::Record_Name) {
@@ -141,17 +156,7 @@ std::vector<Statement> UpdateStatements(const CatalogEntry& o, const CatalogEntr
                    + QStringLiteral(", [Quantity] = ") + valueOrNull(n.Quantity, quantityText)
                    + QStringLiteral(", [Book_Value] = ") + valueOrNull(n.Book_Value, currencyText)
                    + QStringLiteral(", [Artist] = ") + TextLiteral(n.Artist)
-                   + QStringLiteral(" where  [Record_Name] = ") + TextLiteral(o.Record_Name)
-                   + QStringLiteral(" and ") + matches("Record_Date", o.Record_Date, dateLiteral)
-                   + QStringLiteral(" and [Label_Name] = ") + TextLiteral(o.Label_Name)
-                   + QStringLiteral(" and [Label_Number] = ") + TextLiteral(o.Label_Number)
-                   + QStringLiteral(" and [Record_Type] = ") + TextLiteral(o.Record_Type)
-                   + QStringLiteral(" and [Record_Category] = ") + TextLiteral(o.Record_Category)
-                   + QStringLiteral(" and [Record_Condition] = ") + TextLiteral(o.Record_Condition)
-                   + QStringLiteral(" and [Sleeve_Condition] = ") + TextLiteral(o.Sleeve_Condition)
-                   + QStringLiteral(" and ") + matches("Book_Value", o.Book_Value, currencyText)
-                   + QStringLiteral(" and ") + matches("Quantity", o.Quantity, quantityText)
-                   + QStringLiteral(" and [Artist] = ") + TextLiteral(o.Artist)),
+                   + QStringLiteral(" where  ") + RecordCondition(o)),
             // Without a rewritten record row this would move songs to a name no
             // record has.
             whenMatched(QStringLiteral("Update songs Set [Record_Name] = ") + TextLiteral(n.Record_Name)
