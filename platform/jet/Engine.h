@@ -250,4 +250,8 @@ public:
     static void RepairDatabase(const QString& path);
 };
 
+// True when two texts are equal as the engine compares text (in statements and
+// account names): without regard to letter case, one character at a time.
+bool SameText(const QString& a, const QString& b);
+
 } // namespace jet
