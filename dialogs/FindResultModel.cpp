@@ -1,11 +1,13 @@
 #include "dialogs/FindResultModel.h"
 
 #include "catalog/ValueText.h"
+#include "jet/Collation.h"
 #include "jet/Engine.h"
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <string>
 
 namespace {
 
@@ -35,8 +37,6 @@ std::optional<T> fieldValue(const jet::Recordset& rs, int index, std::optional<T
     }
 }
 
-char16_t foldAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
-
 } // namespace
 
 FindKind findKindOf(const QString& kindText)
@@ -48,27 +48,6 @@ FindKind findKindOf(const QString& kindText)
     if (kindText == QLatin1String("Song Title"))
         return FindKind::SongTitle;
     return FindKind::None;
-}
-
-int compareShownText(QStringView a, QStringView b)
-{
-    const qsizetype n = std::min(a.size(), b.size());
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t x = a[i].unicode();
-        const char16_t y = b[i].unicode();
-        if (x == y)
-            continue;
-        if (x < 128 && y < 128) {
-            const char16_t fx = foldAscii(x);
-            const char16_t fy = foldAscii(y);
-            if (fx != fy)
-                return fx < fy ? -1 : 1;
-            continue;
-        }
-        // Beyond ASCII: the rest compares by case folding.
-        return QStringView(a.mid(i)).compare(b.mid(i), Qt::CaseInsensitive);
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
 FindResultModel::FindResultModel(QObject* parent) : QAbstractTableModel(parent) { clearAll(); }
@@ -273,7 +252,8 @@ std::vector<std::uint32_t> FindResultModel::ranksOfColumn(int column) const
     std::vector<std::uint32_t> ranks(count, 0);
     const int slot = slotOfColumn(column);
     if (slot >= 0) {
-        // Rank the distinct texts of the column once, then every row by its text.
+        // Rank the distinct texts of the column once, in the engine's order of
+        // text, then every row by its text.
         const int stride = textSlots();
         std::vector<std::uint32_t> ids;
         ids.reserve(count);
@@ -281,16 +261,31 @@ std::vector<std::uint32_t> FindResultModel::ranksOfColumn(int column) const
             ids.push_back(cells_[r * stride + slot]);
         std::sort(ids.begin(), ids.end());
         ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
-        std::vector<std::uint32_t> byText = ids;
-        std::sort(byText.begin(), byText.end(),
-                  [this](std::uint32_t a, std::uint32_t b) { return compareShownText(textOf(a), textOf(b)) < 0; });
-        // Equal texts (differing in case only) share a rank.
+        // The order compares UTF-8: each distinct text converted once.
+        std::string utf8;
+        std::vector<std::uint32_t> utf8Starts;
+        utf8Starts.reserve(ids.size() + 1);
+        for (const std::uint32_t id : ids) {
+            utf8Starts.push_back(static_cast<std::uint32_t>(utf8.size()));
+            const QByteArray bytes = textOf(id).toUtf8();
+            utf8.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        }
+        utf8Starts.push_back(static_cast<std::uint32_t>(utf8.size()));
+        auto compareAt = [&](std::uint32_t a, std::uint32_t b) {
+            return jet::compareText(utf8.data() + utf8Starts[a], static_cast<int>(utf8Starts[a + 1] - utf8Starts[a]),
+                                    utf8.data() + utf8Starts[b], static_cast<int>(utf8Starts[b + 1] - utf8Starts[b]));
+        };
+        std::vector<std::uint32_t> byText(ids.size());
+        for (std::size_t i = 0; i < byText.size(); ++i)
+            byText[i] = static_cast<std::uint32_t>(i);
+        std::sort(byText.begin(), byText.end(), [&](std::uint32_t a, std::uint32_t b) { return compareAt(a, b) < 0; });
+        // Texts equal without regard to case share a rank.
         std::vector<std::uint32_t> rankOfId(starts_.size(), 0);
         std::uint32_t rank = 0;
         for (std::size_t i = 0; i < byText.size(); ++i) {
-            if (i > 0 && compareShownText(textOf(byText[i - 1]), textOf(byText[i])) != 0)
+            if (i > 0 && compareAt(byText[i - 1], byText[i]) != 0)
                 ++rank;
-            rankOfId[byText[i]] = rank;
+            rankOfId[ids[byText[i]]] = rank;
         }
         for (std::size_t r = 0; r < count; ++r)
             ranks[r] = rankOfId[cells_[r * stride + slot]];
@@ -335,12 +330,12 @@ std::vector<std::uint32_t> FindResultModel::ranksOfColumn(int column) const
     for (std::size_t i = 0; i < byText.size(); ++i)
         byText[i] = static_cast<std::uint32_t>(i);
     std::sort(byText.begin(), byText.end(),
-              [&](std::uint32_t a, std::uint32_t b) { return compareShownText(texts[a], texts[b]) < 0; });
+              [&](std::uint32_t a, std::uint32_t b) { return jet::compareText(texts[a], texts[b]) < 0; });
     // Rank 0 is the empty text of a Null cell.
     std::vector<std::uint32_t> rankOfKey(keys.size(), 0);
     std::uint32_t rank = 0;
     for (std::size_t i = 0; i < byText.size(); ++i) {
-        if (i == 0 || compareShownText(texts[byText[i - 1]], texts[byText[i]]) != 0)
+        if (i == 0 || jet::compareText(texts[byText[i - 1]], texts[byText[i]]) != 0)
             ++rank;
         rankOfKey[byText[i]] = rank;
     }

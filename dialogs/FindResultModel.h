@@ -26,9 +26,6 @@ enum class FindKind { None, Artist, RecordName, SongTitle };
 
 FindKind findKindOf(const QString& kindText);
 
-// Compares two shown texts as the result list orders them (<0, 0, >0).
-int compareShownText(QStringView a, QStringView b);
-
 class FindResultModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -49,8 +46,9 @@ public:
     void appendFromRecordset(const jet::Recordset& rs);
     void finishFill();
 
-    // Orders the shown rows by a column's shown text, without regard to case;
-    // rows of equal text keep their order. The selection follows its rows.
+    // Orders the shown rows by a column's shown text in the program's order of
+    // text (letters first, accents and case after); rows whose texts are equal
+    // without regard to case keep their order. The selection follows its rows.
     void sortByColumn(int column, Qt::SortOrder order);
 
     int rows() const { return static_cast<int>(order_.size()); }

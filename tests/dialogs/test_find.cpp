@@ -7,6 +7,7 @@
 #include "dialogs/frmFind.h"
 #include "support/CatalogFixture.h"
 #include "support/TestEnv.h"
+#include "help/Help.h"
 #include "vb/App.h"
 #include "vb/MsgBox.h"
 #include "vb/TextBox.h"
@@ -349,6 +350,18 @@ TEST_F(FindTest, HeaderClicksFlipTheOrderWithoutRegardToCase)
     EXPECT_EQ(column(0), (QStringList{"Alpha", "beta", "gamma"}));
 }
 
+TEST_F(FindTest, ListsSortByLettersBeforeAccentsAndCase)
+{
+    testenv::CatalogFixture db;
+    db.addArtist("A");
+    db.addRecord("A", "R");
+    for (const char* title : {"Zoe", "\xc3\x89lan", "apple", "Ezra", "elan"})
+        db.addSong("A", "R", QString::fromUtf8(title));
+    testenv::ScriptedMsgBox boxes;
+    find("Song Title", "*");
+    EXPECT_EQ(column(0), (QStringList{"apple", "elan", QString::fromUtf8("\xc3\x89lan"), "Ezra", "Zoe"}));
+}
+
 TEST_F(FindTest, SelectionFollowsItsRowsThroughASort)
 {
     testenv::CatalogFixture db;
@@ -613,6 +626,23 @@ TEST_F(FindTest, GrowingAndShrinkingBackPutsEveryControlWhereItWas)
             EXPECT_EQ(controls[i]->geometry(), before[static_cast<std::size_t>(i)]) << controls[i]->objectName().toStdString();
     }
     EXPECT_EQ(count(), QStringLiteral(" 0 object found."));
+}
+
+TEST_F(FindTest, HelpAsksForTopic22OfTheHelpFile)
+{
+    testenv::CatalogFixture db;
+    std::vector<help::Request> requests;
+    help::setRequestHandler([&](const help::Request& r) {
+        requests.push_back(r);
+        return true;
+    });
+    vb::App::setHelpFile(vb::App::file(QStringLiteral("record.hlp")));
+    QTest::mouseClick(dialog().cmdHelp, Qt::LeftButton);
+    help::setRequestHandler({});
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].file, vb::App::file(QStringLiteral("record.hlp")));
+    EXPECT_EQ(requests[0].command, HELP_CONTEXT);
+    EXPECT_EQ(requests[0].context, 22u);
 }
 
 TEST_F(FindTest, CancelAndTheCloseBoxCloseOnce)
