@@ -4,6 +4,7 @@
 //   bench_records S|L|XL [--dir FOLDER] [--plans]
 
 #include "bench/Catalogue.h"
+#include "bench/EveryArtistFind.h"
 #include "bench/PlainSqlite.h"
 
 #include "app/frmDatabaseExplorer.h"
@@ -483,6 +484,14 @@ int run(const bench::Size& size, const QString& folder)
     if (leanRows != engineRows)
         say(QStringLiteral("Row counts differ for the artist Find: %1 engine, %2 leaner like().")
                 .arg(engineRows).arg(leanRows));
+
+    const bench::EveryArtistTiming every = bench::timeEveryArtistFind(DatabasePath(), ConnectString, kRuns);
+    addRow({QStringLiteral("Find artist * statement alone (engine snapshot)"), every.engineRows, every.engineMs,
+            every.plainMs, {}, {}});
+    addRow({QStringLiteral("  same, SQLite with the engine's functions"), -1, every.functionsMs, every.plainMs, {}, {}});
+    if (every.engineRows != every.plainRows)
+        say(QStringLiteral("Row counts differ for the artist * Find: %1 engine, %2 plain.")
+                .arg(every.engineRows).arg(every.plainRows));
 
     // Add a record: uniqueness test, insert and a durable commit.
     CatalogEntry add;
