@@ -60,6 +60,9 @@ std::shared_ptr<Connection> openConnection(const QString& path, bool readOnly, b
             detail::exec(conn->db, "PRAGMA locking_mode = EXCLUSIVE");
         // Reading the schema proves the file is a database and not locked away.
         detail::exec(conn->db, "SELECT count(*) FROM sqlite_master");
+        // The temporary indexes of Distinct, Union and In lists stay in memory
+        // instead of spilling into temporary files page by page.
+        detail::exec(conn->db, "PRAGMA temp_store = MEMORY");
         if (!readOnly) {
             detail::exec(conn->db, "PRAGMA journal_mode = DELETE");
             detail::exec(conn->db, "PRAGMA synchronous = FULL");
