@@ -330,30 +330,38 @@ TEST_F(EntryDialogTest, AModifySavedWithOneChangeKeepsEveryOtherValueUnderEveryL
 TEST_F(EntryDialogTest, ARecordWithMissingValuesPrefillsThemEmptyAndIsFoundByTheUpdate)
 {
     catalog.exec(QStringLiteral(
-        "Insert into records ([Artist], [Record_Name], [Record_Type], [Record_Category], [Label_Name], [Label_Number], "
-        "[Record_Condition], [Sleeve_Condition]) Values ('Cher', 'Believe', '33-LP', 'Jazz', 'Label', 'L-1', 'Mint', 'Good')"));
+        "Insert into records ([Artist], [Record_Name], [Record_Type], [Record_Category], [Label_Number], "
+        "[Record_Condition], [Sleeve_Condition]) Values ('Cher', 'Believe', '33-LP', 'Jazz', 'L-1', 'Mint', 'Good')"));
     ModifyMode = true;
     CurrentEntry = seededRecord();
+    CurrentEntry.Label_Name = QString();
+    CurrentEntry.NullTexts = QStringList{QStringLiteral("Label_Name")};
     CurrentEntry.Record_Date.reset();
     CurrentEntry.Book_Value.reset();
     CurrentEntry.Quantity.reset();
+    const CatalogEntry old = CurrentEntry;
     frmAddRecordName& dlg = recordDialog(CurrentEntry);
+    EXPECT_EQ(dlg.mLabelName->text(), "");
     EXPECT_EQ(dlg.mRecordDate->Text(), "__/__/____");
     EXPECT_EQ(dlg.mBookValue->text(), "");
     EXPECT_EQ(dlg.mQuantity->text(), "");
+    // Save asks for each missing value as for any record.
     boxes.answer(vb::vbOK);
     dlg.cmdSave_Click();
-    expectBoxes(boxes, {refusal(kDateMessage)});
+    dlg.mLabelName->setText(QStringLiteral("Label"));
+    boxes.answer(vb::vbOK);
+    dlg.cmdSave_Click();
+    expectBoxes(boxes, {refusal(kNameMessage), refusal(kDateMessage)});
 
     dlg.mRecordDate->setText(QStringLiteral("05/06/2007"));
     dlg.mBookValue->setText(QStringLiteral("2"));
     dlg.mQuantity->setText(QStringLiteral("3"));
     dlg.cmdSave_Click();
-    EXPECT_EQ(boxes.calls().size(), 1u);
+    EXPECT_EQ(boxes.calls().size(), 2u);
     EXPECT_EQ(frmAddRecordNameInstance().peek(), nullptr);
     EXPECT_EQ(catalog.rows(kRecordColumns), QStringList{"Cher|Believe|33-LP|Jazz|Label|L-1|Mint|Good|05/06/2007|2|3"});
     // The old entry keeps its missing values.
-    EXPECT_FALSE(CurrentEntry.Book_Value.has_value());
+    EXPECT_EQ(CurrentEntry, old);
 }
 
 TEST_F(EntryDialogTest, ALongerPrefilledNameIsSavedWhole)
