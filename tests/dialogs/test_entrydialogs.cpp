@@ -7,7 +7,9 @@
 #include "support/TestEnv.h"
 #include "vb/TextBox.h"
 
+#include "help/Help.h"
 #include "jet/Testing.h"
+#include "vb/App.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -92,11 +94,20 @@ const QString kRecordColumns = QStringLiteral(
 
 class EntryDialogTest : public ::testing::Test {
 protected:
-    void SetUp() override { ResetProgramState(); }
+    void SetUp() override
+    {
+        ResetProgramState();
+        help::enableF1(); // as the program does at start
+        help::setRequestHandler([this](const help::Request& r) {
+            helpRequests.push_back(r);
+            return true;
+        });
+    }
 
     void TearDown() override
     {
         unloadAll();
+        help::setRequestHandler({});
         ResetProgramState();
     }
 
@@ -128,6 +139,7 @@ protected:
 
     CatalogFixture catalog;
     ScriptedMsgBox boxes;
+    std::vector<help::Request> helpRequests;
 };
 
 TEST_F(EntryDialogTest, RecordDialogLoadsItsListsSortedAndItsLimits)
@@ -441,6 +453,8 @@ TEST_F(EntryDialogTest, RecordKeyboardTabOrderSelectOnFocusEnterAndEsc)
     QTest::keyClick(dlg.cmdHelp, Qt::Key_Return);
     QTest::keyClick(dlg.cmdHelp, Qt::Key_Escape);
     EXPECT_EQ(boxes.calls().size(), 2u);
+    ASSERT_EQ(helpRequests.size(), 1u);
+    EXPECT_EQ(helpRequests[0].context, 9u);
     EXPECT_TRUE(dlg.isVisible());
     dlg.cmdCancel->setFocus();
     QTest::keyClick(dlg.cmdCancel, Qt::Key_Return);
@@ -564,29 +578,32 @@ TEST_F(EntryDialogTest, ArtistDialogStaysOpenWhenTheAccountFailsAndClosesWhenThe
     EXPECT_EQ(catalog.count("select * from records"), 0);
 }
 
-// The Help button sends F1 to the control that has the focus; the window answers it.
-TEST_F(EntryDialogTest, HelpSendsF1ThatReachesTheWindow)
+// The Help button sends F1 to the control that has the focus; the window
+// answers it with its help topic.
+TEST_F(EntryDialogTest, HelpShowsTheTopicOfTheWindowsHelpContext)
 {
-    struct Probe : frmAddRecordName {
-        int f1 = 0;
-        void keyPressEvent(QKeyEvent* event) override
-        {
-            f1 += event->key() == Qt::Key_F1;
-            frmAddRecordName::keyPressEvent(event);
-        }
-    };
-    Probe probe;
-    probe.Load();
-    probe.cmdHelp_Click();
-    EXPECT_EQ(probe.f1, 1);
-    showActive(probe);
-    for (QWidget* focus : {static_cast<QWidget*>(probe.cmbRecordType), static_cast<QWidget*>(probe.mRecordDate),
-                           static_cast<QWidget*>(probe.cmdHelp)}) {
+    const QString previousHelpFile = vb::App::HelpFile();
+    vb::App::setHelpFile(vb::App::file(QStringLiteral("record.hlp")));
+    frmAddRecordName& record = frmAddRecordNameInstance()();
+    record.cmdHelp_Click();
+    showActive(record);
+    for (QWidget* focus : {static_cast<QWidget*>(record.cmbRecordType), static_cast<QWidget*>(record.mRecordDate),
+                           static_cast<QWidget*>(record.cmdHelp)}) {
         focus->setFocus();
-        probe.cmdHelp->click();
+        record.cmdHelp->click();
     }
-    EXPECT_EQ(probe.f1, 4);
+    QTest::keyClick(record.mArtist, Qt::Key_F1);
+    frmAddSongsInstance()().cmdHelp_Click();
+    frmAddArtistInstance()().cmdHelp_Click();
+    std::vector<quint32> contexts;
+    for (const help::Request& r : helpRequests) {
+        EXPECT_EQ(r.file, vb::App::HelpFile());
+        EXPECT_EQ(r.command, HELP_CONTEXT);
+        contexts.push_back(r.context);
+    }
+    EXPECT_EQ(contexts, (std::vector<quint32>{9, 9, 9, 9, 9, 27, 8}));
     EXPECT_TRUE(boxes.empty());
+    vb::App::setHelpFile(previousHelpFile);
 }
 
 TEST_F(EntryDialogTest, TheCloseBoxAndCancelUnloadWithoutSaving)
