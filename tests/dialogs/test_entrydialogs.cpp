@@ -3,13 +3,12 @@
 #include "dialogs/frmAddArtist.h"
 #include "dialogs/frmAddRecordName.h"
 #include "dialogs/frmAddSongs.h"
-#include "support/CatalogFixture.h"
-#include "support/TestEnv.h"
-#include "vb/TextBox.h"
-
 #include "help/Help.h"
 #include "jet/Testing.h"
+#include "support/CatalogFixture.h"
+#include "support/TestEnv.h"
 #include "vb/App.h"
+#include "vb/TextBox.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
