@@ -620,11 +620,18 @@ bool salvage(const Connection& source, const QString& sourcePath, const QString&
     }
     if (schemaDamaged || file.damaged() || file.cutShort()) {
         // A row of a page cut off from its tree goes to the one table whose
-        // rows have as many fields.
+        // rows have as many fields, when that table's tree lost the rows of
+        // its rowid: rows a readable tree does not hold were deleted.
+        auto lostFrom = [&](const Plan& plan, std::int64_t rowid) {
+            if (!plan.root)
+                return true;
+            return std::any_of(plan.lostRanges.begin(), plan.lostRanges.end(),
+                               [rowid](const auto& range) { return range.first <= rowid && rowid <= range.second; });
+        };
         file.readStrayLeaves([&](std::int64_t rowid, pages::StoredRecord&& r) {
             std::optional<size_t> match;
             for (size_t t = 0; t < plans.size(); ++t) {
-                if (plans[t].targetOfField.size() != r.size())
+                if (plans[t].targetOfField.size() != r.size() || !lostFrom(plans[t], rowid))
                     continue;
                 if (match)
                     return;

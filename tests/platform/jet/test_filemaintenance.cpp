@@ -340,6 +340,33 @@ TEST_F(FileMaintenanceTest, RepairKeepsEveryRowADamagedPageDidNotHold)
     }
 }
 
+TEST_F(FileMaintenanceTest, RepairNeverBringsBackRowsDeletedBefore)
+{
+    // Deleted rows stay on pages that were freed; once the list of free pages
+    // is lost too, only the tree can tell that their rows are gone.
+    const QString path = file("items.mdb");
+    makeDatabase(path, 4000);
+    {
+        Db d(path);
+        ASSERT_EQ(d.exec("PRAGMA secure_delete = OFF; DELETE FROM items WHERE id BETWEEN 1000 AND 1999"), SQLITE_OK);
+    }
+    const auto [page, cells] = middleLeaf(path, "items");
+    overwritePage(path, page);
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.seek(32);
+        f.write(QByteArray(8, '\0'));
+    }
+    QString description;
+    jet::RepairReport report;
+    ASSERT_TRUE(jet::RepairFile(path, description, options(), nullptr, &report)) << description.toStdString();
+    const std::map<int, QString> rows = rowsOf(path);
+    EXPECT_EQ(rows.size(), 3000u - size_t(cells));
+    EXPECT_EQ(rows.lower_bound(1000), rows.lower_bound(2000));
+    EXPECT_EQ(report.unreadRows, (std::vector<std::pair<QString, int>>{{"items", cells}, {"notes", 0}}));
+}
+
 TEST_F(FileMaintenanceTest, RepairLeavesASoundFileAlone)
 {
     const QString path = file("records.mdb");
