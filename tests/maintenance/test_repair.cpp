@@ -209,6 +209,14 @@ TEST_F(RepairTest, EachDamagedCatalogueIsRepairedOnceIntoOneThatOpensWithTheOrig
                  kept.erase(recordName(i));
              return Expected{kept, 2 * kRecords, leaves[middle].cells, 0};
          }},
+        {"a smashed root page of records",
+         [](const testenv::CatalogFixture& cat) {
+             Raw raw(cat.databasePath(), SQLITE_OPEN_READONLY);
+             const int root = raw.column("SELECT rootpage FROM sqlite_master WHERE name = 'records'").value(0).toInt();
+             EXPECT_GT(root, 1);
+             smashPage(cat.databasePath(), root);
+             return Expected{names(1, kRecords), 2 * kRecords};
+         }},
         {"a smashed page of an index",
          [](const testenv::CatalogFixture& cat) {
              const std::vector<Leaf> leaves = leavesOf(cat.databasePath(), "records_by_artist_record");
