@@ -136,6 +136,25 @@ struct Expected {
     bool atMost = false;
 };
 
+// Smashes a leaf of records about half-way through it (records 1..count in
+// rowid order); what is left afterwards.
+Expected smashMiddleLeafOfRecords(const testenv::CatalogFixture& cat, int count)
+{
+    const std::vector<Leaf> leaves = leavesOf(cat.databasePath(), "records");
+    EXPECT_GT(leaves.size(), 4u);
+    if (leaves.empty())
+        return {};
+    const size_t middle = leaves.size() / 2;
+    int first = 1;
+    for (size_t i = 0; i < middle; ++i)
+        first += leaves[i].cells;
+    smashPage(cat.databasePath(), leaves[middle].page);
+    std::set<QString> kept = names(1, count);
+    for (int i = first; i < first + leaves[middle].cells; ++i)
+        kept.erase(recordName(i));
+    return Expected{kept, 2 * count, leaves[middle].cells, 0};
+}
+
 class RepairTest : public ::testing::Test {
 protected:
     void TearDown() override { jet::DBEngine::Workspaces()(0).Close(); }
@@ -195,20 +214,7 @@ TEST_F(RepairTest, EachDamagedCatalogueIsRepairedOnceIntoOneThatOpensWithTheOrig
                  raw.exec(QStringLiteral("INSERT INTO Records VALUES ('%1', %2, 'Someone')").arg(recordName(i)).arg(i));
              return Expected{names(1, 20), 0};
          }},
-        {"a smashed page of records",
-         [](const testenv::CatalogFixture& cat) {
-             const std::vector<Leaf> leaves = leavesOf(cat.databasePath(), "records");
-             EXPECT_GT(leaves.size(), 4u);
-             const size_t middle = leaves.size() / 2;
-             int first = 1;
-             for (size_t i = 0; i < middle; ++i)
-                 first += leaves[i].cells;
-             smashPage(cat.databasePath(), leaves[middle].page);
-             std::set<QString> kept = names(1, kRecords);
-             for (int i = first; i < first + leaves[middle].cells; ++i)
-                 kept.erase(recordName(i));
-             return Expected{kept, 2 * kRecords, leaves[middle].cells, 0};
-         }},
+        {"a smashed page of records", [](const testenv::CatalogFixture& cat) { return smashMiddleLeafOfRecords(cat, kRecords); }},
         {"a smashed root page of records",
          [](const testenv::CatalogFixture& cat) {
              Raw raw(cat.databasePath(), SQLITE_OPEN_READONLY);
@@ -259,7 +265,7 @@ TEST_F(RepairTest, EachDamagedCatalogueIsRepairedOnceIntoOneThatOpensWithTheOrig
         {"a stored schema carrying statements of its own",
          [&elsewhere](const testenv::CatalogFixture& cat) {
              plantStatements(cat.databasePath(), elsewhere);
-             return Expected{names(1, kRecords), 2 * kRecords};
+             return smashMiddleLeafOfRecords(cat, kRecords);
          }},
     };
     for (const Case& c : cases) {
