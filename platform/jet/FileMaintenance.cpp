@@ -333,7 +333,10 @@ Health checkHealth(const Connection& db, const SchemaDefinition& schema, int& rc
 // values, its indexes made at the end.
 class Rebuild {
 public:
-    explicit Rebuild(const SchemaDefinition& schema) : schema_(schema), inserts_(schema.tables.size()) {}
+    explicit Rebuild(const SchemaDefinition& schema)
+        : schema_(schema), inserts_(schema.tables.size()), parameters_(schema.tables.size())
+    {
+    }
 
     int open(const QString& path, const MaintenanceOptions& options)
     {
@@ -348,29 +351,28 @@ public:
     }
 
     // Prepares the insert of table t for the columns a source delivers
-    // (present[c] for column c); bind(c) names the parameter of column c.
+    // (present[c] for column c); the rowid is parameter 1.
     int prepare(size_t t, const std::vector<bool>& present)
     {
         const TableDefinition& table = schema_.tables[t];
         QStringList names{QStringLiteral("rowid")};
         QStringList marks{QStringLiteral("?1")};
-        parameters_.assign(table.columns.size(), 0);
+        std::vector<int>& parameters = parameters_[t];
+        parameters.assign(table.columns.size(), 0);
         for (size_t c = 0; c < table.columns.size(); ++c) {
             if (!present[c] || table.columns[c].isRowid())
                 continue;
             names << quoted(table.columns[c].name);
             marks << QStringLiteral("?%1").arg(marks.size() + 1);
-            parameters_[c] = int(marks.size());
+            parameters[c] = int(marks.size());
         }
-        parametersOf_.resize(schema_.tables.size());
-        parametersOf_[t] = parameters_;
         return inserts_[t].prepare(db_, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                             .arg(quoted(table.name), names.join(u','), marks.join(u',')));
     }
 
     sqlite3_stmt* insert(size_t t) const { return inserts_[t].get(); }
     // Parameter of column c of table t, 0 when the insert leaves it out.
-    int parameter(size_t t, size_t c) const { return parametersOf_[t][c]; }
+    int parameter(size_t t, size_t c) const { return parameters_[t][c]; }
 
     // SQLITE_DONE, SQLITE_CONSTRAINT for a row the schema refuses, or an error.
     int step(size_t t) const
@@ -397,8 +399,7 @@ private:
     const SchemaDefinition& schema_;
     Connection db_;
     std::vector<Statement> inserts_;
-    std::vector<int> parameters_;
-    std::vector<std::vector<int>> parametersOf_;
+    std::vector<std::vector<int>> parameters_;
 };
 
 struct SourceObject {
