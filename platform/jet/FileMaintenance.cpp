@@ -340,6 +340,7 @@ public:
 
     int open(const QString& path, const MaintenanceOptions& options)
     {
+        built_ = options.built;
         int rc = db_.open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, options);
         // A scratch file: it is flushed as a whole before it replaces anything.
         if (rc == SQLITE_OK)
@@ -389,6 +390,13 @@ public:
         for (const IndexDefinition& i : schema_.indexes)
             if (const int rc = db_.exec(i.createStatement()); rc != SQLITE_OK)
                 return rc;
+        if (built_) {
+            try {
+                built_(db_.get());
+            } catch (const Error&) {
+                return SQLITE_ERROR;
+            }
+        }
         return db_.exec("COMMIT");
     }
 
@@ -400,6 +408,7 @@ private:
     Connection db_;
     std::vector<Statement> inserts_;
     std::vector<std::vector<int>> parameters_;
+    std::function<void(sqlite3*)> built_;
 };
 
 struct SourceObject {

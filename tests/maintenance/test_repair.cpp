@@ -1,4 +1,5 @@
 #include "catalog/Maintenance.h"
+#include "jet/Collation.h"
 #include "jet/Engine.h"
 #include "jet/Extensions.h"
 #include "jet/Schema.h"
@@ -6,6 +7,7 @@
 #include "vb/App.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -341,6 +343,8 @@ TEST_F(RepairTest, CompactionBuildsTheCopyFromTheProgramsOwnDefinitions)
     QStringList schema = raw.column("SELECT sql FROM sqlite_master");
     schema.sort();
     EXPECT_EQ(schema, programSchema());
+    // Its text indexes are noted as built in this program's order.
+    EXPECT_EQ(raw.column("PRAGMA application_id"), QStringList{QString::number(jet::collationStamp())});
     EXPECT_EQ(cat.count("select * from records"), 200);
     EXPECT_EQ(cat.count("select * from songs"), 400);
 }
@@ -374,6 +378,66 @@ TEST_F(RepairTest, LaterRepairsAndCompactionsLeaveAKeptOriginalAlone)
     for (const QString& name : kept)
         keptNow.insert(bytesOf(QDir(cat.folder()).filePath(name)));
     EXPECT_EQ(keptNow, std::set<QByteArray>(keptBytes.begin(), keptBytes.end()));
+}
+
+// Kills a repair just before each of its steps that puts data on disk or
+// changes a name: at every moment the catalogue's name holds either the
+// damaged original or a sound repaired catalogue, and the original is never
+// lost.
+TEST_F(RepairTest, ARepairKilledAtEachFileStepLosesNeitherTheCatalogueNorTheOriginal)
+{
+    testenv::CatalogFixture cat;
+    fillCatalogue(cat, 300);
+    const Expected expected = smashMiddleLeafOfRecords(cat, 300);
+    const QByteArray damaged = bytesOf(cat.databasePath());
+    const QRegularExpression leftovers(
+        R"(^(records\.mdb|records\.mdw|records\.mdb\.repair(-journal)?|~records\.new(-journal)?|records\.damaged-[-\d]+\.mdb(\.part)?)$)");
+
+    int killed = 0;
+    for (int step = 1; step < 200; ++step) {
+        SCOPED_TRACE(step);
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QStringLiteral(COMPACT_CHILD), {cat.folder(), "--repair", "--kill-at", QString::number(step)});
+        ASSERT_TRUE(child.waitForFinished(20000));
+        const QByteArray output = child.readAll();
+
+        QDir folder(cat.folder());
+        for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden))
+            EXPECT_TRUE(leftovers.match(name).hasMatch()) << name.toStdString();
+        QStringList kept;
+        for (const QString& name : folder.entryList({"records.damaged-*.mdb"})) {
+            EXPECT_EQ(bytesOf(folder.filePath(name)), damaged) << name.toStdString();
+            kept << name;
+        }
+        const bool original = bytesOf(cat.databasePath()) == damaged;
+        if (!original) {
+            EXPECT_EQ(kept.size(), 1);
+            Raw raw(cat.databasePath(), SQLITE_OPEN_READONLY);
+            EXPECT_EQ(raw.column("PRAGMA integrity_check"), QStringList{"ok"});
+            const QStringList records = cat.rows("select Record_Name from records");
+            EXPECT_EQ(std::set<QString>(records.begin(), records.end()), expected.records);
+        }
+        if (child.exitStatus() == QProcess::NormalExit) {
+            // The round got past its last step.
+            EXPECT_EQ(child.exitCode(), 0);
+            EXPECT_TRUE(output.startsWith("ok Database successfully repaired and compacted.")) << output.constData();
+            EXPECT_FALSE(original);
+            EXPECT_EQ(folder.entryList(QDir::Files | QDir::Hidden), (kept + QStringList{"records.mdb", "records.mdw"}));
+            break;
+        }
+        EXPECT_EQ(output, QByteArray());
+        ++killed;
+        // The next round starts from the damaged catalogue alone.
+        for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden)) {
+            if (name != "records.mdw") {
+                ASSERT_TRUE(folder.remove(name));
+            }
+        }
+        writeFile(cat.databasePath(), damaged);
+    }
+    // The copy's flush, the link, the rename and the compaction's steps at the least.
+    EXPECT_GE(killed, 5);
 }
 
 } // namespace
