@@ -575,6 +575,10 @@ TEST_F(EntryDialogTest, ArtistDialogStaysOpenWhenTheAccountFailsAndClosesWhenThe
     EXPECT_EQ(boxes.calls().back().title, "Error!.");
     EXPECT_EQ(frmAddArtistInstance().peek(), nullptr);
     EXPECT_EQ(catalog.count("select * from records"), 0);
+    // The account went again with the row: the name stays free.
+    bool found = true;
+    UserExists(QStringLiteral("Cher"), found);
+    EXPECT_FALSE(found);
 }
 
 // The Help button sends F1 to the control that has the focus; the window
