@@ -93,10 +93,20 @@ std::optional<std::pair<dev_t, ino_t>> fileIdentity(const QString& path)
     return std::make_pair(st.st_dev, st.st_ino);
 }
 
-sqlite3* workgroupOf(WorkspaceState& ws)
+// The schema name of the workgroup file where it is attached to a catalogue's connection.
+constexpr const char* kCarriedWorkgroup = "jet_workgroup";
+
+workgroup::Db workgroupOf(WorkspaceState& ws)
 {
     const QString path = engine().systemDB;
     const auto identity = fileIdentity(path);
+    if (ws.carrier) {
+        if (ws.carriedPath != path)
+            throw Error(err::InvalidOperation, QStringLiteral("The workgroup file cannot change inside a transaction."));
+        if (!identity)
+            throw workgroupMissing();
+        return {ws.carrier->db, kCarriedWorkgroup};
+    }
     if (ws.workgroup && ws.workgroup->db) {
         if (ws.workgroup->joined > 0) {
             if (ws.workgroup->path != path)
@@ -127,6 +137,56 @@ sqlite3* workgroupOf(WorkspaceState& ws)
     ws.workgroup = conn;
     ws.workgroupIdentity = identity;
     return conn->db;
+}
+
+// A change to a catalogue and to the workgroup file commits both or neither,
+// also when the process dies part-way: for the length of an outermost
+// transaction begun while a catalogue is open, the workgroup file is attached
+// to that catalogue's connection, whose one COMMIT covers both files (SQLite's
+// super-journal, which needs both in rollback-journal mode). Without an open
+// catalogue, or when the file cannot be attached, each file commits on its own.
+void carryWorkgroup(WorkspaceState& ws)
+{
+    const QString path = engine().systemDB;
+    if (path.isEmpty() || !fileIdentity(path))
+        return;
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    for (const auto& conn : ws.connections) {
+        if (!conn->db || conn->readOnly || conn->joined != 0 || conn->canonicalPath == canonical)
+            continue;
+        try {
+            detail::Stmt attach(conn->db, "ATTACH DATABASE ?1 AS jet_workgroup");
+            attach.bind(1, path);
+            attach.step();
+        } catch (const Error&) {
+            return;
+        }
+        try {
+            detail::Stmt mode(conn->db, "PRAGMA jet_workgroup.journal_mode = DELETE");
+            const bool rollbackJournal = mode.step() && mode.text(0).compare(QLatin1String("delete"), Qt::CaseInsensitive) == 0;
+            detail::exec(conn->db, "PRAGMA jet_workgroup.synchronous = FULL");
+            detail::Stmt tables(conn->db, "SELECT count(*) FROM jet_workgroup.sqlite_master WHERE type = 'table' AND "
+                                          "name IN ('accounts', 'memberships')");
+            if (rollbackJournal && tables.step() && tables.integer(0) == 2) {
+                ws.carrier = conn;
+                ws.carriedPath = path;
+                return;
+            }
+        } catch (const Error&) {
+        }
+        sqlite3_exec(conn->db, "DETACH DATABASE jet_workgroup", nullptr, nullptr, nullptr);
+        return;
+    }
+}
+
+void releaseCarrier(WorkspaceState& ws)
+{
+    if (!ws.carrier)
+        return;
+    if (ws.carrier->db)
+        sqlite3_exec(ws.carrier->db, "DETACH DATABASE jet_workgroup", nullptr, nullptr, nullptr);
+    ws.carrier.reset();
+    ws.carriedPath.clear();
 }
 
 WorkspaceState& live(const std::shared_ptr<WorkspaceState>& s)
@@ -180,6 +240,8 @@ void endLevel(WorkspaceState& ws, bool commit)
         conn->joined = level - 1;
     }
     ws.level = level - 1;
+    if (ws.level == 0)
+        releaseCarrier(ws);
     for (const auto& conn : std::vector<std::shared_ptr<Connection>>(ws.connections))
         if (conn->handles == 0 && conn->joined == 0)
             dropConnection(ws, conn);
@@ -315,7 +377,7 @@ struct Finalizer {
 
 WorkspaceState& detail::liveWorkspace(const std::shared_ptr<WorkspaceState>& s) { return live(s); }
 
-sqlite3* detail::workgroupDb(WorkspaceState& ws) { return workgroupOf(ws); }
+workgroup::Db detail::workgroupDb(WorkspaceState& ws) { return workgroupOf(ws); }
 
 // ---- Field ----
 
@@ -579,6 +641,8 @@ void Workspace::BeginTrans()
 {
     WorkspaceState& ws = live(s_);
     detail::injectedFailure(Operation::BeginTrans);
+    if (ws.level == 0)
+        carryWorkgroup(ws);
     ++ws.level;
     try {
         for (const auto& conn : allConnections(ws))
@@ -622,6 +686,7 @@ void Workspace::Close()
     }
     for (const auto& conn : allConnections(ws))
         conn->close();
+    ws.carrier.reset();
     ws.connections.clear();
     ws.workgroup.reset();
     ws.closed = true;

@@ -6,6 +6,7 @@
 #include "jet/Engine.h"
 #include "jet/Snapshot.h"
 #include "jet/Sqlite.h"
+#include "jet/Workgroup.h"
 
 #include <map>
 #include <optional>
@@ -94,6 +95,10 @@ struct WorkspaceState {
     std::vector<std::shared_ptr<Connection>> connections;
     std::shared_ptr<Connection> workgroup;
     std::optional<std::pair<dev_t, ino_t>> workgroupIdentity;
+    // The database connection that holds the workgroup file attached for the
+    // length of the outermost transaction, and the path it attached.
+    std::shared_ptr<Connection> carrier;
+    QString carriedPath;
 };
 
 } // namespace detail
@@ -103,7 +108,7 @@ namespace detail {
 // The workspace, or 3420 when it has been closed.
 WorkspaceState& liveWorkspace(const std::shared_ptr<WorkspaceState>& s);
 // The workgroup file of the workspace, checked and joined to its transaction.
-sqlite3* workgroupDb(WorkspaceState& ws);
+workgroup::Db workgroupDb(WorkspaceState& ws);
 
 struct AccountData {
     QString name;
