@@ -183,17 +183,6 @@ public:
     QTreeWidgetItem* SelectedNode() const;
 
     // Record and song-title lists
-    // Item data roles of a row's first column: the typed values the row was made
-    // from (a null QVariant where the column held Null), so a command rebuilds
-    // the exact entry whatever the shown texts look like in the user's locale.
-    static constexpr int RecordDateRole = 0x0101; // vb::Date (double)
-    static constexpr int BookValueRole = 0x0102;  // vb::Currency (qint64)
-    static constexpr int QuantityRole = 0x0103;   // qint32
-    // Fills the record fields (Record_Name to Quantity) of entry from a row of
-    // ListView1, and Song_Title, Record_Name and Artist from a row of ListView2;
-    // the other fields keep their values.
-    static void ReadRecordRow(const QTreeWidgetItem* row, CatalogEntry& entry);
-    static void ReadSongRow(const QTreeWidgetItem* row, CatalogEntry& entry);
     virtual void LoadRecords(const CatalogEntry& entry);
     virtual bool LoadSongTitles(const CatalogEntry& entry);
     // Each list's one sort order (0 ascending, 1 descending), its sort column
@@ -214,8 +203,6 @@ public:
     void ListView2_KeyDown(int keyCode, int shift);
     void ListView2_MouseDown(int button, int shift, double x, double y);
     void ListView2_MouseMove();
-    // The first selected row of a list, in row order.
-    static QTreeWidgetItem* SelectedRow(const QTreeWidget* list);
 
     // Inner size of the window below the menu bar, in twips.
     std::int32_t ScaleWidth() const;

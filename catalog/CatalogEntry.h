@@ -3,6 +3,7 @@
 #include "vb/VbTypes.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <optional>
@@ -32,6 +33,9 @@ struct CatalogEntry {
     std::optional<std::int32_t> Quantity = 0;
     QString Song_Title;
     QString Level;
+    // The text columns (by column name) that held Null in the row this entry
+    // was read from; statements match them with Is Null.
+    QStringList NullTexts;
 
     bool operator==(const CatalogEntry&) const = default;
 };

@@ -26,6 +26,15 @@ QString quotedDefaultDateText(vb::Date d) { return TextLiteral(DefaultDateText(d
 QString quotedCurrencyText(vb::Currency v) { return TextLiteral(NumberText(v)); }
 QString quotedQuantityText(std::int32_t v) { return TextLiteral(NumberText(v)); }
 
+// " and [Column] = 'text'", or " and [Column] Is Null" where the entry's row held Null there.
+QString andText(const CatalogEntry& e, const char* column, const QString& value)
+{
+    const QString name = QLatin1Char('[') + QLatin1String(column) + QLatin1Char(']');
+    if (e.NullTexts.contains(QLatin1String(column)))
+        return QStringLiteral(" and ") + name + QStringLiteral(" Is Null");
+    return QStringLiteral(" and ") + name + QStringLiteral(" = ") + TextLiteral(value);
+}
+
 Statement always(const QString& sql) { return Statement{sql, false}; }
 Statement whenMatched(const QString& sql) { return Statement{sql, true}; }
 
@@ -60,16 +69,16 @@ std::vector<Statement> DeleteStatements(const CatalogEntry& e)
 {
     if (e.Level == Level::Song_Titles) {
         return {always(QStringLiteral("delete * from songs where  [Record_Name] = ") + TextLiteral(e.Record_Name)
-                       + QStringLiteral(" and [Song_Title] = ") + TextLiteral(e.Song_Title)
+                       + andText(e, "Song_Title", e.Song_Title)
                        + QStringLiteral(" and [Artist] = ") + TextLiteral(e.Artist))};
     }
     if (e.Level == Level::Record_Name) {
         return {
             always(QStringLiteral("delete * from records where  [Record_Name] = ") + TextLiteral(e.Record_Name)
                    + QStringLiteral(" and ") + matches("Record_Date", e.Record_Date, dateLiteral)
-                   + QStringLiteral(" and [Sleeve_Condition] = ") + TextLiteral(e.Sleeve_Condition)
-                   + QStringLiteral(" and [Record_Condition] = ") + TextLiteral(e.Record_Condition)
-                   + QStringLiteral(" and [Label_Name] = ") + TextLiteral(e.Label_Name)
+                   + andText(e, "Sleeve_Condition", e.Sleeve_Condition)
+                   + andText(e, "Record_Condition", e.Record_Condition)
+                   + andText(e, "Label_Name", e.Label_Name)
                    + QStringLiteral(" and ") + matches("Book_Value", e.Book_Value, currencyText)
                    + QStringLiteral(" and ") + matches("Quantity", e.Quantity, quantityText)
                    + QStringLiteral(" and [Artist] = ") + TextLiteral(e.Artist)),
@@ -108,22 +117,37 @@ QString UniqueDetailsQuery(const CatalogEntry& e)
 {
     if (e.Level == Level::Record_Name) {
         return QStringLiteral("select * from records  where  [Record_Name] = ") + TextLiteral(e.Record_Name)
-            + QStringLiteral(" and [Record_Type] = ") + TextLiteral(e.Record_Type)
-            + QStringLiteral(" and [Record_Category] = ") + TextLiteral(e.Record_Category)
-            + QStringLiteral(" and [Label_Name] = ") + TextLiteral(e.Label_Name)
-            + QStringLiteral(" and [Label_Number] = ") + TextLiteral(e.Label_Number)
-            + QStringLiteral(" and [Record_Condition] = ") + TextLiteral(e.Record_Condition)
-            + QStringLiteral(" and [Sleeve_Condition] = ") + TextLiteral(e.Sleeve_Condition)
+            + andText(e, "Record_Type", e.Record_Type)
+            + andText(e, "Record_Category", e.Record_Category)
+            + andText(e, "Label_Name", e.Label_Name)
+            + andText(e, "Label_Number", e.Label_Number)
+            + andText(e, "Record_Condition", e.Record_Condition)
+            + andText(e, "Sleeve_Condition", e.Sleeve_Condition)
             + QStringLiteral(" and [Artist] = ") + TextLiteral(e.Artist);
     }
     if (e.Level == Level::Song_Titles) {
         return QStringLiteral("select * from songs  where  [Record_Name] = ") + TextLiteral(e.Record_Name)
-            + QStringLiteral(" and [Song_Title] = ") + TextLiteral(e.Song_Title)
+            + andText(e, "Song_Title", e.Song_Title)
             + QStringLiteral(" and [Artist] = ") + TextLiteral(e.Artist);
     }
     if (e.Level == Level::Artist)
         return QStringLiteral("select * from records  where  [Artist] = ") + TextLiteral(e.Artist);
     return QString();
+}
+
+QString RecordCondition(const CatalogEntry& e)
+{
+    return QStringLiteral("[Record_Name] = ") + TextLiteral(e.Record_Name)
+        + QStringLiteral(" and ") + matches("Record_Date", e.Record_Date, dateLiteral)
+        + andText(e, "Label_Name", e.Label_Name)
+        + andText(e, "Label_Number", e.Label_Number)
+        + andText(e, "Record_Type", e.Record_Type)
+        + andText(e, "Record_Category", e.Record_Category)
+        + andText(e, "Record_Condition", e.Record_Condition)
+        + andText(e, "Sleeve_Condition", e.Sleeve_Condition)
+        + QStringLiteral(" and ") + matches("Book_Value", e.Book_Value, currencyText)
+        + QStringLiteral(" and ") + matches("Quantity", e.Quantity, quantityText)
+        + QStringLiteral(" and [Artist] = ") + TextLiteral(e.Artist);
 }
 
 std::vector<Statement> UpdateStatements(const CatalogEntry& o, const CatalogEntry& n)
@@ -141,17 +165,7 @@ std::vector<Statement> UpdateStatements(const CatalogEntry& o, const CatalogEntr
                    + QStringLiteral(", [Quantity] = ") + valueOrNull(n.Quantity, quantityText)
                    + QStringLiteral(", [Book_Value] = ") + valueOrNull(n.Book_Value, currencyText)
                    + QStringLiteral(", [Artist] = ") + TextLiteral(n.Artist)
-                   + QStringLiteral(" where  [Record_Name] = ") + TextLiteral(o.Record_Name)
-                   + QStringLiteral(" and ") + matches("Record_Date", o.Record_Date, dateLiteral)
-                   + QStringLiteral(" and [Label_Name] = ") + TextLiteral(o.Label_Name)
-                   + QStringLiteral(" and [Label_Number] = ") + TextLiteral(o.Label_Number)
-                   + QStringLiteral(" and [Record_Type] = ") + TextLiteral(o.Record_Type)
-                   + QStringLiteral(" and [Record_Category] = ") + TextLiteral(o.Record_Category)
-                   + QStringLiteral(" and [Record_Condition] = ") + TextLiteral(o.Record_Condition)
-                   + QStringLiteral(" and [Sleeve_Condition] = ") + TextLiteral(o.Sleeve_Condition)
-                   + QStringLiteral(" and ") + matches("Book_Value", o.Book_Value, currencyText)
-                   + QStringLiteral(" and ") + matches("Quantity", o.Quantity, quantityText)
-                   + QStringLiteral(" and [Artist] = ") + TextLiteral(o.Artist)),
+                   + QStringLiteral(" where  ") + RecordCondition(o)),
             // Without a rewritten record row this would move songs to a name no
             // record has.
             whenMatched(QStringLiteral("Update songs Set [Record_Name] = ") + TextLiteral(n.Record_Name)
@@ -162,7 +176,7 @@ std::vector<Statement> UpdateStatements(const CatalogEntry& o, const CatalogEntr
     if (o.Level == Level::Song_Titles) {
         return {always(QStringLiteral("Update songs Set [Song_Title] = ") + TextLiteral(n.Song_Title)
                        + QStringLiteral(" where  [Record_Name] = ") + TextLiteral(o.Record_Name)
-                       + QStringLiteral(" and [Song_Title] = ") + TextLiteral(o.Song_Title)
+                       + andText(o, "Song_Title", o.Song_Title)
                        + QStringLiteral(" and [Artist] = ") + TextLiteral(o.Artist))};
     }
     return {always(QString())};
@@ -185,7 +199,7 @@ std::vector<Statement> RenameStatements(const CatalogEntry& e, const QString& ne
         return {always(QStringLiteral("Update songs Set [Song_Title] = ") + TextLiteral(newName)
                        + QStringLiteral("where  [Artist] = ") + TextLiteral(e.Artist)
                        + QStringLiteral(" and [Record_Name] = ") + TextLiteral(e.Record_Name)
-                       + QStringLiteral(" and [Song_Title] = ") + TextLiteral(e.Song_Title))};
+                       + andText(e, "Song_Title", e.Song_Title))};
     }
     return {always(QString())};
 }

@@ -107,13 +107,13 @@ void DBEngine::CompactDatabase(const QString& source, const QString& destination
         throw Error(number, description);
 }
 
-void DBEngine::RepairDatabase(const QString& path)
+void DBEngine::RepairDatabase(const QString& path, RepairReport* report)
 {
     logOn();
     refuseOpenDatabase(path);
     QString description;
     int number = 0;
-    if (!RepairFile(path, description, engineOptions(), &number))
+    if (!RepairFile(path, description, engineOptions(), &number, report))
         throw Error(number, description);
 }
 

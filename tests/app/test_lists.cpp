@@ -1,5 +1,6 @@
 #include "app/CatalogFunctions.h"
 #include "app/frmDatabaseExplorer.h"
+#include "widgets/ListRow.h"
 #include "catalog/ProgramState.h"
 #include "support/CatalogFixture.h"
 #include "support/TestEnv.h"
@@ -364,7 +365,7 @@ TEST_F(ListsTest, ShownTextsFollowTheLocaleAndTheRowKeepsItsTypedValues)
 
         CatalogEntry entry;
         entry.Artist = QStringLiteral("Cher");
-        frmDatabaseExplorer::ReadRecordRow(full, entry);
+        ReadRecordRow(full, entry);
         CatalogEntry expected;
         expected.Artist = QStringLiteral("Cher");
         expected.Record_Name = QStringLiteral("Full");
@@ -380,10 +381,15 @@ TEST_F(ListsTest, ShownTextsFollowTheLocaleAndTheRowKeepsItsTypedValues)
         EXPECT_EQ(entry, expected);
 
         CatalogEntry empty;
-        frmDatabaseExplorer::ReadRecordRow(w.ListView1->topLevelItem(1), empty);
+        ReadRecordRow(w.ListView1->topLevelItem(1), empty);
         EXPECT_EQ(empty.Record_Date, std::nullopt);
         EXPECT_EQ(empty.Book_Value, std::nullopt);
         EXPECT_EQ(empty.Quantity, std::nullopt);
+        EXPECT_EQ(empty.NullTexts, (QStringList{"Record_Type", "Record_Category", "Label_Name", "Label_Number",
+                                                "Record_Condition", "Sleeve_Condition"}));
+        // A later row read into the same entry leaves none of these behind.
+        ReadRecordRow(full, empty);
+        EXPECT_TRUE(empty.NullTexts.isEmpty());
         delete window.data();
     }
     EXPECT_TRUE(boxes.empty());

@@ -502,6 +502,37 @@ TEST_F(StatementEffectTest, RecordWithMissingValuesCanBeUpdatedAndDeleted)
     EXPECT_TRUE(boxes.empty());
 }
 
+TEST_F(StatementEffectTest, RecordWithNullTextCellsCanBeUpdatedAndDeleted)
+{
+    db.exec(QStringLiteral("Insert into records ([Artist], [Record_Name]) Values ('Ella', 'Berlin')"));
+    db.exec(QStringLiteral("Insert into records ([Artist], [Record_Name], [Label_Name]) Values ('Ella', 'Berlin', '')"));
+    CatalogEntry stored;
+    stored.Level = Level::Record_Name;
+    stored.Artist = QStringLiteral("Ella");
+    stored.Record_Name = QStringLiteral("Berlin");
+    stored.Record_Date = std::nullopt;
+    stored.Book_Value = std::nullopt;
+    stored.Quantity = std::nullopt;
+    stored.NullTexts = QStringList{"Record_Type", "Record_Category", "Label_Name", "Label_Number",
+                                   "Record_Condition", "Sleeve_Condition"};
+    CatalogEntry changed = stored;
+    changed.NullTexts.clear();
+    changed.Label_Name = QStringLiteral("Verve");
+
+    bool ok = false;
+    ExecUpdateItem(stored, changed, ok);
+    EXPECT_TRUE(ok);
+    // Only the row whose label was Null changed; the one with an empty label stays.
+    EXPECT_EQ(records(), QStringList({"Ella|Berlin|<Null>|<Null>||<Null>|<Null>|<Null>|<Null>|<Null>|<Null>",
+                                      "Ella|Berlin|||Verve||||<Null>|<Null>|<Null>"}));
+    ok = false;
+    stored.NullTexts = QStringList{"Record_Condition", "Sleeve_Condition"};
+    ExecDeleteItem(stored, ok);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(records(), QStringList({"Ella|Berlin|||Verve||||<Null>|<Null>|<Null>"}));
+    EXPECT_TRUE(boxes.empty());
+}
+
 TEST_F(StatementEffectTest, FractionalBookValueUnderACommaLocale)
 {
     const QLocale previous;

@@ -1,0 +1,116 @@
+#include "widgets/ListRow.h"
+
+#include "catalog/ValueText.h"
+
+#include <QTreeWidget>
+
+namespace {
+
+QVariant optionalValue(const std::optional<vb::Date>& v) { return v ? QVariant(*v) : QVariant(); }
+QVariant optionalValue(const std::optional<vb::Currency>& v)
+{
+    return v ? QVariant(static_cast<qint64>(*v)) : QVariant();
+}
+QVariant optionalValue(const std::optional<std::int32_t>& v)
+{
+    return v ? QVariant(static_cast<qint32>(*v)) : QVariant();
+}
+
+// A text cell of a row that may be a plain item; NullTexts notes a Null cell.
+QString cell(const QTreeWidgetItem* row, int column, const char* name, CatalogEntry& entry)
+{
+    const QString columnName = QLatin1String(name);
+    entry.NullTexts.removeAll(columnName);
+    if (row->data(column, ListRow::NullTextRole).toBool())
+        entry.NullTexts.append(columnName);
+    return row->text(column);
+}
+
+} // namespace
+
+void ListRow::setCell(int column, const std::optional<QString>& text)
+{
+    setText(column, text.value_or(QString()));
+    setData(column, NullTextRole, text ? QVariant() : QVariant(true));
+}
+
+bool ListRow::IsNullCell(int column) const { return data(column, NullTextRole).toBool(); }
+
+void ListRow::setRecordDate(int column, const std::optional<vb::Date>& value)
+{
+    setText(column, RecordDateText(value));
+    setData(0, RecordDateRole, optionalValue(value));
+}
+
+void ListRow::setBookValue(int column, const std::optional<vb::Currency>& value)
+{
+    setText(column, BookValueText(value));
+    setData(0, BookValueRole, optionalValue(value));
+}
+
+void ListRow::setQuantity(int column, const std::optional<std::int32_t>& value)
+{
+    setText(column, QuantityText(value));
+    setData(0, QuantityRole, optionalValue(value));
+}
+
+std::optional<vb::Date> ListRow::RecordDate() const
+{
+    const QVariant v = data(0, RecordDateRole);
+    return v.isValid() ? std::optional<vb::Date>(v.toDouble()) : std::nullopt;
+}
+
+std::optional<vb::Currency> ListRow::BookValue() const
+{
+    const QVariant v = data(0, BookValueRole);
+    return v.isValid() ? std::optional<vb::Currency>(v.toLongLong()) : std::nullopt;
+}
+
+std::optional<std::int32_t> ListRow::Quantity() const
+{
+    const QVariant v = data(0, QuantityRole);
+    return v.isValid() ? std::optional<std::int32_t>(v.toInt()) : std::nullopt;
+}
+
+bool ListRow::operator<(const QTreeWidgetItem& other) const
+{
+    const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
+    return QString::compare(text(column), other.text(column), Qt::CaseInsensitive) < 0;
+}
+
+void ReadRecordRow(const QTreeWidgetItem* row, CatalogEntry& entry)
+{
+    if (!row)
+        return;
+    entry.Record_Name = cell(row, 0, "Record_Name", entry);
+    entry.Record_Type = cell(row, 1, "Record_Type", entry);
+    entry.Record_Category = cell(row, 2, "Record_Category", entry);
+    entry.Label_Name = cell(row, 3, "Label_Name", entry);
+    entry.Label_Number = cell(row, 4, "Label_Number", entry);
+    entry.Record_Condition = cell(row, 5, "Record_Condition", entry);
+    entry.Sleeve_Condition = cell(row, 6, "Sleeve_Condition", entry);
+    const QVariant date = row->data(0, ListRow::RecordDateRole);
+    const QVariant value = row->data(0, ListRow::BookValueRole);
+    const QVariant quantity = row->data(0, ListRow::QuantityRole);
+    entry.Record_Date = date.isValid() ? std::optional<vb::Date>(date.toDouble()) : std::nullopt;
+    entry.Book_Value = value.isValid() ? std::optional<vb::Currency>(value.toLongLong()) : std::nullopt;
+    entry.Quantity = quantity.isValid() ? std::optional<std::int32_t>(quantity.toInt()) : std::nullopt;
+}
+
+void ReadSongRow(const QTreeWidgetItem* row, CatalogEntry& entry)
+{
+    if (!row)
+        return;
+    entry.Song_Title = cell(row, 0, "Song_Title", entry);
+    entry.Record_Name = cell(row, 1, "Record_Name", entry);
+    entry.Artist = cell(row, 2, "Artist", entry);
+}
+
+QTreeWidgetItem* SelectedRow(const QTreeWidget* list)
+{
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        if (list->topLevelItem(i)->isSelected())
+            return list->topLevelItem(i);
+    }
+    return nullptr;
+}
