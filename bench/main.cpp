@@ -6,6 +6,7 @@
 #include "bench/Catalogue.h"
 #include "bench/EveryArtistFind.h"
 #include "bench/PlainSqlite.h"
+#include "bench/Reports.h"
 
 #include "app/frmDatabaseExplorer.h"
 #include "catalog/DataAccess.h"
@@ -539,6 +540,8 @@ int run(const bench::Size& size, const QString& folder)
 
     rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
+    for (const bench::ReportRow& r : bench::reportRows(size, folder))
+        addRow({r.what, r.rows, r.ours, r.plain, r.target, r.met});
     printTable(size, usage.ru_maxrss);
     if (boxes > 0)
         say(QStringLiteral("%1 unexpected message box(es) were shown.").arg(boxes));
