@@ -79,13 +79,15 @@ void AddUser(const QString& name, const QString& password, bool& ok)
 void UserExists(const QString& name, bool& found)
 {
     found = false;
-    const QString wanted = vb::Trim(name).toUpper();
+    const QString wanted = vb::Trim(name);
     try {
         const jet::Users users = defaultWorkspace().Users();
         const int count = users.Count();
         for (int i = 0; i < count; ++i) {
             WorkgroupUser = users.Item(i);
-            if (vb::Trim(WorkgroupUser.Name()).toUpper() == wanted) {
+            // Letter case folded as the engine folds it, so that the accounts
+            // and the catalogue's rows agree on which names are the same.
+            if (jet::SameText(vb::Trim(WorkgroupUser.Name()), wanted)) {
                 found = true;
                 return;
             }
@@ -123,7 +125,7 @@ void ValidateUserRename(const QString& oldName, const QString& newName, bool& ok
 {
     ok = false;
     const QString trimmed = vb::Trim(newName);
-    if (trimmed.toUpper() == QStringLiteral("ADMINISTRATOR")) {
+    if (jet::SameText(trimmed, QStringLiteral("Administrator"))) {
         vb::MsgBox(QStringLiteral("Incorrect Entry!. Please remember that you cannot rename a user Administrator."),
                    vb::vbCritical, QStringLiteral("User Entry Error!"));
         return;

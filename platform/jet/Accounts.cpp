@@ -1,6 +1,7 @@
 #include "jet/Engine.h"
 
 #include "jet/EngineDetail.h"
+#include "jet/Extensions.h"
 #include "jet/Testing.h"
 #include "jet/Workgroup.h"
 
@@ -43,10 +44,7 @@ AccountData& unappended(const std::shared_ptr<AccountData>& d)
     return *d;
 }
 
-bool sameName(const QString& a, const QString& b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0 || a.toCaseFolded() == b.toCaseFolded();
-}
+bool sameName(const QString& a, const QString& b) { return SameText(a, b); }
 
 std::map<Operation, std::deque<Error>>& failures()
 {
@@ -55,6 +53,13 @@ std::map<Operation, std::deque<Error>>& failures()
 }
 
 } // namespace
+
+bool SameText(const QString& a, const QString& b)
+{
+    const QByteArray x = a.toUtf8();
+    const QByteArray y = b.toUtf8();
+    return compareText(x.constData(), static_cast<int>(x.size()), y.constData(), static_cast<int>(y.size())) == 0;
+}
 
 // ---- test seam ----
 

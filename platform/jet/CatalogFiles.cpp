@@ -30,6 +30,7 @@ void createFile(const QString& path, Fill fill)
         registerExtensions(db);
         detail::exec(db, "PRAGMA journal_mode = DELETE; PRAGMA synchronous = FULL; BEGIN");
         fill(db);
+        stampTextOrder(db);
         detail::exec(db, "COMMIT");
     } catch (...) {
         sqlite3_close_v2(db);

@@ -63,6 +63,7 @@ std::shared_ptr<Connection> openConnection(const QString& path, bool readOnly, b
         if (!readOnly) {
             detail::exec(conn->db, "PRAGMA journal_mode = DELETE");
             detail::exec(conn->db, "PRAGMA synchronous = FULL");
+            rebuildStaleTextIndexes(conn->db);
         }
     } catch (const Error& e) {
         if (e.Number() == err::Locked)
@@ -235,13 +236,31 @@ QVariant readValue(sqlite3_stmt* stmt, int column, FieldType type, bool declared
         default: break;
         }
     }
+    // A stored value the column's type cannot hold (text in a number column, a
+    // date beyond the year 9999, a currency beyond its range) reads as Null.
+    const bool number = storage == SQLITE_INTEGER || storage == SQLITE_FLOAT;
     switch (type) {
-    case FieldType::Date: return QVariant(sqlite3_column_double(stmt, column));
-    case FieldType::Currency:
-        if (storage == SQLITE_INTEGER)
-            return QVariant(static_cast<qlonglong>(sqlite3_column_int64(stmt, column) * vb::kCurrencyScale));
-        return QVariant(static_cast<qlonglong>(std::llround(sqlite3_column_double(stmt, column) * vb::kCurrencyScale)));
-    case FieldType::Long: return QVariant(sqlite3_column_int(stmt, column));
+    case FieldType::Date: {
+        const double value = sqlite3_column_double(stmt, column);
+        return number && vb::dateIsValid(value) ? QVariant(value) : QVariant();
+    }
+    case FieldType::Currency: {
+        if (storage == SQLITE_INTEGER) {
+            const sqlite3_int64 units = sqlite3_column_int64(stmt, column);
+            constexpr sqlite3_int64 kMaxUnits = INT64_MAX / vb::kCurrencyScale;
+            if (units < -kMaxUnits || units > kMaxUnits)
+                return {};
+            return QVariant(static_cast<qlonglong>(units * vb::kCurrencyScale));
+        }
+        const std::optional<vb::Currency> value = vb::currencyFromDouble(sqlite3_column_double(stmt, column));
+        return number && value ? QVariant(static_cast<qlonglong>(*value)) : QVariant();
+    }
+    case FieldType::Long: {
+        const double value = sqlite3_column_double(stmt, column);
+        if (!number || !(value >= INT32_MIN && value < INT32_MAX + 1.0))
+            return {};
+        return QVariant(sqlite3_column_int(stmt, column));
+    }
     case FieldType::Boolean: return QVariant(sqlite3_column_int(stmt, column) != 0);
     default:
         return QVariant(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)),
@@ -263,7 +282,8 @@ sqlite3_stmt* prepare(Connection& conn, const QString& sql)
     if (!stmt)
         throw Error(err::InvalidStatement, QStringLiteral("Invalid SQL statement; expected 'DELETE', 'INSERT', "
                                                           "'PROCEDURE', 'SELECT', or 'UPDATE'."));
-    if (tail && QByteArray(tail).trimmed().size() > 0) {
+    const char* end = utf8.constData() + utf8.size();
+    if (tail && tail < end && QByteArray(tail, end - tail).trimmed().size() > 0) {
         sqlite3_finalize(stmt);
         throw Error(err::TextAfterStatement, QStringLiteral("Characters found after end of SQL statement."));
     }
@@ -301,7 +321,10 @@ std::optional<vb::Date> Field::Date() const
 {
     if (value_.isNull() || type_ == FieldType::Text || type_ == FieldType::Binary)
         return std::nullopt;
-    return value_.toDouble();
+    const double value = value_.toDouble();
+    if (!vb::dateIsValid(value))
+        return std::nullopt;
+    return value;
 }
 
 std::optional<vb::Currency> Field::Currency() const
@@ -311,8 +334,13 @@ std::optional<vb::Currency> Field::Currency() const
     switch (type_) {
     case FieldType::Currency: return value_.toLongLong();
     case FieldType::Long:
-    case FieldType::Boolean: return value_.toLongLong() * vb::kCurrencyScale;
-    case FieldType::Double: return std::llround(value_.toDouble() * vb::kCurrencyScale);
+    case FieldType::Boolean: {
+        const qlonglong units = value_.toLongLong();
+        if (units < -INT64_MAX / vb::kCurrencyScale || units > INT64_MAX / vb::kCurrencyScale)
+            return std::nullopt;
+        return units * vb::kCurrencyScale;
+    }
+    case FieldType::Double: return vb::currencyFromDouble(value_.toDouble());
     default: return std::nullopt;
     }
 }
@@ -322,7 +350,12 @@ std::optional<std::int32_t> Field::Long() const
     if (value_.isNull())
         return std::nullopt;
     switch (type_) {
-    case FieldType::Long: return value_.toInt();
+    case FieldType::Long: {
+        const qlonglong value = value_.toLongLong();
+        if (value < INT32_MIN || value > INT32_MAX)
+            return std::nullopt;
+        return static_cast<std::int32_t>(value);
+    }
     case FieldType::Boolean: return value_.toBool() ? -1 : 0;
     default: return std::nullopt;
     }

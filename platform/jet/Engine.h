@@ -253,4 +253,8 @@ public:
     static void RepairDatabase(const QString& path, RepairReport* report = nullptr);
 };
 
+// True when two texts are equal as the engine compares text (in statements and
+// account names): without regard to letter case, one character at a time.
+bool SameText(const QString& a, const QString& b);
+
 } // namespace jet

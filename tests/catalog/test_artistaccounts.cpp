@@ -161,6 +161,44 @@ TEST_F(ArtistAccountsTest, UserExistsIgnoresCaseAndSurroundingBlanks)
     }
 }
 
+// The accounts and the catalogue's rows agree on which names are the same:
+// letters fold one by one as the engine folds them, never into two letters.
+TEST_F(ArtistAccountsTest, UserExistsFindsExactlyTheNamesTheCatalogueTakesForTheSame)
+{
+    for (const char16_t* stored : {u"Straße", u"Émile", u"Σίσυφος", u"King", u"Kır", u"ﬁne"}) {
+        bool ok = false;
+        AddUser(QString::fromUtf16(stored), ArtistAccount::Password, ok);
+        ASSERT_TRUE(ok);
+        cat.addArtist(QString::fromUtf16(stored));
+    }
+    struct Case {
+        const char16_t* probe;
+        bool same;
+    };
+    const Case cases[] = {
+        {u"STRASSE", false},
+        {u"strasse", false},
+        {u"STRAßE", true},
+        {u"émile", true},
+        {u"ÉMILE", true},
+        {u"Emile", false},
+        {u"ΣΊΣΥΦΟΣ", true},
+        {u"\u212Aing", true}, // Kelvin sign
+        {u"KIR", false},
+        {u"kır", true},
+        {u"FINE", false},
+        {u"ﬁNE", true},
+    };
+    for (const Case& c : cases) {
+        const QString probe = QString::fromUtf16(c.probe);
+        SCOPED_TRACE(probe.toStdString());
+        bool found = !c.same;
+        UserExists(probe, found);
+        EXPECT_EQ(found, c.same);
+        EXPECT_EQ(cat.count(QStringLiteral("select * from records where [Artist] = '%1'").arg(probe)), c.same ? 1 : 0);
+    }
+}
+
 TEST_F(ArtistAccountsTest, UnreadableAccountsCountAsATakenName)
 {
     MissingWorkgroup broken(cat);

@@ -3,6 +3,7 @@
 #include "dialogs/frmAddArtist.h"
 #include "dialogs/frmAddRecordName.h"
 #include "dialogs/frmAddSongs.h"
+#include "help/Help.h"
 #include "support/CatalogFixture.h"
 #include "support/TestEnv.h"
 #include "vb/TextBox.h"
@@ -21,6 +22,7 @@
 
 #include <functional>
 #include <ostream>
+#include <vector>
 #include <vector>
 
 void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
@@ -92,13 +94,23 @@ const QString kRecordColumns = QStringLiteral(
 
 class EntryDialogTest : public ::testing::Test {
 protected:
-    void SetUp() override { ResetProgramState(); }
+    void SetUp() override
+    {
+        ResetProgramState();
+        help::setRequestHandler([this](const help::Request& r) {
+            helpRequests.push_back(r);
+            return true;
+        });
+    }
 
     void TearDown() override
     {
+        help::setRequestHandler({});
         unloadAll();
         ResetProgramState();
     }
+
+    std::vector<help::Request> helpRequests;
 
     static void unloadAll()
     {
@@ -579,6 +591,11 @@ TEST_F(EntryDialogTest, HelpSendsF1ThatReachesTheWindow)
     }
     EXPECT_EQ(probe.f1, 4);
     EXPECT_TRUE(boxes.empty());
+    ASSERT_EQ(helpRequests.size(), 4u);
+    for (const help::Request& r : helpRequests) {
+        EXPECT_EQ(r.command, HELP_CONTEXT);
+        EXPECT_EQ(r.context, 9u);
+    }
 }
 
 TEST_F(EntryDialogTest, TheCloseBoxAndCancelUnloadWithoutSaving)
