@@ -1,7 +1,6 @@
 // The Find dialog's result list: sorting, the popup, and deleting the hits.
 #include "dialogs/frmFind.h"
 
-#include "catalog/ArtistAccounts.h"
 #include "catalog/EntryActions.h"
 #include "catalog/ProgramState.h"
 #include "dialogs/FindResultModel.h"
@@ -82,7 +81,7 @@ void frmFind::mnuPopupDelete_Click()
 
     if (ListView1Rows->kind() == FindKind::Artist) {
         // An artist row stands for the whole artist: each artist once, asked
-        // for by name, its account going with its rows.
+        // for by name; its account goes with its rows.
         std::vector<CatalogEntry> artists;
         for (const CatalogEntry& entry : entries) {
             const bool seen = std::any_of(artists.begin(), artists.end(), [&](const CatalogEntry& a) {
@@ -95,14 +94,6 @@ void frmFind::mnuPopupDelete_Click()
             CurrentEntry = artist;
             bool ok = false;
             DeleteItems(CurrentEntry, true, ok);
-            if (!ok)
-                continue;
-            bool found = false;
-            UserExists(artist.Artist, found);
-            if (found) {
-                bool accountDeleted = false;
-                DeleteUser(artist.Artist, accountDeleted);
-            }
         }
     } else {
         bool askConfirm = true;
