@@ -256,6 +256,8 @@ private:
     void dispatchMouse(QWidget* bar, QEvent* event);
     void buildTree();
     bool treeEvent(QObject* watched, QEvent* event);
+    // A left press beside the nodes, whose release is swallowed too.
+    bool mTreeClickBeside = false;
     void offerRepair(const QString& description);
     // Record and song-title lists: event wiring and the shared parts of their handlers.
     void buildLists();

@@ -14,6 +14,7 @@
 #include "vb/Twips.h"
 #include "vb/VbTypes.h"
 #include "widgets/ListRow.h"
+#include "widgets/RowHeightDelegate.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -114,6 +115,7 @@ void frmDatabaseExplorer::buildLists()
     mListFilter = std::make_unique<ListEventFilter>([this](QObject* w, QEvent* e) { return listEvent(w, e); }, nullptr);
     QObject* filter = mListFilter.get();
     for (QTreeWidget* list : {ListView1, ListView2}) {
+        list->setItemDelegate(new RowHeightDelegate(list));
         list->installEventFilter(filter);
         list->viewport()->installEventFilter(filter);
         list->header()->viewport()->installEventFilter(filter);
