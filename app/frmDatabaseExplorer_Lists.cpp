@@ -202,6 +202,7 @@ void frmDatabaseExplorer::LoadRecords(const CatalogEntry& entry)
     const QString artist = entry.Artist;
 
     ListView1->clear();
+    mListArtist = artist;
     StatusBarListViewTop->Panels(1).setText(QString());
     StatusBar1->Panels(1).setText(QString());
     vb::DoEvents();
