@@ -1,4 +1,20 @@
 // The Print Preview command.
 #include "app/frmDatabaseExplorer.h"
 
-void frmDatabaseExplorer::mnuPrint_Click() {}
+#include "dialogs/frmPrint.h"
+#include "vb/MousePointer.h"
+
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+
+void frmDatabaseExplorer::mnuPrint_Click()
+{
+    setMousePointer(vb::vbHourglass);
+    // The root and at least one artist.
+    int nodes = 0;
+    for (QTreeWidgetItemIterator it(tv1); *it && nodes < 2; ++it)
+        ++nodes;
+    if (nodes >= 2)
+        frmPrintInstance()().Show(vb::vbModal);
+    setMousePointer(vb::vbDefault);
+}

@@ -1,4 +1,5 @@
 #include "app/Startup.h"
+#include "help/Help.h"
 #include "vb/App.h"
 
 #include <QApplication>
@@ -9,6 +10,7 @@ int main(int argc, char* argv[])
     // The exit screen follows the main window; the program ends through End.
     QApplication::setQuitOnLastWindowClosed(false);
     vb::App::initFromExecutable(QCoreApplication::applicationFilePath());
+    help::enableF1();
     Main();
     return QApplication::exec();
 }

@@ -135,6 +135,21 @@ QString UniqueDetailsQuery(const CatalogEntry& e)
     return QString();
 }
 
+QString RecordCondition(const CatalogEntry& e)
+{
+    return QStringLiteral("[Record_Name] = ") + TextLiteral(e.Record_Name)
+        + QStringLiteral(" and ") + matches("Record_Date", e.Record_Date, dateLiteral)
+        + andText(e, "Label_Name", e.Label_Name)
+        + andText(e, "Label_Number", e.Label_Number)
+        + andText(e, "Record_Type", e.Record_Type)
+        + andText(e, "Record_Category", e.Record_Category)
+        + andText(e, "Record_Condition", e.Record_Condition)
+        + andText(e, "Sleeve_Condition", e.Sleeve_Condition)
+        + QStringLiteral(" and ") + matches("Book_Value", e.Book_Value, currencyText)
+        + QStringLiteral(" and ") + matches("Quantity", e.Quantity, quantityText)
+        + QStringLiteral(" and [Artist] = ") + TextLiteral(e.Artist);
+}
+
 std::vector<Statement> UpdateStatements(const CatalogEntry& o, const CatalogEntry& n)
 {
     if (o.Level == Level::Record_Name) {
@@ -150,17 +165,7 @@ std::vector<Statement> UpdateStatements(const CatalogEntry& o, const CatalogEntr
                    + QStringLiteral(", [Quantity] = ") + valueOrNull(n.Quantity, quantityText)
                    + QStringLiteral(", [Book_Value] = ") + valueOrNull(n.Book_Value, currencyText)
                    + QStringLiteral(", [Artist] = ") + TextLiteral(n.Artist)
-                   + QStringLiteral(" where  [Record_Name] = ") + TextLiteral(o.Record_Name)
-                   + QStringLiteral(" and ") + matches("Record_Date", o.Record_Date, dateLiteral)
-                   + andText(o, "Label_Name", o.Label_Name)
-                   + andText(o, "Label_Number", o.Label_Number)
-                   + andText(o, "Record_Type", o.Record_Type)
-                   + andText(o, "Record_Category", o.Record_Category)
-                   + andText(o, "Record_Condition", o.Record_Condition)
-                   + andText(o, "Sleeve_Condition", o.Sleeve_Condition)
-                   + QStringLiteral(" and ") + matches("Book_Value", o.Book_Value, currencyText)
-                   + QStringLiteral(" and ") + matches("Quantity", o.Quantity, quantityText)
-                   + QStringLiteral(" and [Artist] = ") + TextLiteral(o.Artist)),
+                   + QStringLiteral(" where  ") + RecordCondition(o)),
             // Without a rewritten record row this would move songs to a name no
             // record has.
             whenMatched(QStringLiteral("Update songs Set [Record_Name] = ") + TextLiteral(n.Record_Name)

@@ -29,6 +29,10 @@ QString UniqueQuery(const CatalogEntry& entry, const QString& name);
 // any other Level.
 QString UniqueDetailsQuery(const CatalogEntry& entry);
 
+// The condition that picks a record's rows by every stored value of the
+// entry: the rows an update of that record rewrites.
+QString RecordCondition(const CatalogEntry& entry);
+
 // Writes newEntry's values over the rows that match oldEntry (chosen by
 // oldEntry's Level). A record's songs move only when the record statement
 // matched a row. Any other Level gives the empty statement.

@@ -1,6 +1,8 @@
 #include "catalog/EntryActions.h"
 
+#include "catalog/ArtistAccounts.h"
 #include "catalog/CatalogStatements.h"
+#include "catalog/DataAccess.h"
 #include "catalog/NameRules.h"
 #include "vb/MsgBox.h"
 
@@ -24,20 +26,37 @@ bool sameRecordDetails(const CatalogEntry& a, const CatalogEntry& b)
         && a.Book_Value == b.Book_Value && a.Quantity == b.Quantity;
 }
 
-// May the record be saved under a new name? Besides a record with the same
-// details, any record of that name refuses it: the update moves the old
-// record's songs to the new name, where they would merge for good with the
-// other record's songs.
+// How many records of the artist bear the name, leaving out the rows of the
+// record being changed; std::nullopt when the catalogue could not be read.
+std::optional<int> otherRecordsNamed(const QString& artist, const QString& name, const CatalogEntry& changing)
+{
+    CatalogEntry owner;
+    owner.Level = Level::Record_Name;
+    owner.Artist = artist;
+    const QString named = UniqueQuery(owner, name);
+    const std::optional<int> all = SnapshotRecordCount(named);
+    if (!all || *all == 0)
+        return all;
+    const std::optional<int> itself = SnapshotRecordCount(named + QStringLiteral(" and ") + RecordCondition(changing));
+    if (!itself)
+        return std::nullopt;
+    return *all - *itself;
+}
+
+// May the record be saved under a new name? No other record of the artist may
+// bear it, whatever its details: the update moves the old record's songs to the
+// new name, where they would merge for good with the other record's songs. The
+// record itself does not count, so a change of letter case alone is allowed.
 bool newRecordNameIsFree(const CatalogEntry& oldEntry, const CatalogEntry& newEntry)
 {
-    bool unique = false;
-    IsUniqueItemDetails(newEntry, unique);
-    if (unique)
-        IsUniqueItem(newEntry, newEntry.Record_Name, unique);
+    const auto freeFor = [&](const QString& artist) {
+        const std::optional<int> others = otherRecordsNamed(artist, newEntry.Record_Name, oldEntry);
+        return others && *others == 0;
+    };
+    if (!freeFor(newEntry.Artist))
+        return false;
     // The songs stay with the old artist.
-    if (unique && oldEntry.Artist != newEntry.Artist)
-        IsUniqueItem(oldEntry, newEntry.Record_Name, unique);
-    return unique;
+    return oldEntry.Artist == newEntry.Artist || freeFor(oldEntry.Artist);
 }
 
 } // namespace
@@ -118,6 +137,12 @@ void DeleteItems(const CatalogEntry& entry, const bool& askConfirm, bool& ok)
         // Only an explicit Yes deletes.
         if (vb::MsgBox(prompt, vb::vbYesNo, QStringLiteral("Confirm Record Delete")) != vb::vbYes)
             return;
+    }
+    // An artist goes with its account, or an account without its artist would
+    // keep the name taken for good.
+    if (entry.Level == Level::Artist) {
+        DeleteArtist(entry, false, ok);
+        return;
     }
     ExecDeleteItem(entry, ok);
 }

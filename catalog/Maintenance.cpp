@@ -1,11 +1,13 @@
 #include "catalog/Maintenance.h"
 
+#include "catalog/DataAccess.h"
 #include "jet/Engine.h"
 #include "jet/FileMaintenance.h"
 #include "vb/App.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 
 namespace {
 
@@ -100,6 +102,35 @@ void dropCopy(PendingError& error, const Files& files)
     }
 }
 
+// The catalogue counts as usable only when it opens and answers the query the
+// program starts with.
+void openAsOnStartUp(PendingError& error, const Files& files)
+{
+    error.attempt([&] {
+        jet::Database db = jet::DBEngine::OpenDatabase(files.database, false, false, ConnectString);
+        jet::Recordset rs = db.OpenRecordset(QStringLiteral("Select Distinct [Artist] from records  Order by [Artist]"),
+                                             jet::dbOpenSnapshot);
+        rs.Close();
+        db.Close();
+    });
+    error.attempt([] { jet::DBEngine::Workspaces()(0).Close(); });
+}
+
+// One line for a repair that could not read every row, or nothing.
+QString unreadRowsLine(const jet::RepairReport& report)
+{
+    QStringList counts;
+    int unread = 0;
+    for (const auto& [table, rows] : report.unreadRows) {
+        counts << QStringLiteral("%1 %2").arg(table).arg(rows);
+        unread += rows;
+    }
+    if (unread == 0 || report.keptOriginal.isEmpty())
+        return QString();
+    return QStringLiteral("Rows that could not be read: %1. The damaged database is kept as %2.")
+                      .arg(counts.join(QStringLiteral(", ")), QFileInfo(report.keptOriginal).fileName());
+}
+
 } // namespace
 
 bool CompactDatabaseFile(QString baseName, QString& message)
@@ -129,7 +160,8 @@ bool RepairDatabaseFile(QString baseName, QString& message)
     const Files files(baseName);
     PendingError error;
     makeEngineSettings(error, files);
-    error.attempt([&] { jet::DBEngine::RepairDatabase(files.database); });
+    jet::RepairReport report;
+    error.attempt([&] { jet::DBEngine::RepairDatabase(files.database, &report); });
     if (error.pending()) {
         message = QStringLiteral("Repairing the database was not successful.") + CrLf + error.description + CrLf +
                   QStringLiteral("Exit and restart the program.") + CrLf;
@@ -148,6 +180,14 @@ bool RepairDatabaseFile(QString baseName, QString& message)
         dropCopy(error, files);
         return false;
     }
+    openAsOnStartUp(error, files);
+    if (error.pending()) {
+        message = QStringLiteral("Repairing the database was not successful.") + CrLf + error.description + CrLf +
+                  QStringLiteral("Exit and restart the program.") + CrLf + unreadRowsLine(report);
+        return false;
+    }
     message = QStringLiteral("Database successfully repaired and compacted.");
+    if (const QString unread = unreadRowsLine(report); !unread.isEmpty())
+        message += CrLf + unread;
     return true;
 }

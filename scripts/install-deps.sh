@@ -3,9 +3,9 @@
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-tools-dev qt6-tools-dev-tools
-  libsqlite3-dev libgtest-dev libsndfile1-dev libasound2-dev
-  fonts-dejavu-core xvfb xauth
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-tools-dev qt6-tools-dev-tools libqt6sql6-sqlite
+  libsqlite3-dev libicu-dev libgtest-dev libsndfile1-dev libasound2-dev
+  fonts-dejavu-core xvfb xauth poppler-utils
 )
 missing=()
 for p in "${packages[@]}"; do

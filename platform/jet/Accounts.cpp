@@ -1,6 +1,7 @@
 #include "jet/Engine.h"
 
 #include "jet/EngineDetail.h"
+#include "jet/Extensions.h"
 #include "jet/Testing.h"
 #include "jet/Workgroup.h"
 
@@ -27,7 +28,7 @@ std::shared_ptr<AccountData> newAccount(const QString& name, const QString& pid,
 }
 
 // The workgroup file of the workspace an appended account was read from or written to.
-sqlite3* workgroupOfAccount(const std::shared_ptr<AccountData>& d)
+workgroup::Db workgroupOfAccount(const std::shared_ptr<AccountData>& d)
 {
     if (!d || !d->appended)
         throw invalidOperation();
@@ -43,10 +44,7 @@ AccountData& unappended(const std::shared_ptr<AccountData>& d)
     return *d;
 }
 
-bool sameName(const QString& a, const QString& b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0 || a.toCaseFolded() == b.toCaseFolded();
-}
+bool sameName(const QString& a, const QString& b) { return SameText(a, b); }
 
 std::map<Operation, std::deque<Error>>& failures()
 {
@@ -55,6 +53,13 @@ std::map<Operation, std::deque<Error>>& failures()
 }
 
 } // namespace
+
+bool SameText(const QString& a, const QString& b)
+{
+    const QByteArray x = a.toUtf8();
+    const QByteArray y = b.toUtf8();
+    return compareText(x.constData(), static_cast<int>(x.size()), y.constData(), static_cast<int>(y.size())) == 0;
+}
 
 // ---- test seam ----
 
@@ -103,7 +108,7 @@ Group Groups::Item(const QString& name) const
 
 void Groups::Append(const Group& group)
 {
-    sqlite3* db = workgroupOfAccount(user_);
+    const workgroup::Db db = workgroupOfAccount(user_);
     if (!group.d_)
         throw Error(err::ObjectInvalid, QStringLiteral("Object invalid or no longer set."));
     detail::injectedFailure(Operation::GroupsAppend);
@@ -122,7 +127,7 @@ void Groups::Append(const Group& group)
 
 void Groups::Refresh()
 {
-    sqlite3* db = workgroupOfAccount(user_);
+    const workgroup::Db db = workgroupOfAccount(user_);
     std::vector<Group> fresh;
     for (const QString& name : workgroup::groupsOf(db, user_->name)) {
         Group g;
@@ -180,7 +185,7 @@ void Users::Append(const User& user)
 {
     WorkspaceState& ws = detail::liveWorkspace(workspace_.lock());
     AccountData& d = unappended(user.d_);
-    sqlite3* db = detail::workgroupDb(ws);
+    const workgroup::Db db = detail::workgroupDb(ws);
     detail::injectedFailure(Operation::UsersAppend);
     if (d.name.trimmed().isEmpty())
         throw Error(err::InvalidAccountName, QStringLiteral("'%1' isn't a valid account name.").arg(d.name));
@@ -197,7 +202,7 @@ void Users::Append(const User& user)
 void Users::Delete(const QString& name)
 {
     WorkspaceState& ws = detail::liveWorkspace(workspace_.lock());
-    sqlite3* db = detail::workgroupDb(ws);
+    const workgroup::Db db = detail::workgroupDb(ws);
     detail::injectedFailure(Operation::UsersDelete);
     const auto found = workgroup::findAccount(db, name);
     if (!found || found->isGroup)

@@ -1,6 +1,7 @@
 #include "jet/CatalogFiles.h"
 
 #include "jet/Extensions.h"
+#include "jet/Schema.h"
 #include "jet/Sqlite.h"
 #include "jet/Workgroup.h"
 
@@ -29,6 +30,7 @@ void createFile(const QString& path, Fill fill)
         registerExtensions(db);
         detail::exec(db, "PRAGMA journal_mode = DELETE; PRAGMA synchronous = FULL; BEGIN");
         fill(db);
+        stampTextOrder(db);
         detail::exec(db, "COMMIT");
     } catch (...) {
         sqlite3_close_v2(db);
@@ -47,27 +49,11 @@ void createFile(const QString& path, Fill fill)
 void createCatalogDatabase(const QString& path)
 {
     createFile(path, [](sqlite3* db) {
-        detail::exec(db,
-                     "CREATE TABLE records ("
-                     " Artist TEXT COLLATE JETTEXT,"
-                     " Record_Name TEXT COLLATE JETTEXT,"
-                     " Record_Type TEXT COLLATE JETTEXT,"
-                     " Record_Category TEXT COLLATE JETTEXT,"
-                     " Label_Name TEXT COLLATE JETTEXT,"
-                     " Label_Number TEXT COLLATE JETTEXT,"
-                     " Record_Condition TEXT COLLATE JETTEXT,"
-                     " Sleeve_Condition TEXT COLLATE JETTEXT,"
-                     " Record_Date DATETIME,"
-                     " Book_Value CURRENCY,"
-                     " Quantity LONG,"
-                     " Record_Marked BIT NOT NULL DEFAULT 0);"
-                     "CREATE TABLE songs ("
-                     " Artist TEXT COLLATE JETTEXT,"
-                     " Record_Name TEXT COLLATE JETTEXT,"
-                     " Song_Title TEXT COLLATE JETTEXT);"
-                     "CREATE INDEX records_by_artist ON records (Artist);"
-                     "CREATE INDEX records_by_artist_record ON records (Artist, Record_Name);"
-                     "CREATE INDEX songs_by_artist_record ON songs (Artist, Record_Name);");
+        const SchemaDefinition& schema = catalogSchema();
+        for (const TableDefinition& table : schema.tables)
+            detail::exec(db, table.createStatement().toUtf8().constData());
+        for (const IndexDefinition& index : schema.indexes)
+            detail::exec(db, index.createStatement().toUtf8().constData());
     });
 }
 

@@ -85,6 +85,7 @@ MaintenanceOptions engineOptions()
 {
     MaintenanceOptions options;
     options.setup = registerExtensions;
+    options.built = stampTextOrder;
     options.busyTimeoutMs = DBEngine::LockTimeoutMs();
     return options;
 }
@@ -107,13 +108,13 @@ void DBEngine::CompactDatabase(const QString& source, const QString& destination
         throw Error(number, description);
 }
 
-void DBEngine::RepairDatabase(const QString& path)
+void DBEngine::RepairDatabase(const QString& path, RepairReport* report)
 {
     logOn();
     refuseOpenDatabase(path);
     QString description;
     int number = 0;
-    if (!RepairFile(path, description, engineOptions(), &number))
+    if (!RepairFile(path, description, engineOptions(), &number, report))
         throw Error(number, description);
 }
 

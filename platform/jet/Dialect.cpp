@@ -344,6 +344,10 @@ private:
 
 QString translateStatement(const QString& jetSql, const ColumnKindLookup& lookup)
 {
+    // SQLite reads a statement only up to a NUL: whatever follows one would be
+    // dropped unseen, a where clause included.
+    if (jetSql.contains(QChar(u'\0')))
+        throw syntax(QStringLiteral("Syntax error: the SQL statement holds a NUL character."));
     std::vector<Token> tokens = tokenize(jetSql);
     return Rewriter(tokens, lookup).run();
 }

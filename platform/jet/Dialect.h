@@ -19,8 +19,8 @@ using ColumnKindLookup = std::function<ColumnKind(const QString& table, const QS
 // True/False, "&", double-quoted strings; values written by Insert ... Values
 // and Update ... Set to date, currency, long and Boolean columns are wrapped in
 // the engine's conversion functions. Like keeps its text: the engine's like()
-// reads Jet patterns. Throws jet::Error for an empty statement, a second
-// statement, a statement kind the engine does not run and unbalanced quotes,
+// reads Jet patterns. Throws jet::Error for an empty statement, a NUL
+// character anywhere, a second statement, a statement kind the engine does not run and unbalanced quotes,
 // brackets or parentheses.
 QString translateStatement(const QString& jetSql, const ColumnKindLookup& lookup = {});
 

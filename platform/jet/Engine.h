@@ -20,6 +20,8 @@ enum RecordsetType : int { dbOpenTable = 1, dbOpenDynaset = 2, dbOpenSnapshot = 
 
 enum class FieldType { Text, Date, Currency, Long, Boolean, Double, Binary };
 
+struct RepairReport;
+
 namespace detail {
 struct Connection;
 struct DatabaseHandle;
@@ -247,7 +249,12 @@ public:
     // place. Both refuse a database the engine has open.
     static void CompactDatabase(const QString& source, const QString& destination, const QString& locale = QString(),
                                 int options = 0, const QString& password = QString());
-    static void RepairDatabase(const QString& path);
+    // report (optional) receives what a repair that replaced the file did.
+    static void RepairDatabase(const QString& path, RepairReport* report = nullptr);
 };
+
+// True when two texts are equal as the engine compares text (in statements and
+// account names): without regard to letter case, one character at a time.
+bool SameText(const QString& a, const QString& b);
 
 } // namespace jet

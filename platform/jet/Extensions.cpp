@@ -1,6 +1,9 @@
 #include "jet/Extensions.h"
 
+#include "jet/Collation.h"
 #include "jet/Error.h"
+#include "jet/Sqlite.h"
+#include "jet/TextFold.h"
 #include "vb/VbTypes.h"
 
 #include <QChar>
@@ -19,43 +22,8 @@ namespace jet {
 
 namespace {
 
-// Decodes one UTF-8 code point; an invalid byte stands for itself.
-char32_t nextCodePoint(const unsigned char*& p, const unsigned char* end)
-{
-    const unsigned char c = *p++;
-    if (c < 0x80)
-        return c;
-    int extra = 0;
-    char32_t cp = 0;
-    if ((c & 0xE0) == 0xC0) {
-        extra = 1;
-        cp = c & 0x1F;
-    } else if ((c & 0xF0) == 0xE0) {
-        extra = 2;
-        cp = c & 0x0F;
-    } else if ((c & 0xF8) == 0xF0) {
-        extra = 3;
-        cp = c & 0x07;
-    } else {
-        return c;
-    }
-    if (end - p < extra)
-        return c;
-    for (int k = 0; k < extra; ++k) {
-        if ((p[k] & 0xC0) != 0x80)
-            return c;
-        cp = (cp << 6) | (p[k] & 0x3F);
-    }
-    p += extra;
-    return cp;
-}
-
-inline char32_t fold(char32_t cp)
-{
-    if (cp < 0x80)
-        return (cp >= 'A' && cp <= 'Z') ? cp + 32 : cp;
-    return QChar::toCaseFolded(cp);
-}
+using detail::fold;
+using detail::nextCodePoint;
 
 std::u32string foldedUtf8(const unsigned char* p, int length)
 {
@@ -192,6 +160,8 @@ bool isAscii(const unsigned char* p, int length)
 // in a row (the rows of one artist), so the last answer is kept too.
 struct CompiledLike {
     Pattern pattern;
+    // Only "*": every text matches, unread.
+    bool everything = false;
     // "*literal*" with an ASCII literal: answered by a substring search.
     bool substring = false;
     std::string needle;
@@ -201,8 +171,9 @@ struct CompiledLike {
 
 CompiledLike* compileLike(const unsigned char* p, int length)
 {
-    auto* c = new CompiledLike{compilePattern(foldedUtf8(p, length)), false, {}, {}, -1};
+    auto* c = new CompiledLike{compilePattern(foldedUtf8(p, length)), false, false, {}, {}, -1};
     const Pattern& pat = c->pattern;
+    c->everything = pat.size() == 1 && pat.front().kind == PatternElement::Any;
     if (pat.size() >= 2 && pat.front().kind == PatternElement::Any && pat.back().kind == PatternElement::Any) {
         c->substring = true;
         for (std::size_t i = 1; i + 1 < pat.size() && c->substring; ++i) {
@@ -277,8 +248,6 @@ void likeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
     }
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL)
         return;
-    const auto* text = sqlite3_value_text(argv[1]);
-    const int length = sqlite3_value_bytes(argv[1]);
     auto* compiled = static_cast<CompiledLike*>(sqlite3_get_auxdata(ctx, 0));
     if (!compiled) {
         std::unique_ptr<CompiledLike> fresh;
@@ -294,10 +263,17 @@ void likeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
             // SQLite did not keep it (not a constant): compile for this row only.
             const std::unique_ptr<CompiledLike> local(
                 compileLike(sqlite3_value_text(argv[0]), sqlite3_value_bytes(argv[0])));
-            sqlite3_result_int(ctx, likeMatches(*local, text, length) ? 1 : 0);
+            sqlite3_result_int(ctx, local->everything || likeMatches(*local, sqlite3_value_text(argv[1]),
+                                                                     sqlite3_value_bytes(argv[1])));
             return;
         }
     }
+    if (compiled->everything) {
+        sqlite3_result_int(ctx, 1);
+        return;
+    }
+    const auto* text = sqlite3_value_text(argv[1]);
+    const int length = sqlite3_value_bytes(argv[1]);
     if (compiled->lastResult >= 0 && compiled->lastText.size() == static_cast<std::size_t>(length)
         && std::memcmp(compiled->lastText.data(), text, static_cast<std::size_t>(length)) == 0) {
         sqlite3_result_int(ctx, compiled->lastResult);
@@ -311,16 +287,23 @@ void likeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
 
 void cdateFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
+    std::optional<vb::Date> date;
     switch (sqlite3_value_type(argv[0])) {
     case SQLITE_NULL: return;
     case SQLITE_INTEGER:
-    case SQLITE_FLOAT: sqlite3_result_double(ctx, sqlite3_value_double(argv[0])); return;
-    default: break;
+    case SQLITE_FLOAT: date = sqlite3_value_double(argv[0]); break;
+    default:
+        date = vb::dateFromStatementText(argText(argv[0]));
+        if (!date) {
+            mismatch(ctx);
+            return;
+        }
     }
-    if (const std::optional<vb::Date> d = vb::dateFromStatementText(argText(argv[0])))
-        sqlite3_result_double(ctx, *d);
-    else
-        mismatch(ctx);
+    if (!vb::dateIsValid(*date)) {
+        resultError(ctx, err::NumericOverflow, QStringLiteral("Numeric field overflow."));
+        return;
+    }
+    sqlite3_result_double(ctx, *date);
 }
 
 void resultCurrency(sqlite3_context* ctx, vb::Currency value)
@@ -336,14 +319,22 @@ void ccurFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
     switch (sqlite3_value_type(argv[0])) {
     case SQLITE_NULL: return;
-    case SQLITE_INTEGER: sqlite3_result_int64(ctx, sqlite3_value_int64(argv[0])); return;
-    case SQLITE_FLOAT: {
-        const double v = sqlite3_value_double(argv[0]) * vb::kCurrencyScale;
-        if (!std::isfinite(v) || std::fabs(v) > 9.2e18) {
+    case SQLITE_INTEGER: {
+        const sqlite3_int64 units = sqlite3_value_int64(argv[0]);
+        if (units < -INT64_MAX / vb::kCurrencyScale || units > INT64_MAX / vb::kCurrencyScale) {
             resultError(ctx, err::NumericOverflow, QStringLiteral("Numeric field overflow."));
             return;
         }
-        resultCurrency(ctx, std::llround(v));
+        sqlite3_result_int64(ctx, units);
+        return;
+    }
+    case SQLITE_FLOAT: {
+        const std::optional<vb::Currency> value = vb::currencyFromDouble(sqlite3_value_double(argv[0]));
+        if (!value) {
+            resultError(ctx, err::NumericOverflow, QStringLiteral("Numeric field overflow."));
+            return;
+        }
+        resultCurrency(ctx, *value);
         return;
     }
     default: break;
@@ -414,25 +405,6 @@ void cboolFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
 
 } // namespace
 
-int compareText(const char* a, int aLength, const char* b, int bLength)
-{
-    auto* pa = reinterpret_cast<const unsigned char*>(a);
-    auto* pb = reinterpret_cast<const unsigned char*>(b);
-    const unsigned char* ea = pa + aLength;
-    const unsigned char* eb = pb + bLength;
-    while (pa < ea && pb < eb) {
-        const char32_t ca = fold(nextCodePoint(pa, ea));
-        const char32_t cb = fold(nextCodePoint(pb, eb));
-        if (ca != cb)
-            return ca < cb ? -1 : 1;
-    }
-    if (pa < ea)
-        return 1;
-    if (pb < eb)
-        return -1;
-    return 0;
-}
-
 bool likeMatch(const QString& text, const QString& pattern)
 {
     return matchPattern(compilePattern(folded(pattern)), folded(text));
@@ -454,6 +426,39 @@ bool decodeFunctionError(const QString& message, int& number, QString& descripti
     number = message.mid(4, colon - 4).toInt(&ok);
     description = message.mid(colon + 1);
     return ok;
+}
+
+void stampTextOrder(sqlite3* db)
+{
+    detail::exec(db, QStringLiteral("PRAGMA application_id = %1").arg(collationStamp()).toUtf8().constData());
+}
+
+void rebuildStaleTextIndexes(sqlite3* db)
+{
+    const auto stamped = [db] {
+        detail::Stmt s(db, "PRAGMA application_id");
+        return s.step() && s.integer(0) == collationStamp();
+    };
+    if (stamped())
+        return;
+    try {
+        detail::exec(db, "BEGIN IMMEDIATE");
+    } catch (const Error& e) {
+        if (e.Number() == err::ReadOnly)
+            return;
+        throw;
+    }
+    try {
+        if (!stamped()) {
+            detail::exec(db, "REINDEX JETTEXT");
+            stampTextOrder(db);
+        }
+        detail::exec(db, "COMMIT");
+    } catch (const Error& e) {
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (e.Number() != err::ReadOnly)
+            throw;
+    }
 }
 
 void registerExtensions(sqlite3* db)

@@ -1,7 +1,10 @@
 #include "jet/FileMaintenance.h"
 
 #include "jet/Error.h"
+#include "jet/PageReader.h"
+#include "jet/Schema.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,12 +14,14 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <limits>
 #include <optional>
+#include <set>
 #include <vector>
 
 namespace jet {
@@ -207,273 +212,6 @@ QString quoted(const QString& identifier)
     return QLatin1Char('"') + q + QLatin1Char('"');
 }
 
-enum class Health { Sound, Damaged, NotDatabase, Failed };
-
-Health checkHealth(const Connection& db, int& rc)
-{
-    auto classify = [](int code) {
-        switch (code & 0xff) {
-        case SQLITE_NOTADB: return Health::NotDatabase;
-        case SQLITE_CORRUPT: return Health::Damaged;
-        default: return Health::Failed;
-        }
-    };
-    Statement check;
-    rc = check.prepare(db, QStringLiteral("PRAGMA integrity_check"));
-    if (rc != SQLITE_OK)
-        return classify(rc);
-    int lines = 0;
-    bool ok = true;
-    while ((rc = check.step()) == SQLITE_ROW) {
-        ++lines;
-        ok = ok && check.text(0) == QLatin1String("ok");
-    }
-    if (rc != SQLITE_DONE)
-        return classify(rc);
-    rc = SQLITE_OK;
-    return ok && lines == 1 ? Health::Sound : Health::Damaged;
-}
-
-// Errors that say nothing about the file's content: the salvage must stop
-// rather than skip rows over them.
-bool isTransient(int rc)
-{
-    switch (rc & 0xff) {
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-    case SQLITE_NOMEM:
-    case SQLITE_INTERRUPT:
-        return true;
-    default:
-        return false;
-    }
-}
-
-struct SalvageError {
-    int rc = SQLITE_OK;
-    bool inDestination = false;
-};
-
-// Copies every readable row of `table`. Rows are read in rowid order; where a
-// damaged page stops the read, the smallest rowid past it that can be read
-// again is searched for, so a bad page costs only the rows it holds.
-bool copyRows(const Connection& from, const Connection& to, const QString& table, SalvageError& error)
-{
-    Statement read;
-    if (read.prepare(from, QStringLiteral("SELECT rowid, * FROM %1 WHERE rowid >= ?1 ORDER BY rowid").arg(quoted(table))) !=
-        SQLITE_OK) {
-        // No rowid (a WITHOUT ROWID table): copy up to the first unreadable row.
-        Statement all;
-        if (all.prepare(from, QStringLiteral("SELECT * FROM %1").arg(quoted(table))) != SQLITE_OK)
-            return true;
-        const int columns = sqlite3_column_count(all.get());
-        QStringList marks;
-        for (int i = 1; i <= columns; ++i)
-            marks << QStringLiteral("?%1").arg(i);
-        Statement insert;
-        if (const int rc = insert.prepare(to, QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(quoted(table), marks.join(u','))); rc != SQLITE_OK) {
-            error = {rc, true};
-            return false;
-        }
-        int rc;
-        while ((rc = all.step()) == SQLITE_ROW) {
-            for (int i = 0; i < columns; ++i)
-                sqlite3_bind_value(insert.get(), i + 1, sqlite3_column_value(all.get(), i));
-            const int irc = insert.step();
-            insert.reset();
-            if (irc != SQLITE_DONE && (irc & 0xff) != SQLITE_CONSTRAINT) {
-                error = {irc, true};
-                return false;
-            }
-        }
-        if (isTransient(rc)) {
-            error = {rc, false};
-            return false;
-        }
-        return true;
-    }
-
-    const int columns = sqlite3_column_count(read.get());
-    QStringList names{QStringLiteral("rowid")};
-    QStringList marks{QStringLiteral("?1")};
-    for (int i = 1; i < columns; ++i) {
-        names << quoted(QString::fromUtf8(sqlite3_column_name(read.get(), i)));
-        marks << QStringLiteral("?%1").arg(i + 1);
-    }
-    Statement insert;
-    if (const int rc = insert.prepare(
-            to, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(quoted(table), names.join(u','), marks.join(u',')));
-        rc != SQLITE_OK) {
-        error = {rc, true};
-        return false;
-    }
-
-    int transient = SQLITE_OK;
-    // True when a read starting at rowid x delivers a row (or the end) again.
-    auto readable = [&](std::int64_t x) {
-        read.reset();
-        sqlite3_bind_int64(read.get(), 1, x);
-        const int rc = read.step();
-        read.reset();
-        if (isTransient(rc))
-            transient = rc;
-        return rc == SQLITE_ROW || rc == SQLITE_DONE;
-    };
-    // Smallest readable start above `stuck`, or none.
-    auto nextReadable = [&](std::int64_t stuck) -> std::optional<std::int64_t> {
-        const std::uint64_t room = std::uint64_t(std::numeric_limits<std::int64_t>::max()) - std::uint64_t(stuck);
-        if (room == 0)
-            return std::nullopt;
-        const auto at = [stuck](std::uint64_t offset) { return std::int64_t(std::uint64_t(stuck) + offset); };
-        std::uint64_t failed = 0;
-        std::uint64_t step = 1;
-        while (!readable(at(step))) {
-            if (transient != SQLITE_OK || step == room)
-                return std::nullopt;
-            failed = step;
-            step = step > room / 2 ? room : step * 2;
-        }
-        while (step - failed > 1) {
-            const std::uint64_t middle = failed + (step - failed) / 2;
-            if (readable(at(middle)))
-                step = middle;
-            else if (transient != SQLITE_OK)
-                return std::nullopt;
-            else
-                failed = middle;
-        }
-        return at(step);
-    };
-
-    std::int64_t start = std::numeric_limits<std::int64_t>::min();
-    for (;;) {
-        read.reset();
-        sqlite3_bind_int64(read.get(), 1, start);
-        bool any = false;
-        std::int64_t last = 0;
-        int rc;
-        while ((rc = read.step()) == SQLITE_ROW) {
-            any = true;
-            last = sqlite3_column_int64(read.get(), 0);
-            for (int i = 0; i < columns; ++i)
-                sqlite3_bind_value(insert.get(), i + 1, sqlite3_column_value(read.get(), i));
-            const int irc = insert.step();
-            insert.reset();
-            if (irc != SQLITE_DONE && (irc & 0xff) != SQLITE_CONSTRAINT) {
-                error = {irc, true};
-                return false;
-            }
-            if (last == std::numeric_limits<std::int64_t>::max())
-                return true;
-        }
-        if (rc == SQLITE_DONE)
-            return true;
-        if (isTransient(rc)) {
-            error = {rc, false};
-            return false;
-        }
-        const std::optional<std::int64_t> next = nextReadable(any ? last : start);
-        if (transient != SQLITE_OK) {
-            error = {transient, false};
-            return false;
-        }
-        if (!next)
-            return true;
-        start = *next;
-    }
-}
-
-struct SchemaObject {
-    QString type;
-    QString name;
-    QString sql;
-};
-
-std::int64_t pragmaValue(const Connection& db, const char* name, std::int64_t fallback)
-{
-    Statement st;
-    if (st.prepare(db, QStringLiteral("PRAGMA %1").arg(QLatin1String(name))) != SQLITE_OK || st.step() != SQLITE_ROW)
-        return fallback;
-    return sqlite3_column_int64(st.get(), 0);
-}
-
-// Builds a sound database at `scratch` from what can be read of `source`.
-bool salvage(const Connection& source, const QString& sourcePath, const QString& scratch, const MaintenanceOptions& options,
-             Outcome& out)
-{
-    std::vector<SchemaObject> schema;
-    {
-        Statement st;
-        int rc = st.prepare(source, QStringLiteral("SELECT type, name, sql FROM sqlite_master ORDER BY rowid"));
-        if (rc == SQLITE_OK)
-            while ((rc = st.step()) == SQLITE_ROW)
-                schema.push_back({st.text(0), st.text(1), st.text(2)});
-        if (rc != SQLITE_DONE)
-            return out.fail(err::CorruptDatabase,
-                            QStringLiteral("The database '%1' is damaged beyond repair: its table definitions cannot be read.")
-                                .arg(native(sourcePath)));
-    }
-    const std::int64_t pageSize = pragmaValue(source, "page_size", 4096);
-    const std::int64_t autoVacuum = pragmaValue(source, "auto_vacuum", 0);
-    const std::int64_t userVersion = pragmaValue(source, "user_version", 0);
-    const std::int64_t applicationId = pragmaValue(source, "application_id", 0);
-
-    Connection target;
-    if (const int rc = target.open(scratch, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, options); rc != SQLITE_OK)
-        return out.fail(describe(rc, scratch, target));
-    // A scratch file: it is flushed as a whole before it replaces anything.
-    target.exec("PRAGMA journal_mode=OFF");
-    target.exec("PRAGMA synchronous=OFF");
-    target.exec(QStringLiteral("PRAGMA page_size=%1").arg(pageSize));
-    target.exec(QStringLiteral("PRAGMA auto_vacuum=%1").arg(autoVacuum));
-    target.exec(QStringLiteral("PRAGMA user_version=%1").arg(userVersion));
-    target.exec(QStringLiteral("PRAGMA application_id=%1").arg(applicationId));
-    if (const int rc = target.exec("BEGIN"); rc != SQLITE_OK)
-        return out.fail(describe(rc, scratch, target));
-
-    auto internal = [](const QString& name) { return name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive); };
-    auto rebuild = [&](const SchemaObject& o) {
-        if (target.exec(o.sql) == SQLITE_OK)
-            return true;
-        return out.fail(err::CorruptDatabase, QStringLiteral("The database '%1' could not be repaired: the %2 '%3' could not be rebuilt (%4).")
-                                                  .arg(native(sourcePath), o.type, o.name, target.message()));
-    };
-    for (const SchemaObject& o : schema)
-        if (o.type == QLatin1String("table") && !internal(o.name) && !o.sql.isEmpty() && !rebuild(o))
-            return false;
-    for (const SchemaObject& o : schema) {
-        if (o.type != QLatin1String("table") || internal(o.name) || o.sql.isEmpty())
-            continue;
-        SalvageError error;
-        if (!copyRows(source, target, o.name, error))
-            return out.fail(error.inDestination ? describe(error.rc, scratch, target) : describe(error.rc, sourcePath, source));
-    }
-    // AUTOINCREMENT counters may stand above the highest rowid kept.
-    {
-        Statement counters;
-        Statement raise;
-        if (counters.prepare(source, QStringLiteral("SELECT name, seq FROM sqlite_sequence")) == SQLITE_OK &&
-            raise.prepare(target, QStringLiteral("UPDATE sqlite_sequence SET seq = ?2 WHERE name = ?1 AND seq < ?2")) == SQLITE_OK) {
-            while (counters.step() == SQLITE_ROW) {
-                sqlite3_bind_value(raise.get(), 1, sqlite3_column_value(counters.get(), 0));
-                sqlite3_bind_value(raise.get(), 2, sqlite3_column_value(counters.get(), 1));
-                raise.step();
-                raise.reset();
-            }
-        }
-    }
-    for (const SchemaObject& o : schema)
-        if (o.type != QLatin1String("table") && !internal(o.name) && !o.sql.isEmpty() && !rebuild(o))
-            return false;
-    if (const int rc = target.exec("COMMIT"); rc != SQLITE_OK)
-        return out.fail(describe(rc, scratch, target));
-
-    int rc = SQLITE_OK;
-    if (checkHealth(target, rc) != Health::Sound)
-        return out.fail(err::CorruptDatabase, QStringLiteral("The database '%1' could not be repaired.").arg(native(sourcePath)));
-    return true;
-}
-
 Failure notFound(const QString& path)
 {
     return {err::FileNotFound, QStringLiteral("Could not find file '%1'.").arg(native(path))};
@@ -504,6 +242,531 @@ bool replace(const QString& newFile, const QString& target, Outcome& out)
     return true;
 }
 
+// Settings for a connection to a file whose content is not trusted: its
+// stored schema is parsed (SQLite must, to read it) but nothing in it runs.
+void distrust(const Connection& db)
+{
+    sqlite3_db_config(db.get(), SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(db.get(), SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_db_config(db.get(), SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+    sqlite3_db_config(db.get(), SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
+}
+
+const SchemaDefinition& schemaOf(const MaintenanceOptions& options)
+{
+    return options.schema ? *options.schema : catalogSchema();
+}
+
+// True when the schema's probe runs to its end on db.
+bool answersProbe(const Connection& db, const SchemaDefinition& schema)
+{
+    if (schema.probe.isEmpty())
+        return true;
+    Statement probe;
+    if (probe.prepare(db, schema.probe) != SQLITE_OK)
+        return false;
+    int rc;
+    while ((rc = probe.step()) == SQLITE_ROW) {
+    }
+    return rc == SQLITE_DONE;
+}
+
+enum class Health { Sound, Damaged, NotDatabase, Failed };
+
+// Errors that say nothing about the file's content.
+bool isTransient(int rc)
+{
+    switch (rc & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_NOMEM:
+    case SQLITE_INTERRUPT:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Sound means: the file passes SQLite's own check, holds exactly the tables
+// and indexes of the schema and answers its probe.
+Health checkHealth(const Connection& db, const SchemaDefinition& schema, int& rc)
+{
+    auto classify = [](int code) {
+        if ((code & 0xff) == SQLITE_NOTADB)
+            return Health::NotDatabase;
+        return isTransient(code) ? Health::Failed : Health::Damaged;
+    };
+    Statement check;
+    rc = check.prepare(db, QStringLiteral("PRAGMA integrity_check"));
+    if (rc != SQLITE_OK)
+        return classify(rc);
+    int lines = 0;
+    bool ok = true;
+    while ((rc = check.step()) == SQLITE_ROW) {
+        ++lines;
+        ok = ok && check.text(0) == QLatin1String("ok");
+    }
+    if (rc != SQLITE_DONE)
+        return classify(rc);
+    rc = SQLITE_OK;
+    if (!ok || lines != 1)
+        return Health::Damaged;
+
+    QStringList expected;
+    for (const TableDefinition& t : schema.tables)
+        expected << QStringLiteral("table\n%1\n%1\n%2").arg(t.name, t.createStatement());
+    for (const IndexDefinition& i : schema.indexes)
+        expected << QStringLiteral("index\n%1\n%2\n%3").arg(i.name, i.table, i.createStatement());
+    QStringList stored;
+    Statement objects;
+    if (objects.prepare(db, QStringLiteral("SELECT type, name, tbl_name, sql FROM sqlite_master WHERE lower(substr(name, 1, 7)) <> 'sqlite_'")) !=
+        SQLITE_OK)
+        return Health::Damaged;
+    while (objects.step() == SQLITE_ROW)
+        stored << QStringLiteral("%1\n%2\n%3\n%4").arg(objects.text(0), objects.text(1), objects.text(2), objects.text(3));
+    expected.sort();
+    stored.sort();
+    return stored == expected && answersProbe(db, schema) ? Health::Sound : Health::Damaged;
+}
+
+// A new database file built from the schema, filled row by row with bound
+// values, its indexes made at the end.
+class Rebuild {
+public:
+    explicit Rebuild(const SchemaDefinition& schema)
+        : schema_(schema), inserts_(schema.tables.size()), parameters_(schema.tables.size())
+    {
+    }
+
+    int open(const QString& path, const MaintenanceOptions& options)
+    {
+        built_ = options.built;
+        int rc = db_.open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, options);
+        // A scratch file: it is flushed as a whole before it replaces anything.
+        if (rc == SQLITE_OK)
+            rc = db_.exec("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; BEGIN");
+        for (const TableDefinition& t : schema_.tables)
+            if (rc == SQLITE_OK)
+                rc = db_.exec(t.createStatement());
+        return rc;
+    }
+
+    // Prepares the insert of table t for the columns a source delivers
+    // (present[c] for column c); the rowid is parameter 1.
+    int prepare(size_t t, const std::vector<bool>& present)
+    {
+        const TableDefinition& table = schema_.tables[t];
+        QStringList names{QStringLiteral("rowid")};
+        QStringList marks{QStringLiteral("?1")};
+        std::vector<int>& parameters = parameters_[t];
+        parameters.assign(table.columns.size(), 0);
+        for (size_t c = 0; c < table.columns.size(); ++c) {
+            if (!present[c] || table.columns[c].isRowid())
+                continue;
+            names << quoted(table.columns[c].name);
+            marks << QStringLiteral("?%1").arg(marks.size() + 1);
+            parameters[c] = int(marks.size());
+        }
+        return inserts_[t].prepare(db_, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                            .arg(quoted(table.name), names.join(u','), marks.join(u',')));
+    }
+
+    sqlite3_stmt* insert(size_t t) const { return inserts_[t].get(); }
+    // Parameter of column c of table t, 0 when the insert leaves it out.
+    int parameter(size_t t, size_t c) const { return parameters_[t][c]; }
+
+    // SQLITE_DONE, SQLITE_CONSTRAINT for a row the schema refuses, or an error.
+    int step(size_t t) const
+    {
+        const int rc = inserts_[t].step();
+        inserts_[t].reset();
+        return rc;
+    }
+
+    int finish()
+    {
+        for (Statement& s : inserts_)
+            s.finalize();
+        for (const IndexDefinition& i : schema_.indexes)
+            if (const int rc = db_.exec(i.createStatement()); rc != SQLITE_OK)
+                return rc;
+        if (built_) {
+            try {
+                built_(db_.get());
+            } catch (const Error&) {
+                return SQLITE_ERROR;
+            }
+        }
+        return db_.exec("COMMIT");
+    }
+
+    const Connection& connection() const { return db_; }
+    void close() { db_.close(); }
+
+private:
+    const SchemaDefinition& schema_;
+    Connection db_;
+    std::vector<Statement> inserts_;
+    std::vector<std::vector<int>> parameters_;
+    std::function<void(sqlite3*)> built_;
+};
+
+struct SourceObject {
+    QString type;
+    QString name;
+};
+
+std::vector<SourceObject> sourceObjects(const Connection& db)
+{
+    std::vector<SourceObject> objects;
+    Statement st;
+    if (st.prepare(db, QStringLiteral("SELECT type, name FROM sqlite_master")) == SQLITE_OK)
+        while (st.step() == SQLITE_ROW)
+            objects.push_back({st.text(0), st.text(1)});
+    return objects;
+}
+
+struct SourceColumn {
+    QString name;
+    bool stored = true;    // held in the row's record
+    bool generated = false;
+    bool rowid = false;    // an INTEGER PRIMARY KEY: the record holds Null, the value is the rowid
+};
+
+// The columns SQLite parsed from the stored definition of `table`, or none
+// when it could not.
+std::optional<std::vector<SourceColumn>> sourceColumns(const Connection& db, const QString& table)
+{
+    Statement st;
+    if (st.prepare(db, QStringLiteral("SELECT name, type, pk, hidden FROM pragma_table_xinfo(?1)")) != SQLITE_OK)
+        return std::nullopt;
+    const QByteArray name = table.toUtf8();
+    sqlite3_bind_text(st.get(), 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
+    std::vector<SourceColumn> columns;
+    int keys = 0;
+    int rc;
+    while ((rc = st.step()) == SQLITE_ROW) {
+        const int hidden = sqlite3_column_int(st.get(), 3);
+        const int pk = sqlite3_column_int(st.get(), 2);
+        keys += pk > 0 ? 1 : 0;
+        SourceColumn c{st.text(0), hidden != 2 && hidden != 1, hidden != 0, false};
+        c.rowid = pk == 1 && st.text(1).compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0;
+        columns.push_back(c);
+    }
+    if (rc != SQLITE_DONE || columns.empty())
+        return std::nullopt;
+    if (keys != 1)
+        for (SourceColumn& c : columns)
+            c.rowid = false;
+    return columns;
+}
+
+int columnOf(const TableDefinition& table, const QString& name)
+{
+    for (size_t c = 0; c < table.columns.size(); ++c)
+        if (table.columns[c].name.compare(name, Qt::CaseInsensitive) == 0)
+            return int(c);
+    return -1;
+}
+
+void bindStored(sqlite3_stmt* st, int parameter, const pages::StoredValue& v, int encoding)
+{
+    switch (v.kind) {
+    case pages::StoredValue::Null:
+        sqlite3_bind_null(st, parameter);
+        break;
+    case pages::StoredValue::Integer:
+        sqlite3_bind_int64(st, parameter, v.integer);
+        break;
+    case pages::StoredValue::Real:
+        sqlite3_bind_double(st, parameter, v.real);
+        break;
+    case pages::StoredValue::Text:
+        sqlite3_bind_text64(st, parameter, v.bytes.constData(), sqlite3_uint64(v.bytes.size()), SQLITE_TRANSIENT,
+                            static_cast<unsigned char>(encoding));
+        break;
+    case pages::StoredValue::Blob:
+        sqlite3_bind_blob64(st, parameter, v.bytes.constData(), sqlite3_uint64(v.bytes.size()), SQLITE_TRANSIENT);
+        break;
+    }
+}
+
+// How many rows a table held that were not recovered. An index that could be
+// read whole names every one of them. Without one, the rowid ranges of the
+// pages that could not be read are counted as well, as if the rowids in them
+// had no gaps, up to the highest rowid known to exist.
+int unreadRows(const std::set<std::int64_t>& recovered, const std::set<std::int64_t>& indexed, bool indexComplete,
+               const std::vector<std::pair<std::int64_t, std::int64_t>>& lostRanges)
+{
+    std::set<std::int64_t> missing;
+    for (const std::int64_t rowid : indexed)
+        if (!recovered.count(rowid))
+            missing.insert(rowid);
+    std::int64_t unread = std::int64_t(missing.size());
+    if (!indexComplete && (!recovered.empty() || !indexed.empty())) {
+        const std::int64_t lowest = std::min(std::int64_t(1), std::min(recovered.empty() ? 1 : *recovered.begin(),
+                                                                       indexed.empty() ? 1 : *indexed.begin()));
+        const std::int64_t highest =
+            std::max(recovered.empty() ? lowest : *recovered.rbegin(), indexed.empty() ? lowest : *indexed.rbegin());
+        auto within = [](const std::set<std::int64_t>& s, std::int64_t lo, std::int64_t hi) {
+            return std::int64_t(std::distance(s.lower_bound(lo), s.upper_bound(hi)));
+        };
+        for (auto [lo, hi] : lostRanges) {
+            lo = std::max(lo, lowest);
+            hi = std::min(hi, highest);
+            if (hi < lo || std::uint64_t(hi) - std::uint64_t(lo) > std::uint64_t(std::numeric_limits<int>::max()))
+                continue;
+            unread += std::max<std::int64_t>(0, hi - lo + 1 - within(recovered, lo, hi) - within(missing, lo, hi));
+        }
+    }
+    return int(std::min<std::int64_t>(unread, std::numeric_limits<int>::max()));
+}
+
+// Builds a sound database at `scratch` from every row that a readable page of
+// `sourcePath` holds. `source` is SQLite's view of the same file, asked only
+// for the column names of its tables.
+bool salvage(const Connection& source, const QString& sourcePath, const QString& scratch, const MaintenanceOptions& options,
+             RepairReport& report, Outcome& out)
+{
+    const SchemaDefinition& schema = schemaOf(options);
+    pages::PageFile file;
+    if (!file.open(sourcePath))
+        return out.fail(notADatabase(sourcePath));
+    const std::vector<pages::StoredObject> objects = file.objects();
+    const bool schemaDamaged = file.damaged();
+
+    Rebuild target(schema);
+    if (const int rc = target.open(scratch, options); rc != SQLITE_OK)
+        return out.fail(describe(rc, scratch, target.connection()));
+
+    // For each table of the schema: where each field of a stored row goes.
+    struct Plan {
+        std::uint32_t root = 0;
+        std::vector<int> targetOfField; // column of the schema, -1 for none
+        int rowidField = -1;            // the field that holds Null for the rowid
+        std::set<std::int64_t> recovered;
+        std::set<std::int64_t> indexed;
+        bool indexComplete = false;
+        std::vector<std::pair<std::int64_t, std::int64_t>> lostRanges;
+        int refused = 0;
+    };
+    std::vector<Plan> plans(schema.tables.size());
+    for (size_t t = 0; t < schema.tables.size(); ++t) {
+        const TableDefinition& table = schema.tables[t];
+        Plan& plan = plans[t];
+        for (const pages::StoredObject& o : objects)
+            if (!plan.root && o.type == QLatin1String("table") && o.name.compare(table.name, Qt::CaseInsensitive) == 0)
+                plan.root = o.rootPage;
+        std::vector<bool> present(table.columns.size(), !plan.root);
+        if (const auto columns = plan.root ? sourceColumns(source, table.name) : std::nullopt) {
+            for (const SourceColumn& c : *columns) {
+                if (!c.stored)
+                    continue;
+                const int column = c.generated ? -1 : columnOf(table, c.name);
+                if (c.rowid)
+                    plan.rowidField = int(plan.targetOfField.size());
+                plan.targetOfField.push_back(column);
+                if (column >= 0)
+                    present[size_t(column)] = true;
+            }
+        } else {
+            // Nothing to tell the columns by: a row is taken in the schema's order.
+            present.assign(table.columns.size(), true);
+            for (size_t c = 0; c < table.columns.size(); ++c) {
+                plan.targetOfField.push_back(int(c));
+                if (table.columns[c].isRowid())
+                    plan.rowidField = int(c);
+            }
+        }
+        if (const int rc = target.prepare(t, present); rc != SQLITE_OK)
+            return out.fail(describe(rc, scratch, target.connection()));
+    }
+
+    int failed = SQLITE_OK;
+    auto take = [&](size_t t, std::int64_t rowid, const pages::StoredRecord& record) {
+        Plan& plan = plans[t];
+        if (failed != SQLITE_OK || plan.recovered.count(rowid))
+            return;
+        sqlite3_stmt* insert = target.insert(t);
+        sqlite3_bind_int64(insert, 1, rowid);
+        for (size_t f = 0; f < record.size() && f < plan.targetOfField.size(); ++f) {
+            const int column = plan.targetOfField[f];
+            const int parameter = column >= 0 ? target.parameter(t, size_t(column)) : 0;
+            if (parameter > 0 && int(f) != plan.rowidField)
+                bindStored(insert, parameter, record[f], file.textEncoding());
+        }
+        const int rc = target.step(t);
+        if (rc == SQLITE_DONE)
+            plan.recovered.insert(rowid);
+        else if ((rc & 0xff) == SQLITE_CONSTRAINT)
+            ++plan.refused;
+        else
+            failed = rc;
+    };
+    auto tableOf = [&](const QString& name) -> std::optional<size_t> {
+        for (size_t t = 0; t < schema.tables.size(); ++t)
+            if (schema.tables[t].name.compare(name, Qt::CaseInsensitive) == 0)
+                return t;
+        return std::nullopt;
+    };
+
+    // Every tree is walked, so the pages of all of them are known before
+    // pages no tree reached are looked at.
+    std::set<std::int64_t> ignored;
+    for (const pages::StoredObject& o : objects) {
+        if (!o.rootPage)
+            continue;
+        const std::optional<size_t> t = tableOf(o.type == QLatin1String("index") ? o.table : o.name);
+        if (o.type == QLatin1String("index")) {
+            if (file.readIndexRowids(o.rootPage, t ? plans[*t].indexed : ignored) && t)
+                plans[*t].indexComplete = true;
+        } else if (o.type == QLatin1String("table")) {
+            if (t && plans[*t].root == o.rootPage)
+                file.readTable(o.rootPage, [&](std::int64_t rowid, pages::StoredRecord&& r) { take(*t, rowid, r); },
+                               &plans[*t].lostRanges);
+            else
+                file.readTable(o.rootPage, [](std::int64_t, pages::StoredRecord&&) {});
+        }
+    }
+    if (schemaDamaged || file.damaged() || file.cutShort()) {
+        // A row of a page cut off from its tree goes to the one table whose
+        // rows have as many fields, when that table's tree lost the rows of
+        // its rowid: rows a readable tree does not hold were deleted.
+        auto lostFrom = [&](const Plan& plan, std::int64_t rowid) {
+            if (!plan.root)
+                return true;
+            return std::any_of(plan.lostRanges.begin(), plan.lostRanges.end(),
+                               [rowid](const auto& range) { return range.first <= rowid && rowid <= range.second; });
+        };
+        file.readStrayLeaves([&](std::int64_t rowid, pages::StoredRecord&& r) {
+            std::optional<size_t> match;
+            for (size_t t = 0; t < plans.size(); ++t) {
+                if (plans[t].targetOfField.size() != r.size() || !lostFrom(plans[t], rowid))
+                    continue;
+                if (match)
+                    return;
+                match = t;
+            }
+            if (match)
+                take(*match, rowid, r);
+        });
+    }
+    if (failed != SQLITE_OK)
+        return out.fail(describe(failed, scratch, target.connection()));
+    if (const int rc = target.finish(); rc != SQLITE_OK)
+        return out.fail(describe(rc, scratch, target.connection()));
+
+    int rc = SQLITE_OK;
+    if (checkHealth(target.connection(), schema, rc) != Health::Sound)
+        return out.fail(err::CorruptDatabase, QStringLiteral("The database '%1' could not be repaired.").arg(native(sourcePath)));
+    target.close();
+
+    report.unreadRows.clear();
+    for (size_t t = 0; t < plans.size(); ++t)
+        report.unreadRows.emplace_back(schema.tables[t].name,
+                                       unreadRows(plans[t].recovered, plans[t].indexed, plans[t].indexComplete, plans[t].lostRanges));
+    for (size_t t = 0; t < plans.size(); ++t)
+        report.unreadRows[t].second = int(std::min<std::int64_t>(std::int64_t(report.unreadRows[t].second) + plans[t].refused,
+                                                                 std::numeric_limits<int>::max()));
+    return true;
+}
+
+// A name beside `path` that no file has: the damaged original is kept under it.
+QString keptName(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
+    for (int n = 1;; ++n) {
+        const QString name = QStringLiteral("%1.damaged-%2%3%4")
+                                 .arg(info.completeBaseName(), stamp, n > 1 ? QStringLiteral("-%1").arg(n) : QString(), suffix);
+        const QString candidate = info.dir().filePath(name);
+        if (!QFileInfo::exists(candidate) && !QFileInfo(candidate).isSymLink())
+            return candidate;
+    }
+}
+
+// Keeps the bytes of `path` under `kept`: a second name for the same file
+// where the file system allows it, a flushed copy where not.
+bool keepOriginal(const QString& path, const QString& kept, Outcome& out)
+{
+    if (::link(encoded(path).constData(), encoded(kept).constData()) != 0) {
+        const QString part = kept + QStringLiteral(".part");
+        QFile::remove(part);
+        int error = 0;
+        if (!QFile::copy(path, part) || !flushToDisk(part, false, error) ||
+            std::rename(encoded(part).constData(), encoded(kept).constData()) != 0) {
+            QFile::remove(part);
+            return out.fail(err::DiskError,
+                            QStringLiteral("The damaged database could not be kept as '%1'.").arg(native(kept)));
+        }
+    }
+    int error = 0;
+    flushToDisk(QFileInfo(kept).absolutePath(), true, error);
+    return true;
+}
+
+
+// Copies the rows of every table of the schema from `source` into `target`,
+// the columns the two have in common, by name.
+int copyRows(const Connection& source, Rebuild& target, const SchemaDefinition& schema, int& failedIn)
+{
+    failedIn = 0;
+    const std::vector<SourceObject> objects = sourceObjects(source);
+    for (size_t t = 0; t < schema.tables.size(); ++t) {
+        const TableDefinition& table = schema.tables[t];
+        const auto found = std::find_if(objects.begin(), objects.end(), [&](const SourceObject& o) {
+            return o.type == QLatin1String("table") && o.name.compare(table.name, Qt::CaseInsensitive) == 0;
+        });
+        std::vector<bool> present(table.columns.size(), false);
+        QStringList selected;
+        if (found != objects.end())
+            if (const auto columns = sourceColumns(source, table.name))
+                for (const SourceColumn& c : *columns)
+                    if (const int column = columnOf(table, c.name); column >= 0 && !c.generated && !present[size_t(column)]) {
+                        present[size_t(column)] = true;
+                    }
+        for (size_t c = 0; c < table.columns.size(); ++c)
+            if (present[c] && !table.columns[c].isRowid())
+                selected << quoted(table.columns[c].name);
+        if (int rc = target.prepare(t, present); rc != SQLITE_OK) {
+            failedIn = 2;
+            return rc;
+        }
+        if (found == objects.end())
+            continue;
+        Statement read;
+        const QString list = selected.isEmpty() ? QString() : QLatin1Char(',') + selected.join(u',');
+        bool withRowid = read.prepare(source, QStringLiteral("SELECT rowid%1 FROM main.%2").arg(list, quoted(table.name))) == SQLITE_OK;
+        if (!withRowid) {
+            // A table without rowids: new ones are given.
+            if (int rc = read.prepare(source, QStringLiteral("SELECT NULL%1 FROM main.%2").arg(list, quoted(table.name))); rc != SQLITE_OK) {
+                failedIn = 1;
+                return rc;
+            }
+        }
+        sqlite3_stmt* insert = target.insert(t);
+        int rc;
+        while ((rc = read.step()) == SQLITE_ROW) {
+            sqlite3_bind_value(insert, 1, sqlite3_column_value(read.get(), 0));
+            int field = 1;
+            for (size_t c = 0; c < table.columns.size(); ++c)
+                if (const int parameter = target.parameter(t, c); parameter > 0)
+                    sqlite3_bind_value(insert, parameter, sqlite3_column_value(read.get(), field++));
+            const int irc = target.step(t);
+            if (irc != SQLITE_DONE && (irc & 0xff) != SQLITE_CONSTRAINT) {
+                failedIn = 2;
+                return irc;
+            }
+        }
+        if (rc != SQLITE_DONE) {
+            failedIn = 1;
+            return rc;
+        }
+    }
+    return SQLITE_OK;
+}
+
 } // namespace
 
 bool CompactFile(const QString& source, const QString& destination, QString& errorDescription, const MaintenanceOptions& options,
@@ -526,6 +789,7 @@ bool CompactFile(const QString& source, const QString& destination, QString& err
     Connection db;
     if (const int rc = db.open(source, SQLITE_OPEN_READWRITE, options); rc != SQLITE_OK)
         return out.fail(describe(rc, source, db));
+    distrust(db);
     // Reading the schema proves the file is a database (and rolls back what a
     // writer that died half-way left behind) before anything is locked.
     if (const int rc = db.exec("SELECT count(*) FROM sqlite_master"); rc != SQLITE_OK)
@@ -535,37 +799,44 @@ bool CompactFile(const QString& source, const QString& destination, QString& err
     if (const int rc = lockAgainstWriters(guard, source, options, locked); rc != SQLITE_OK)
         return out.fail(describe(rc, source, guard));
 
-    Statement vacuum;
-    int rc = vacuum.prepare(db, QStringLiteral("VACUUM INTO ?1"));
-    if (rc == SQLITE_OK) {
-        const QByteArray file = encoded(destination);
-        sqlite3_bind_text(vacuum.get(), 1, file.constData(), int(file.size()), SQLITE_TRANSIENT);
-        rc = vacuum.step();
-    }
-    if (rc != SQLITE_DONE) {
-        Failure failure;
-        switch (rc & 0xff) {
-        case SQLITE_FULL:
-            failure = describe(rc, destination, db);
-            break;
-        case SQLITE_CANTOPEN:
-        case SQLITE_READONLY:
-        case SQLITE_PERM:
-        case SQLITE_IOERR:
-            failure = {err::DiskError, QStringLiteral("The copy '%1' could not be written: %2.").arg(native(destination), db.message())};
-            break;
-        default:
-            failure = describe(rc, source, db);
+    const SchemaDefinition& schema = schemaOf(options);
+    Failure failure;
+    bool ok = false;
+    {
+        Rebuild copy(schema);
+        int rc = copy.open(destination, options);
+        int failedIn = 2;
+        if (rc == SQLITE_OK)
+            rc = db.exec("BEGIN");
+        if (rc == SQLITE_OK)
+            rc = copyRows(db, copy, schema, failedIn);
+        if (rc == SQLITE_OK) {
+            failedIn = 2;
+            rc = copy.finish();
         }
-        vacuum.finalize();
-        db.close();
-        removeFileAndJournal(destination);
-        return out.fail(failure);
+        db.exec("ROLLBACK");
+        if (rc == SQLITE_OK && !answersProbe(copy.connection(), schema))
+            failure = {err::CorruptDatabase, QStringLiteral("The database '%1' could not be processed: it does not answer the "
+                                                            "program's first query.")
+                                                 .arg(native(source))};
+        else if (rc == SQLITE_OK)
+            ok = true;
+        else if (failedIn == 1)
+            failure = describe(rc, source, db);
+        else if ((rc & 0xff) == SQLITE_FULL)
+            failure = describe(rc, destination, copy.connection());
+        else
+            failure = {err::DiskError,
+                       QStringLiteral("The copy '%1' could not be written: %2.").arg(native(destination), copy.connection().message())};
     }
     if (locked)
         guard.exec("ROLLBACK");
     guard.close();
     db.close();
+    if (!ok) {
+        removeFileAndJournal(destination);
+        return out.fail(failure);
+    }
 
     int error = 0;
     if (!flushToDisk(destination, false, error)) {
@@ -577,9 +848,13 @@ bool CompactFile(const QString& source, const QString& destination, QString& err
     return true;
 }
 
-bool RepairFile(const QString& path, QString& errorDescription, const MaintenanceOptions& options, int* errorNumber)
+bool RepairFile(const QString& path, QString& errorDescription, const MaintenanceOptions& options, int* errorNumber,
+                RepairReport* report)
 {
     Outcome out(errorDescription, errorNumber);
+    RepairReport result;
+    if (report)
+        *report = result;
     const QFileInfo info(path);
     if (!info.exists())
         return out.fail(notFound(path));
@@ -589,13 +864,14 @@ bool RepairFile(const QString& path, QString& errorDescription, const Maintenanc
     Connection db;
     if (const int rc = db.open(path, SQLITE_OPEN_READWRITE, options); rc != SQLITE_OK)
         return out.fail(describe(rc, path, db));
+    distrust(db);
     Connection guard;
     bool locked = false;
-    if (const int rc = lockAgainstWriters(guard, path, options, locked); rc != SQLITE_OK && (rc & 0xff) != SQLITE_CORRUPT)
+    if (const int rc = lockAgainstWriters(guard, path, options, locked); rc != SQLITE_OK && isTransient(rc))
         return out.fail(describe(rc, path, guard));
 
     int rc = SQLITE_OK;
-    switch (checkHealth(db, rc)) {
+    switch (checkHealth(db, schemaOf(options), rc)) {
     case Health::Sound:
         return true;
     case Health::NotDatabase:
@@ -610,7 +886,7 @@ bool RepairFile(const QString& path, QString& errorDescription, const Maintenanc
     removeFileAndJournal(scratch);
     if (QFileInfo::exists(scratch))
         return out.fail(err::DiskError, QStringLiteral("The file '%1' is in the way and could not be deleted.").arg(native(scratch)));
-    if (!salvage(db, path, scratch, options, out)) {
+    if (!salvage(db, path, scratch, options, result, out)) {
         removeFileAndJournal(scratch);
         return false;
     }
@@ -618,12 +894,16 @@ bool RepairFile(const QString& path, QString& errorDescription, const Maintenanc
         guard.exec("ROLLBACK");
     guard.close();
     db.close();
-    if (!replace(scratch, path, out)) {
+    result.keptOriginal = keptName(path);
+    if (!keepOriginal(path, result.keptOriginal, out) || !replace(scratch, path, out)) {
         removeFileAndJournal(scratch);
         return false;
     }
+    if (report)
+        *report = result;
     return true;
 }
+
 
 bool ReplaceFileAtomically(const QString& newFile, const QString& target, QString& errorDescription, int* errorNumber)
 {

@@ -3,10 +3,14 @@
 #include <QString>
 
 #include <functional>
+#include <utility>
+#include <vector>
 
 struct sqlite3;
 
 namespace jet {
+
+struct SchemaDefinition;
 
 // Every routine returns false on failure with a plain description and, when
 // errorNumber is given, the engine's error number for it.
@@ -18,22 +22,42 @@ namespace jet {
 struct MaintenanceOptions {
     std::function<void(sqlite3*)> setup;
     int busyTimeoutMs = 3000;
+    // What the files consist of; the catalogue's schema when not given.
+    const SchemaDefinition* schema = nullptr;
+    // Runs on every file the routines build, once its indexes are made and
+    // before it is committed (the engine notes there the order its text
+    // indexes were built in).
+    std::function<void(sqlite3*)> built;
 };
 
-// Writes a consistent, compacted copy of the database `source` into the new
-// file `destination` and flushes it to disk. Refuses a destination that
+// What a repair that replaced the file did.
+struct RepairReport {
+    // Where the damaged original is kept; empty when the file was sound.
+    QString keptOriginal;
+    // For each table of the schema, the rows the original was known to hold
+    // that could not be read from it.
+    std::vector<std::pair<QString, int>> unreadRows;
+};
+
+// Writes a compacted copy of the database `source` into the new file
+// `destination` and flushes it to disk: a file built from the schema, holding
+// the rows of the schema's tables (the columns source and schema share),
+// copied as bound values. Refuses a destination that
 // exists, a source that is missing or is no database, and a source another
 // connection holds a write lock on (after the busy timeout). Never creates
 // the source; on failure no destination is left behind.
 bool CompactFile(const QString& source, const QString& destination, QString& errorDescription,
                  const MaintenanceOptions& options = {}, int* errorNumber = nullptr);
 
-// Checks the database at `path`. A sound file is left alone. From a damaged
-// one every readable row of every table is salvaged into a new file beside it
-// (named path + ".repair"), which then replaces the original atomically.
+// Checks the database at `path`. A sound file holding exactly the schema is
+// left alone. Otherwise every row that a readable page of a table of the
+// schema holds is salvaged, page by page, into a new file built from the
+// schema beside it (path + ".repair"), missing tables made empty; the
+// original is kept under a new name of its own (name.damaged-<time>.suffix)
+// and the new file is renamed over it. Nothing stored in the file is run.
 // A missing file or one that is no database fails and is left as it was.
 bool RepairFile(const QString& path, QString& errorDescription, const MaintenanceOptions& options = {},
-                int* errorNumber = nullptr);
+                int* errorNumber = nullptr, RepairReport* report = nullptr);
 
 // Flushes `newFile` to disk and renames it over `target` in one step (the
 // target is never missing in between), then flushes the folder.

@@ -14,3 +14,7 @@ add_custom_target(catalog_files ALL
 
 # records is defined later (app/); add the dependency once every target exists.
 cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL add_dependencies records catalog_files)
+
+# The order of text: Unicode's root collation.
+find_package(ICU REQUIRED COMPONENTS i18n uc)
+target_link_libraries(platform_jet PUBLIC ICU::i18n ICU::uc)

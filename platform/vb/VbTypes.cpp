@@ -10,13 +10,19 @@ namespace {
 const QDate kEpoch(1899, 12, 30);
 }
 
+bool dateIsValid(Date value) { return value >= kFirstDate && value < kEndOfLastDate; }
+
 QDate dateToQDate(Date value)
 {
+    if (!dateIsValid(value))
+        return QDate();
     return kEpoch.addDays(static_cast<qint64>(std::floor(value)));
 }
 
 QDateTime dateToQDateTime(Date value)
 {
+    if (!dateIsValid(value))
+        return QDateTime();
     const double day = std::floor(value);
     const qint64 ms = std::llround((value - day) * 86400000.0);
     return QDateTime(kEpoch.addDays(static_cast<qint64>(day)), QTime(0, 0)).addMSecs(ms);
@@ -68,6 +74,16 @@ std::optional<Date> dateFromStatementText(const QString& text)
     return value;
 }
 
+std::optional<Currency> currencyFromDouble(double units)
+{
+    // 2^63 ten-thousandths: the first magnitude beyond the range, exact as a double.
+    constexpr double kLimit = 9223372036854775808.0;
+    const double scaled = std::round(units * static_cast<double>(kCurrencyScale));
+    if (!(scaled >= -kLimit && scaled < kLimit))
+        return std::nullopt;
+    return static_cast<Currency>(scaled);
+}
+
 QString currencyToStatementText(Currency value)
 {
     const bool negative = value < 0;
@@ -93,6 +109,7 @@ std::optional<Currency> currencyFromStatementText(const QString& text)
     const qint64 whole = m.captured(2).isEmpty() ? 0 : m.captured(2).toLongLong(&ok);
     if (!ok || whole > 922337203685477LL)
         return std::nullopt;
+    const bool negative = m.captured(1) == QLatin1String("-");
     QString frac = m.captured(3);
     // Round half away from zero at the fifth decimal, as the currency type does.
     int roundUp = 0;
@@ -102,8 +119,13 @@ std::optional<Currency> currencyFromStatementText(const QString& text)
     }
     while (frac.size() < 4)
         frac += QLatin1Char('0');
-    Currency value = whole * kCurrencyScale + frac.toLongLong() + roundUp;
-    return m.captured(1) == QLatin1String("-") ? -value : value;
+    // Counted without sign, so that the very end of the range never overflows.
+    const std::uint64_t magnitude = static_cast<std::uint64_t>(whole) * kCurrencyScale
+                                    + static_cast<std::uint64_t>(frac.toLongLong() + roundUp);
+    const std::uint64_t limit = negative ? (std::uint64_t{1} << 63) : (std::uint64_t{1} << 63) - 1;
+    if (magnitude > limit)
+        return std::nullopt;
+    return negative ? static_cast<Currency>(0 - magnitude) : static_cast<Currency>(magnitude);
 }
 
 QString Trim(const QString& text)

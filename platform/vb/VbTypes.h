@@ -16,6 +16,12 @@ using Currency = std::int64_t;
 
 constexpr Currency kCurrencyScale = 10000;
 
+// The dates a Date can hold: 1 January 100 to 31 December 9999, times included.
+constexpr Date kFirstDate = -657434.0;
+constexpr Date kEndOfLastDate = 2958466.0;
+bool dateIsValid(Date value);
+
+// An invalid QDate / QDateTime for a value outside the valid dates.
 QDate dateToQDate(Date value);
 QDateTime dateToQDateTime(Date value);
 Date dateFromQDate(const QDate& date);
@@ -26,6 +32,10 @@ bool dateHasTime(Date value);
 QString dateToStatementText(Date value);
 // Reads "m/d/yyyy" (and an optional time) back; std::nullopt when it is no date.
 std::optional<Date> dateFromStatementText(const QString& text);
+
+// The currency nearest to a number of units (half away from zero); std::nullopt
+// when it is not finite or beyond the currency's range.
+std::optional<Currency> currencyFromDouble(double units);
 
 // Plain decimal text, "." and no grouping, no trailing zeros. Locale-free.
 QString currencyToStatementText(Currency value);

@@ -1,5 +1,6 @@
 #include "catalog/EntryActions.h"
 
+#include "catalog/ArtistAccounts.h"
 #include "support/CatalogFixture.h"
 #include "support/TestEnv.h"
 
@@ -124,8 +125,14 @@ CatalogEntry artist(const QString& name)
 }
 
 // Ella: Blue (Angel Eyes, Body and Soul), Train (Moanin); Miles: Blue (So What), Kind.
+// Both have their accounts.
 void seed(const CatalogFixture& cat)
 {
+    for (const QString& name : {QStringLiteral("Ella"), QStringLiteral("Miles")}) {
+        bool ok = false;
+        AddUser(name, ArtistAccount::Password, ok);
+        ASSERT_TRUE(ok);
+    }
     cat.addArtist(QStringLiteral("Ella"));
     cat.addRecord(QStringLiteral("Ella"), QStringLiteral("Blue"));
     cat.addRecord(QStringLiteral("Ella"), QStringLiteral("Train"));
@@ -239,15 +246,17 @@ TEST(EntryActionsTest, UpdateItemOnARecordDecidesByNameAndDetails)
          replaced(kSeedRecords, trainRow, QStringLiteral("Ella|Kind|Jazz|01/02/1990|1|1")),
          replaced(kSeedSongs, QStringLiteral("Ella|Train|Moanin"), QStringLiteral("Ella|Kind|Moanin"))},
         {"nothing changed", [](CatalogEntry&) {}, false, kSeedRecords, kSeedSongs},
-        {"letter case of the name only", [](CatalogEntry& e) { e.Record_Name = QStringLiteral("TRAIN"); }, false,
-         kSeedRecords, kSeedSongs},
-        // The artist's records are searched without regard to case, the record itself included.
+        // The record itself holds the name in another case: it does not count.
+        {"letter case of the name only", [](CatalogEntry& e) { e.Record_Name = QStringLiteral("TRAIN"); }, true,
+         replaced(kSeedRecords, trainRow, QStringLiteral("Ella|TRAIN|Jazz|01/02/1990|1|1")),
+         replaced(kSeedSongs, QStringLiteral("Ella|Train|Moanin"), QStringLiteral("Ella|TRAIN|Moanin"))},
         {"letter case of the name and a detail",
          [](CatalogEntry& e) {
-             e.Record_Name = QStringLiteral("TRAIN");
+             e.Record_Name = QStringLiteral("tRAIN");
              e.Record_Category = QStringLiteral("Swing");
          },
-         false, kSeedRecords, kSeedSongs},
+         true, replaced(kSeedRecords, trainRow, QStringLiteral("Ella|tRAIN|Swing|01/02/1990|1|1")),
+         replaced(kSeedSongs, QStringLiteral("Ella|Train|Moanin"), QStringLiteral("Ella|tRAIN|Moanin"))},
         // Other details, but the artist's Blue would receive Train's songs for good.
         {"name of another record of the artist",
          [](CatalogEntry& e) {
@@ -276,6 +285,28 @@ TEST(EntryActionsTest, UpdateItemOnARecordDecidesByNameAndDetails)
             expectBoxes(boxes, {{renameClash(QStringLiteral("Train"), changed.Record_Name), vb::vbCritical, kClashTitle}});
         EXPECT_EQ(records(cat), c.records);
         EXPECT_EQ(songs(cat), c.songs);
+    }
+}
+
+// A catalogue from before names were unique may hold two records of one name.
+TEST(EntryActionsTest, UpdateItemRefusesACaseChangeToANameAnotherRecordHolds)
+{
+    CatalogFixture cat;
+    seed(cat);
+    cat.addRecord(QStringLiteral("Ella"), QStringLiteral("TRAIN"), QStringLiteral("05/06/1970"));
+    const QStringList before = records(cat);
+    for (const QString& name : {QStringLiteral("train"), QStringLiteral("TRAIN")}) {
+        SCOPED_TRACE(name.toStdString());
+        CatalogEntry changed = record(QStringLiteral("Ella"), QStringLiteral("Train"));
+        changed.Record_Name = name;
+        ScriptedMsgBox boxes;
+        boxes.answer(vb::vbOK);
+        bool ok = true;
+        UpdateItem(record(QStringLiteral("Ella"), QStringLiteral("Train")), changed, ok);
+        EXPECT_FALSE(ok);
+        expectBoxes(boxes, {{renameClash(QStringLiteral("Train"), name), vb::vbCritical, kClashTitle}});
+        EXPECT_EQ(records(cat), before);
+        EXPECT_EQ(songs(cat), kSeedSongs);
     }
 }
 
@@ -440,6 +471,9 @@ TEST(EntryActionsTest, DeleteItemsAsksOnlyWhenToldAndDeletesOnlyOnYes)
                 EXPECT_TRUE(boxes.empty());
             EXPECT_EQ(records(cat), deleted ? without(kSeedRecords, c.goneRecords) : kSeedRecords);
             EXPECT_EQ(songs(cat), deleted ? without(kSeedSongs, c.goneSongs) : kSeedSongs);
+            bool accountFound = false;
+            UserExists(c.entry.Artist, accountFound);
+            EXPECT_EQ(accountFound, !(deleted && c.entry.Level == Level::Artist));
         }
     }
 }

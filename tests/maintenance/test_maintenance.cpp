@@ -267,9 +267,20 @@ TEST_F(MaintenanceTest, RepairSalvagesADamagedDatabaseThenCompactsIt)
         writeFile(vb::App::file("~records.new"), "leftover");
 
         QString message = "the caller's text";
-        EXPECT_TRUE(RepairDatabaseFile("records", message));
-        EXPECT_EQ(message, "Database successfully repaired and compacted.");
-        EXPECT_EQ(entries(cat.folder()), (QStringList{"records.mdb", "records.mdw"}));
+        EXPECT_TRUE(RepairDatabaseFile("records", message)) << message.toStdString();
+        // A damaged original is kept beside the catalogue, and the rows it lost are counted.
+        const QStringList keptFiles = QDir(cat.folder()).entryList({"records.damaged-*.mdb"});
+        if (c.damage) {
+            ASSERT_EQ(keptFiles.size(), 1);
+            EXPECT_EQ(message, "Database successfully repaired and compacted." + CrLf +
+                                   QStringLiteral("Rows that could not be read: records %1, songs 0. The damaged database is kept as %2.")
+                                       .arg(lost)
+                                       .arg(keptFiles[0]))
+                << message.toStdString();
+        } else {
+            EXPECT_EQ(message, "Database successfully repaired and compacted.");
+        }
+        EXPECT_EQ(entries(cat.folder()), (keptFiles + QStringList{"records.mdb", "records.mdw"}));
         EXPECT_EQ(integrity(cat.databasePath()), "ok");
         const std::set<QString> kept = recordsOf(cat);
         const std::set<QString> all = expectedRecords(1, 1000);

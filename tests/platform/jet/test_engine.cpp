@@ -74,6 +74,15 @@ const std::vector<ErrorCase> kErrorCases = {
     {"lone semicolon", {}, [](auto& f) { execute(f, ";"); }, jet::err::InvalidStatement},
     {"second statement", {}, [](auto& f) { execute(f, "delete * from songs; delete * from records"); },
      jet::err::TextAfterStatement},
+    {"NUL before a where clause", {},
+     [](auto& f) { execute(f, QStringLiteral("delete * from songs") + QChar(u'\0') + QStringLiteral(" where [Artist] = 'Nobody'")); },
+     jet::err::SyntaxError},
+    {"NUL inside a quoted value", {},
+     [](auto& f) {
+         openCatalog(f).OpenRecordset(QStringLiteral("select * from songs where [Artist] = 'Mi") + QChar(u'\0')
+                                      + QStringLiteral("'"));
+     },
+     jet::err::SyntaxError},
     {"statement kind the engine does not run", {}, [](auto& f) { execute(f, "PRAGMA journal_mode = WAL"); },
      jet::err::InvalidStatement},
     {"transaction control from statement text", {}, [](auto& f) { execute(f, "COMMIT"); }, jet::err::InvalidStatement},
@@ -395,7 +404,7 @@ TEST(CollationTest, TextComparesWithoutCaseForEveryLetter)
         int sign;
     };
     const Row rows[] = {{"Björk", "BJÖRK", 0}, {"abba", "ABBA", 0}, {"abba", "Adele", -1},
-                        {"Zoe", "ábc", -1},    {"ab", "abc", -1},   {"Émile", "émile", 0}};
+                        {"Zoe", "ábc", 1},    {"ab", "abc", -1},   {"Émile", "émile", 0}};
     for (const Row& r : rows) {
         const int c = jet::compareText(r.a, static_cast<int>(strlen(r.a)), r.b, static_cast<int>(strlen(r.b)));
         EXPECT_EQ((c > 0) - (c < 0), r.sign) << r.a << " vs " << r.b;

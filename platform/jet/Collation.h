@@ -1,0 +1,28 @@
+#pragma once
+
+// The one order of text of the whole program: the engine's ORDER BY, GROUP BY
+// and indexes, the lists' header sort and the reports.
+
+#include <QString>
+
+namespace jet {
+
+// Orders two texts first by their letters without regard to accents and
+// letter case, in one fixed order (Unicode's root collation, never the user's
+// locale); texts equal there follow their case-folded characters. Two texts
+// compare equal exactly when they are equal without regard to case, so
+// equality stays what it always was. Returns <0, 0 or >0.
+int compareText(const char* a, int aLength, const char* b, int bLength); // UTF-8
+int compareText(const QString& a, const QString& b);
+
+// A number that changes whenever the order above changes (a new collation
+// of the Unicode library included). A database file keeps the number of the
+// order its indexes were built in.
+int collationStamp();
+
+namespace detail {
+// The same order without the shortcut for plain ASCII, for the tests.
+int compareTextUnhurried(const char* a, int aLength, const char* b, int bLength);
+} // namespace detail
+
+} // namespace jet

@@ -1,0 +1,339 @@
+#include "reports/ReportDocument.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QLocale>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPageLayout>
+
+#include <algorithm>
+#include <array>
+
+namespace reports {
+
+namespace {
+
+CellRendering& renderingStore()
+{
+    static CellRendering rendering{
+        [](double d) { return QLocale().toString(QDate(1899, 12, 30).addDays(static_cast<qint64>(d)), QLocale::ShortFormat); },
+        [](std::int64_t c) { return QLocale().toString(static_cast<double>(c) / 10000.0, 'f', 2); },
+        [](std::int32_t q) { return QLocale().toString(q); }};
+    return rendering;
+}
+
+// Each UTF-16 unit folded to its base letter in lower case.
+const std::array<char16_t, 65536>& foldTable()
+{
+    static const std::array<char16_t, 65536> table = [] {
+        std::array<char16_t, 65536> t {};
+        for (int c = 0; c < 65536; ++c) {
+            QChar ch(static_cast<char16_t>(c));
+            if (ch.isSurrogate()) {
+                t[c] = static_cast<char16_t>(c);
+                continue;
+            }
+            if (c >= 0x80 && ch.decompositionTag() != QChar::NoDecomposition) {
+                const QString d = ch.decomposition();
+                if (!d.isEmpty() && !d.at(0).isSurrogate())
+                    ch = d.at(0);
+            }
+            t[c] = ch.toCaseFolded().unicode();
+        }
+        return t;
+    }();
+    return table;
+}
+
+int compareExact(QStringView a, QStringView b)
+{
+    const int c = a.compare(b, Qt::CaseSensitive);
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+int compareFolded(QStringView a, QStringView b)
+{
+    const auto& fold = foldTable();
+    const qsizetype n = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t x = fold[a[i].unicode()];
+        const char16_t y = fold[b[i].unicode()];
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+// The first four folded units of a text, for a quick first comparison.
+std::uint64_t prefixKey(QStringView s)
+{
+    const auto& fold = foldTable();
+    std::uint64_t key = 0;
+    for (qsizetype i = 0; i < 4; ++i)
+        key = (key << 16) | (i < s.size() ? fold[s[i].unicode()] : 0u);
+    return key;
+}
+
+QFont reportFont(int pixelSize, bool bold)
+{
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(pixelSize);
+    f.setBold(bold);
+    return f;
+}
+
+bool usesLetter()
+{
+    const QLocale::Territory t = QLocale().territory();
+    return t == QLocale::UnitedStates || t == QLocale::Canada;
+}
+
+} // namespace
+
+void setCellRendering(CellRendering rendering) { renderingStore() = std::move(rendering); }
+const CellRendering& cellRendering() { return renderingStore(); }
+
+int compareForReport(QStringView a, QStringView b)
+{
+    const int c = compareFolded(a, b);
+    return c != 0 ? c : compareExact(a, b);
+}
+
+ReportDocument::ReportDocument(Template layout, std::unique_ptr<RowStore> rows, QDate printDate)
+    : layout_(std::move(layout)), rows_(std::move(rows)), printDate_(printDate)
+{
+    const QStringList fields = layout_.fields();
+    const auto columnOfField = [&fields](const QString& f) {
+        for (int i = 0; i < fields.size(); ++i)
+            if (fields.at(i).compare(f, Qt::CaseInsensitive) == 0)
+                return i;
+        return -1;
+    };
+    for (const TemplateColumn& c : layout_.columns)
+        columnOf_.push_back(columnOfField(c.field));
+    if (!layout_.groupField.isEmpty()) {
+        groupColumn_ = columnOfField(layout_.groupField);
+        sortColumns_.push_back(groupColumn_);
+    }
+    for (const QString& f : layout_.sortFields) {
+        const int c = columnOfField(f);
+        if (std::find(sortColumns_.begin(), sortColumns_.end(), c) == sortColumns_.end())
+            sortColumns_.push_back(c);
+    }
+    std::vector<std::uint32_t> order;
+    sortRows(order);
+    buildLines(order);
+}
+
+void ReportDocument::sortRows(std::vector<std::uint32_t>& order) const
+{
+    const std::uint32_t n = rows_->rowCount();
+    if (sortColumns_.empty()) {
+        order.resize(n);
+        for (std::uint32_t i = 0; i < n; ++i)
+            order[i] = i;
+        return;
+    }
+    struct Keyed {
+        std::uint64_t key;
+        std::uint32_t row;
+    };
+    std::vector<Keyed> keyed(n);
+    const int first = sortColumns_.front();
+    for (std::uint32_t i = 0; i < n; ++i)
+        keyed[i] = Keyed{prefixKey(rows_->cell(i, first)), i};
+    const RowStore& rows = *rows_;
+    const std::vector<int>& columns = sortColumns_;
+    std::sort(keyed.begin(), keyed.end(), [&rows, &columns](const Keyed& a, const Keyed& b) {
+        if (a.key != b.key)
+            return a.key < b.key;
+        for (const int c : columns) {
+            const int r = compareFolded(rows.cell(a.row, c), rows.cell(b.row, c));
+            if (r != 0)
+                return r < 0;
+        }
+        for (const int c : columns) {
+            const int r = compareExact(rows.cell(a.row, c), rows.cell(b.row, c));
+            if (r != 0)
+                return r < 0;
+        }
+        return a.row < b.row;
+    });
+    order.resize(n);
+    for (std::uint32_t i = 0; i < n; ++i)
+        order[i] = keyed[i].row;
+}
+
+void ReportDocument::buildLines(const std::vector<std::uint32_t>& order)
+{
+    lines_.clear();
+    lines_.reserve(order.size());
+    bool haveGroup = false;
+    std::uint32_t groupRow = 0;
+    for (const std::uint32_t row : order) {
+        if (groupColumn_ >= 0
+            && (!haveGroup || compareFolded(rows_->cell(row, groupColumn_), rows_->cell(groupRow, groupColumn_)) != 0)) {
+            if (haveGroup)
+                lines_.push_back(BlankLine);
+            lines_.push_back(GroupLine | row);
+            haveGroup = true;
+            groupRow = row;
+        }
+        if (layout_.skipEmptyRows) {
+            bool empty = true;
+            for (std::size_t c = 0; c < columnOf_.size() && empty; ++c)
+                empty = static_cast<int>(columnOf_[c]) == groupColumn_ || rows_->cell(row, columnOf_[c]).isEmpty();
+            if (empty)
+                continue;
+        }
+        lines_.push_back(RowLine | row);
+    }
+}
+
+PageGeometry ReportDocument::geometry(int topMargin, int leftMargin) const
+{
+    QSizeF size = QPageSize(usesLetter() ? QPageSize::Letter : QPageSize::A4).size(QPageSize::Point) * 20.0;
+    if (layout_.landscape)
+        size.transpose();
+    return geometry(size, topMargin, leftMargin);
+}
+
+PageGeometry ReportDocument::geometry(QSizeF pageTwips, int topMargin, int leftMargin) const
+{
+    PageGeometry g;
+    g.pageWidth = static_cast<int>(pageTwips.width());
+    g.pageHeight = static_cast<int>(pageTwips.height());
+    g.topMargin = std::clamp(topMargin, 0, g.pageHeight / 4);
+    g.leftMargin = std::clamp(leftMargin, 0, g.pageWidth / 4);
+    const int body = g.pageHeight - 2 * g.topMargin - kHeaderHeight - kFooterHeight;
+    g.linesPerPage = std::max(1, body / kLineHeight);
+    return g;
+}
+
+int ReportDocument::pageCount(const PageGeometry& g) const
+{
+    const std::size_t pages = (lines_.size() + g.linesPerPage - 1) / g.linesPerPage;
+    return static_cast<int>(std::max<std::size_t>(1, pages));
+}
+
+QString ReportDocument::lineText(std::size_t line) const
+{
+    const std::uint32_t entry = lines_.at(line);
+    const std::uint32_t row = entry & kRowMask;
+    switch (entry & ~kRowMask) {
+    case GroupLine:
+        return rows_->cell(row, groupColumn_).toString();
+    case BlankLine:
+        return QString();
+    default: {
+        QStringList cells;
+        for (std::size_t c = 0; c < columnOf_.size(); ++c)
+            if (columnOf_[c] != groupColumn_)
+                cells << rows_->cell(row, columnOf_[c]).toString();
+        return cells.join(QLatin1Char('|'));
+    }
+    }
+}
+
+void ReportDocument::paintPage(QPainter& painter, int page, const PageGeometry& g) const
+{
+    const int pages = pageCount(g);
+    const double left = g.leftMargin;
+    const double right = g.pageWidth - g.leftMargin;
+    const double width = right - left;
+    double y = g.topMargin;
+
+    painter.save();
+    painter.setPen(Qt::black);
+    // Title and print date.
+    painter.setFont(reportFont(280, true));
+    painter.drawText(QRectF(left, y, width, 400), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, layout_.title);
+    painter.setFont(reportFont(180, false));
+    painter.drawText(QRectF(left, y, width, 400), Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine,
+                     QLocale().toString(printDate_, QLocale::ShortFormat));
+    y += 480;
+
+    // Column headings: the group column is the heading of each group, not a column.
+    const auto drawCells = [&](double top, const std::function<QString(std::size_t)>& text) {
+        double x = left + (groupColumn_ >= 0 ? 240 : 0);
+        const QFontMetricsF metrics(painter.font(), painter.device());
+        for (std::size_t c = 0; c < layout_.columns.size(); ++c) {
+            if (columnOf_[c] == groupColumn_)
+                continue;
+            const TemplateColumn& col = layout_.columns[c];
+            const double w = std::min<double>(col.widthTwips, right - x);
+            if (w <= 60)
+                break;
+            const QString shown = metrics.elidedText(text(c), Qt::ElideRight, w - 60);
+            painter.drawText(QRectF(x, top, w - 60, kLineHeight),
+                             (col.alignRight ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter | Qt::TextSingleLine,
+                             shown);
+            x += col.widthTwips;
+        }
+    };
+    painter.setFont(reportFont(180, true));
+    drawCells(y, [this](std::size_t c) { return layout_.columns[c].heading; });
+    y += kLineHeight + 60;
+    painter.drawLine(QPointF(left, y), QPointF(right, y));
+    y = g.topMargin + kHeaderHeight;
+
+    // Body: only the lines of this page.
+    const std::size_t from = std::size_t(page) * g.linesPerPage;
+    const std::size_t to = std::min(lines_.size(), from + g.linesPerPage);
+    const QFont plain = reportFont(180, false);
+    const QFont bold = reportFont(180, true);
+    for (std::size_t i = from; i < to; ++i, y += kLineHeight) {
+        const std::uint32_t entry = lines_[i];
+        const std::uint32_t row = entry & kRowMask;
+        if ((entry & ~kRowMask) == BlankLine)
+            continue;
+        if ((entry & ~kRowMask) == GroupLine) {
+            painter.setFont(bold);
+            const QFontMetricsF metrics(bold, painter.device());
+            painter.drawText(QRectF(left, y, width, kLineHeight), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                             metrics.elidedText(rows_->cell(row, groupColumn_).toString(), Qt::ElideRight, width));
+            continue;
+        }
+        painter.setFont(plain);
+        drawCells(y, [this, row](std::size_t c) { return rows_->cell(row, columnOf_[c]).toString(); });
+    }
+
+    // Footer.
+    painter.setFont(plain);
+    const double footerTop = g.pageHeight - g.topMargin - kFooterHeight;
+    painter.drawText(QRectF(left, footerTop, width, kFooterHeight), Qt::AlignHCenter | Qt::AlignBottom | Qt::TextSingleLine,
+                     QStringLiteral("Page %1 of %2").arg(page + 1).arg(pages));
+    painter.restore();
+}
+
+bool ReportDocument::render(QPagedPaintDevice& device, int first, int last, int topMargin, int leftMargin,
+                            const PageProgress& progress) const
+{
+    device.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Point);
+    const QSizeF pageTwips = device.pageLayout().fullRectPoints().size() * 20.0;
+    const PageGeometry g = geometry(pageTwips, topMargin, leftMargin);
+    const int pages = pageCount(g);
+    first = std::clamp(first, 0, pages - 1);
+    last = std::clamp(last, first, pages - 1);
+    QPainter painter;
+    if (!painter.begin(&device))
+        return false;
+    const double scale = device.logicalDpiX() / 1440.0;
+    const double scaleY = device.logicalDpiY() / 1440.0;
+    painter.scale(scale, scaleY);
+    for (int p = first; p <= last; ++p) {
+        if (p > first)
+            device.newPage();
+        paintPage(painter, p, g);
+        if (progress && !progress(p - first + 1, last - first + 1)) {
+            painter.end();
+            return false;
+        }
+    }
+    painter.end();
+    return true;
+}
+
+} // namespace reports

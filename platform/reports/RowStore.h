@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace reports {
+
+// The rows handed to a report, kept compactly: the text of every cell in large
+// blocks of UTF-16 units, and per cell only where it starts and how long it is.
+// A cell is never split across blocks. Null cells are told apart from empty ones.
+class RowStore {
+public:
+    explicit RowStore(int columns = 0);
+    RowStore(const RowStore&) = delete;
+    RowStore& operator=(const RowStore&) = delete;
+
+    // Appends one cell to the row being built; a row is complete after columnCount() cells.
+    // False (nothing added) when the store is full: 2^32 UTF-16 units in all.
+    bool addCell(QStringView text);
+    void addNull();
+    void reserveRows(std::int64_t rows);
+
+    int columnCount() const { return columns_; }
+    std::uint32_t rowCount() const { return columns_ == 0 ? 0 : static_cast<std::uint32_t>(length_.size() / columns_); }
+    QStringView cell(std::uint32_t row, int column) const;
+    bool isNull(std::uint32_t row, int column) const { return length_[index(row, column)] == kNull; }
+    // Bytes held, for the benchmark and tests.
+    std::size_t bytes() const;
+
+private:
+    static constexpr std::uint32_t kBlockUnits = 1u << 20;
+    static constexpr std::uint16_t kNull = 0xFFFF;
+    static constexpr std::uint16_t kMaxLength = 0xFFFE;
+    std::size_t index(std::uint32_t row, int column) const { return std::size_t(row) * columns_ + column; }
+
+    int columns_ = 0;
+    std::vector<std::unique_ptr<char16_t[]>> blocks_;
+    std::uint64_t used_ = 0; // units taken, counted over all blocks
+    std::vector<std::uint32_t> start_; // units from the first block's start
+    std::vector<std::uint16_t> length_;
+};
+
+} // namespace reports

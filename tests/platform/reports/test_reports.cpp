@@ -1,0 +1,249 @@
+#include "reports/Engine.h"
+#include "reports/PreviewWindow.h"
+#include "reports/ReportDocument.h"
+#include "reports/RowStore.h"
+#include "reports/Template.h"
+
+#include "jet/Engine.h"
+#include "support/CatalogFixture.h"
+#include "vb/App.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPointer>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kConnect = QStringLiteral(";uid=brevlin;pwd=mossgravel");
+
+QString writeTemplate(const QString& folder, const QString& name, const QString& text)
+{
+    const QString path = QDir(folder).filePath(name);
+    QFile f(path);
+    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    f.write(text.toUtf8());
+    return path;
+}
+
+QString pdfText(const QString& pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    p.waitForFinished(30000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+struct Opened {
+    std::shared_ptr<reports::Report> report;
+    jet::Database db;
+    jet::Recordset rs;
+};
+
+Opened openWithRows(const QString& templatePath, const QString& sql)
+{
+    Opened o;
+    o.report = reports::CreateObject(reports::kProgId)->OpenReport(templatePath);
+    o.db = jet::DBEngine::OpenDatabase(QDir(vb::App::Path()).filePath(QStringLiteral("records.mdb")), false, false,
+                                       kConnect);
+    o.rs = o.db.OpenRecordset(sql, jet::dbOpenSnapshot);
+    return o;
+}
+
+} // namespace
+
+TEST(ReportTemplate, MissingOrMalformedTemplatesAreErrorsNamingTheFile)
+{
+    testenv::ProgramFolder folder;
+    const QString missing = folder.file(QStringLiteral("None.rpt"));
+    const struct {
+        QString text; // empty: no file at all
+        int number;
+        QString description;
+    } cases[] = {
+        {QString(), reports::errTemplateMissing,
+         QStringLiteral("The report template %1 cannot be opened.").arg(QDir::toNativeSeparators(missing))},
+        {QStringLiteral("title \"X\"\ncolumn A \"A\" 100 text\nbogus\n"), reports::errTemplateMalformed,
+         QStringLiteral("The report template %1 is not valid (line 3: unknown statement).").arg(missing)},
+        {QStringLiteral("title \"X\"\ncolumn A \"A\" -5 text\n"), reports::errTemplateMalformed,
+         QStringLiteral("The report template %1 is not valid (line 2: bad column width).").arg(missing)},
+        {QStringLiteral("title \"X\n"), reports::errTemplateMalformed,
+         QStringLiteral("The report template %1 is not valid (line 1: unclosed quotation mark).").arg(missing)},
+        {QStringLiteral("# no columns\ntitle \"X\"\n"), reports::errTemplateMalformed,
+         QStringLiteral("The report template %1 is not valid (line 3: a title and at least one column are needed).")
+             .arg(missing)},
+    };
+    for (const auto& c : cases) {
+        QFile::remove(missing);
+        if (!c.text.isEmpty())
+            writeTemplate(folder.path(), QStringLiteral("None.rpt"), c.text);
+        try {
+            reports::CreateObject(reports::kProgId)->OpenReport(missing);
+            ADD_FAILURE() << "no error for " << c.text.toStdString();
+        } catch (const reports::Error& e) {
+            EXPECT_EQ(e.Number(), c.number);
+            EXPECT_EQ(e.Description(), c.description);
+        }
+    }
+    EXPECT_THROW(reports::CreateObject(QStringLiteral("Other.Application")), reports::Error);
+}
+
+TEST(ReportTemplate, TheFourTemplatesOfTheProgramRead)
+{
+    for (const char* name : {"ArtistIdxRpt.rpt", "RecordIdxRpt.rpt", "TypeIdxRpt.rpt", "SongsIdxRpt.rpt"}) {
+        const reports::Template t = reports::loadTemplate(QDir(QStringLiteral(REPORT_TEMPLATES)).filePath(QLatin1String(name)));
+        EXPECT_FALSE(t.title.isEmpty()) << name;
+        int width = 0;
+        for (const auto& c : t.columns)
+            width += c.widthTwips;
+        // Fits between the margins of a letter or A4 page in the template's orientation.
+        EXPECT_LE(width, (t.landscape ? 15840 : 11906) - 720 - 240) << name;
+    }
+}
+
+TEST(RowStore, KeepsTextNullAndEmptyApartAcrossBlocks)
+{
+    reports::RowStore store(2);
+    const QString long1(700000, QLatin1Char('a'));
+    const QString long2(700000, QLatin1Char('b')); // does not fit the first block's rest
+    ASSERT_TRUE(store.addCell(long1));
+    store.addNull();
+    ASSERT_TRUE(store.addCell(QString()));
+    ASSERT_TRUE(store.addCell(long2));
+    ASSERT_EQ(store.rowCount(), 2u);
+    EXPECT_EQ(store.cell(0, 0).size(), 65534); // a cell keeps at most 65,534 units
+    EXPECT_TRUE(store.isNull(0, 1));
+    EXPECT_FALSE(store.isNull(1, 0));
+    EXPECT_TRUE(store.cell(1, 0).isEmpty());
+    EXPECT_EQ(store.cell(1, 1), QStringView(long2).left(65534));
+}
+
+TEST(ReportOrder, IgnoresCaseAndAccentsFirst)
+{
+    EXPECT_LT(reports::compareForReport(u"apple", u"Banana"), 0);
+    EXPECT_LT(reports::compareForReport(u"Émile", u"Fred"), 0);
+    EXPECT_GT(reports::compareForReport(u"eve", u"Émile"), 0);
+    EXPECT_NE(reports::compareForReport(u"abc", u"ABC"), 0); // ties are broken, never equal for different texts
+    EXPECT_EQ(reports::compareForReport(u"abc", u"abc"), 0);
+}
+
+TEST(ReportEngine, RowsAreTakenAtHandOverAndSurviveTheSnapshot)
+{
+    testenv::CatalogFixture db;
+    db.addRecord(QStringLiteral("Ann"), QStringLiteral("Zulu"));
+    db.addRecord(QStringLiteral("Bob"), QStringLiteral("alpha"));
+    const QString path = writeTemplate(db.folder(), QStringLiteral("T.rpt"),
+                                       QStringLiteral("title \"Names\"\nsort Record_Name\n"
+                                                      "column Record_Name \"Record\" 3000 text\n"
+                                                      "column Artist \"Artist\" 3000 text\n"));
+    Opened o = openWithRows(path, QStringLiteral("Select * from records"));
+    reports::ReportTable table = o.report->Database().Tables().Item(1);
+    table.SetDataSource(reports::kRecordsetDataTag, o.rs);
+    o.rs.Close();
+    o.db.Close();
+    EXPECT_EQ(o.report->ErrorNumber(), 0);
+
+    reports::PreviewWindowHandle window = o.report->Preview(QStringLiteral("Preview")).Window();
+    ASSERT_TRUE(window.isOpen());
+    const QString pdf = QDir(db.folder()).filePath(QStringLiteral("out.pdf"));
+    ASSERT_TRUE(window.window()->exportPdf(pdf));
+    const QString text = pdfText(pdf);
+    EXPECT_LT(text.indexOf(QStringLiteral("alpha")), text.indexOf(QStringLiteral("Zulu")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Page 1 of 1")));
+    window.Close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(window.isOpen());
+    window.Close(); // a closed window is left alone
+}
+
+TEST(ReportEngine, HandOverFailuresAreRecordedUntilTheJobIsDiscarded)
+{
+    testenv::CatalogFixture db;
+    db.addRecord(QStringLiteral("Ann"), QStringLiteral("Zulu"));
+    const QString path = writeTemplate(db.folder(), QStringLiteral("T.rpt"),
+                                       QStringLiteral("title \"Names\"\ncolumn Nowhere \"N\" 3000 text\n"));
+    Opened o = openWithRows(path, QStringLiteral("Select * from records"));
+    reports::ReportTable table = o.report->Database().Tables().Item(1);
+
+    EXPECT_THROW(table.SetDataSource(2, o.rs), reports::Error);
+    EXPECT_EQ(o.report->ErrorNumber(), reports::errDataTag);
+    EXPECT_EQ(o.report->ErrorText(), QStringLiteral("The data tag 2 is not supported."));
+
+    EXPECT_THROW(table.SetDataSource(reports::kRecordsetDataTag, o.rs), reports::Error);
+    EXPECT_EQ(o.report->ErrorNumber(), reports::errMissingColumn);
+    EXPECT_EQ(o.report->ErrorText(),
+              QStringLiteral("The data handed to the report %1 has no field Nowhere.").arg(QDir::toNativeSeparators(path)));
+
+    EXPECT_THROW(o.report->Preview(QStringLiteral("P")), reports::Error);
+    EXPECT_EQ(o.report->ErrorNumber(), reports::errNoPreview);
+    EXPECT_THROW(o.report->Database().Tables().Item(2), reports::Error);
+
+    o.report->DiscardJob();
+    EXPECT_EQ(o.report->ErrorNumber(), 0);
+    EXPECT_EQ(o.report->ErrorText(), QString());
+}
+
+TEST(ReportEngine, OptionsAndMarginsAreLiveObjectsOfTheReport)
+{
+    testenv::ProgramFolder folder;
+    const QString path = writeTemplate(folder.path(), QStringLiteral("T.rpt"),
+                                       QStringLiteral("title \"X\"\ncolumn A \"A\" 100 text\n"));
+    auto report = reports::CreateObject(reports::kProgId)->OpenReport(path);
+    report->PrintWindowOptions().setHasSearchButton(false);
+    report->PrintWindowOptions().setHasPrintButton(true);
+    EXPECT_FALSE(report->PrintWindowOptions().HasSearchButton());
+    EXPECT_TRUE(report->PrintWindowOptions().HasPrintButton());
+    report->Margins().setTopMargin(360);
+    report->Margins().setLeftMargin(360);
+    EXPECT_EQ(report->Margins().TopMargin(), 360.0);
+    EXPECT_EQ(report->Margins().LeftMargin(), 360);
+    reports::ReportTable table = report->Database().Tables().Item(1);
+    table.LogOnServer(QString(), QStringLiteral("db.mdb"), QStringLiteral("u"), QStringLiteral("p"));
+    EXPECT_EQ(table.LogOnDatabase(), QStringLiteral("db.mdb"));
+}
+
+TEST(ReportEngine, ManyRowsArePagedAndOnlyThePageShownIsDrawn)
+{
+    testenv::CatalogFixture db;
+    QStringList inserts;
+    for (int i = 0; i < 130; ++i)
+        inserts << QStringLiteral("Insert into songs ([Artist], [Record_Name], [Song_Title]) Values ('A', 'R', 'Song %1')")
+                       .arg(i, 3, 10, QLatin1Char('0'));
+    db.exec(inserts);
+    Opened o = openWithRows(QDir(QStringLiteral(REPORT_TEMPLATES)).filePath(QStringLiteral("SongsIdxRpt.rpt")),
+                            QStringLiteral("Select * from songs"));
+    o.report->Database().Tables().Item(1).SetDataSource(reports::kRecordsetDataTag, o.rs);
+    o.report->Margins().setTopMargin(360);
+    o.report->Margins().setLeftMargin(360);
+    reports::PreviewWindow* w = o.report->Preview(QStringLiteral("P")).Window().window();
+    ASSERT_NE(w, nullptr);
+    const int pages = w->pageCount();
+    ASSERT_GE(pages, 2);
+    EXPECT_EQ(w->pageText(), QStringLiteral("Page 1 of %1").arg(pages));
+    w->lastButton()->click();
+    EXPECT_EQ(w->pageText(), QStringLiteral("Page %1 of %1").arg(pages));
+    EXPECT_FALSE(w->nextButton()->isEnabled());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    const int drawn = w->pagesDrawn();
+    w->pageView()->repaint();
+    EXPECT_EQ(w->pagesDrawn(), drawn + 1);
+
+    // Cancel stops an export at its first page and leaves no file.
+    const QString pdf = QDir(db.folder()).filePath(QStringLiteral("stopped.pdf"));
+    QTimer::singleShot(0, w->cancelButton(), &QPushButton::click);
+    EXPECT_FALSE(w->exportPdf(pdf));
+    EXPECT_FALSE(QFile::exists(pdf));
+
+    ASSERT_TRUE(w->exportPdf(pdf));
+    const QString text = pdfText(pdf);
+    EXPECT_TRUE(text.contains(QStringLiteral("Page %1 of %1").arg(pages)));
+    EXPECT_LT(text.indexOf(QStringLiteral("Song 000")), text.indexOf(QStringLiteral("Song 129")));
+    w->close();
+}
