@@ -127,7 +127,7 @@ QString unreadRowsLine(const jet::RepairReport& report)
     }
     if (unread == 0 || report.keptOriginal.isEmpty())
         return QString();
-    return CrLf + QStringLiteral("Rows that could not be read: %1. The damaged database is kept as %2.")
+    return QStringLiteral("Rows that could not be read: %1. The damaged database is kept as %2.")
                       .arg(counts.join(QStringLiteral(", ")), QFileInfo(report.keptOriginal).fileName());
 }
 
@@ -186,6 +186,8 @@ bool RepairDatabaseFile(QString baseName, QString& message)
                   QStringLiteral("Exit and restart the program.") + CrLf + unreadRowsLine(report);
         return false;
     }
-    message = QStringLiteral("Database successfully repaired and compacted.") + unreadRowsLine(report);
+    message = QStringLiteral("Database successfully repaired and compacted.");
+    if (const QString unread = unreadRowsLine(report); !unread.isEmpty())
+        message += CrLf + unread;
     return true;
 }

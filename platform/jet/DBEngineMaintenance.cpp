@@ -85,6 +85,7 @@ MaintenanceOptions engineOptions()
 {
     MaintenanceOptions options;
     options.setup = registerExtensions;
+    options.built = stampTextOrder;
     options.busyTimeoutMs = DBEngine::LockTimeoutMs();
     return options;
 }

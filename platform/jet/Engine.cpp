@@ -60,6 +60,9 @@ std::shared_ptr<Connection> openConnection(const QString& path, bool readOnly, b
             detail::exec(conn->db, "PRAGMA locking_mode = EXCLUSIVE");
         // Reading the schema proves the file is a database and not locked away.
         detail::exec(conn->db, "SELECT count(*) FROM sqlite_master");
+        // The temporary indexes of Distinct, Union and In lists stay in memory
+        // instead of spilling into temporary files page by page.
+        detail::exec(conn->db, "PRAGMA temp_store = MEMORY");
         if (!readOnly) {
             detail::exec(conn->db, "PRAGMA journal_mode = DELETE");
             detail::exec(conn->db, "PRAGMA synchronous = FULL");
@@ -280,23 +283,38 @@ FieldType fieldTypeOf(ColumnKind kind)
     }
 }
 
-QVariant readValue(sqlite3_stmt* stmt, int column, FieldType type, bool declared)
+// A value of the current row as the field will give it.
+detail::SnapshotCell readCell(sqlite3_stmt* stmt, int column, FieldType type, bool declared, detail::SnapshotStore& store)
 {
+    using Cell = detail::SnapshotCell;
+    Cell cell;
+    const auto integer = [&cell](Cell::Kind kind, std::int64_t v) {
+        cell.kind = kind;
+        cell.integer = v;
+        return cell;
+    };
+    const auto real = [&cell](double v) {
+        cell.kind = Cell::Real;
+        cell.real = v;
+        return cell;
+    };
+    const auto bytes = [&](Cell::Kind kind, const void* p) {
+        cell.kind = kind;
+        cell.length = static_cast<std::uint32_t>(sqlite3_column_bytes(stmt, column));
+        cell.bytes = store.keep(static_cast<const char*>(p), cell.length);
+        return cell;
+    };
     const int storage = sqlite3_column_type(stmt, column);
     if (storage == SQLITE_NULL)
-        return {};
+        return cell;
     if (!declared) {
         switch (storage) {
         case SQLITE_INTEGER: {
             const sqlite3_int64 v = sqlite3_column_int64(stmt, column);
-            if (v >= INT32_MIN && v <= INT32_MAX)
-                return QVariant(static_cast<int>(v));
-            return QVariant(static_cast<qlonglong>(v));
+            return integer(v >= INT32_MIN && v <= INT32_MAX ? Cell::Int32 : Cell::Int64, v);
         }
-        case SQLITE_FLOAT: return QVariant(sqlite3_column_double(stmt, column));
-        case SQLITE_BLOB:
-            return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, column)),
-                                       sqlite3_column_bytes(stmt, column)));
+        case SQLITE_FLOAT: return real(sqlite3_column_double(stmt, column));
+        case SQLITE_BLOB: return bytes(Cell::Blob, sqlite3_column_blob(stmt, column));
         default: break;
         }
     }
@@ -306,29 +324,27 @@ QVariant readValue(sqlite3_stmt* stmt, int column, FieldType type, bool declared
     switch (type) {
     case FieldType::Date: {
         const double value = sqlite3_column_double(stmt, column);
-        return number && vb::dateIsValid(value) ? QVariant(value) : QVariant();
+        return number && vb::dateIsValid(value) ? real(value) : cell;
     }
     case FieldType::Currency: {
         if (storage == SQLITE_INTEGER) {
             const sqlite3_int64 units = sqlite3_column_int64(stmt, column);
             constexpr sqlite3_int64 kMaxUnits = INT64_MAX / vb::kCurrencyScale;
             if (units < -kMaxUnits || units > kMaxUnits)
-                return {};
-            return QVariant(static_cast<qlonglong>(units * vb::kCurrencyScale));
+                return cell;
+            return integer(Cell::Int64, units * vb::kCurrencyScale);
         }
         const std::optional<vb::Currency> value = vb::currencyFromDouble(sqlite3_column_double(stmt, column));
-        return number && value ? QVariant(static_cast<qlonglong>(*value)) : QVariant();
+        return number && value ? integer(Cell::Int64, *value) : cell;
     }
     case FieldType::Long: {
         const double value = sqlite3_column_double(stmt, column);
         if (!number || !(value >= INT32_MIN && value < INT32_MAX + 1.0))
-            return {};
-        return QVariant(sqlite3_column_int(stmt, column));
+            return cell;
+        return integer(Cell::Int32, sqlite3_column_int(stmt, column));
     }
-    case FieldType::Boolean: return QVariant(sqlite3_column_int(stmt, column) != 0);
-    default:
-        return QVariant(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)),
-                                          sqlite3_column_bytes(stmt, column)));
+    case FieldType::Boolean: return integer(Cell::Bool, sqlite3_column_int(stmt, column) != 0);
+    default: return bytes(Cell::Text, sqlite3_column_text(stmt, column));
     }
 }
 
@@ -503,7 +519,8 @@ Field Recordset::Fields(int index) const
         throw Error(err::ItemNotFound, QStringLiteral("Item not found in this collection."));
     if (Eof() || Bof())
         throw noCurrentRecord();
-    return Field(d_->names[index], d_->types[index], d_->cells[static_cast<std::size_t>(d_->position) * d_->names.size() + static_cast<std::size_t>(index)]);
+    const std::size_t cell = static_cast<std::size_t>(d_->position) * d_->names.size() + static_cast<std::size_t>(index);
+    return Field(d_->names[index], d_->types[index], d_->cells[cell].value());
 }
 
 Field Recordset::Fields(const QString& name) const
@@ -571,8 +588,9 @@ Recordset Database::OpenRecordset(const QString& sql, int, int)
     bool typed = false;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         for (int c = 0; c < columns; ++c) {
-            data->cells.push_back(readValue(stmt, c, data->types[c], declared[c]));
-            if (!typed && !declared[c] && !data->cells.back().isNull()) {
+            const detail::SnapshotCell cell = readCell(stmt, c, data->types[c], declared[c], data->cells);
+            data->cells.append(cell);
+            if (!typed && !declared[c] && cell.kind != detail::SnapshotCell::Null) {
                 switch (sqlite3_column_type(stmt, c)) {
                 case SQLITE_INTEGER: data->types[c] = FieldType::Long; break;
                 case SQLITE_TEXT: data->types[c] = FieldType::Text; break;

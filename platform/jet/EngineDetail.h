@@ -4,6 +4,7 @@
 
 #include "jet/Dialect.h"
 #include "jet/Engine.h"
+#include "jet/Snapshot.h"
 #include "jet/Sqlite.h"
 #include "jet/Workgroup.h"
 
@@ -68,8 +69,8 @@ struct Connection {
 struct RecordsetData {
     std::vector<QString> names;
     std::vector<FieldType> types;
-    // Every row's cells one after another: one allocation for the whole snapshot.
-    std::vector<QVariant> cells;
+    // Every row's cells one after another, compactly.
+    SnapshotStore cells;
     int rowCount = 0;
     int position = 0; // -1 before the first row, rowCount after the last
     int visited = 0;

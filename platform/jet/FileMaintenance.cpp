@@ -333,10 +333,14 @@ Health checkHealth(const Connection& db, const SchemaDefinition& schema, int& rc
 // values, its indexes made at the end.
 class Rebuild {
 public:
-    explicit Rebuild(const SchemaDefinition& schema) : schema_(schema), inserts_(schema.tables.size()) {}
+    explicit Rebuild(const SchemaDefinition& schema)
+        : schema_(schema), inserts_(schema.tables.size()), parameters_(schema.tables.size())
+    {
+    }
 
     int open(const QString& path, const MaintenanceOptions& options)
     {
+        built_ = options.built;
         int rc = db_.open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, options);
         // A scratch file: it is flushed as a whole before it replaces anything.
         if (rc == SQLITE_OK)
@@ -348,29 +352,28 @@ public:
     }
 
     // Prepares the insert of table t for the columns a source delivers
-    // (present[c] for column c); bind(c) names the parameter of column c.
+    // (present[c] for column c); the rowid is parameter 1.
     int prepare(size_t t, const std::vector<bool>& present)
     {
         const TableDefinition& table = schema_.tables[t];
         QStringList names{QStringLiteral("rowid")};
         QStringList marks{QStringLiteral("?1")};
-        parameters_.assign(table.columns.size(), 0);
+        std::vector<int>& parameters = parameters_[t];
+        parameters.assign(table.columns.size(), 0);
         for (size_t c = 0; c < table.columns.size(); ++c) {
             if (!present[c] || table.columns[c].isRowid())
                 continue;
             names << quoted(table.columns[c].name);
             marks << QStringLiteral("?%1").arg(marks.size() + 1);
-            parameters_[c] = int(marks.size());
+            parameters[c] = int(marks.size());
         }
-        parametersOf_.resize(schema_.tables.size());
-        parametersOf_[t] = parameters_;
         return inserts_[t].prepare(db_, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                             .arg(quoted(table.name), names.join(u','), marks.join(u',')));
     }
 
     sqlite3_stmt* insert(size_t t) const { return inserts_[t].get(); }
     // Parameter of column c of table t, 0 when the insert leaves it out.
-    int parameter(size_t t, size_t c) const { return parametersOf_[t][c]; }
+    int parameter(size_t t, size_t c) const { return parameters_[t][c]; }
 
     // SQLITE_DONE, SQLITE_CONSTRAINT for a row the schema refuses, or an error.
     int step(size_t t) const
@@ -387,6 +390,13 @@ public:
         for (const IndexDefinition& i : schema_.indexes)
             if (const int rc = db_.exec(i.createStatement()); rc != SQLITE_OK)
                 return rc;
+        if (built_) {
+            try {
+                built_(db_.get());
+            } catch (const Error&) {
+                return SQLITE_ERROR;
+            }
+        }
         return db_.exec("COMMIT");
     }
 
@@ -397,8 +407,8 @@ private:
     const SchemaDefinition& schema_;
     Connection db_;
     std::vector<Statement> inserts_;
-    std::vector<int> parameters_;
-    std::vector<std::vector<int>> parametersOf_;
+    std::vector<std::vector<int>> parameters_;
+    std::function<void(sqlite3*)> built_;
 };
 
 struct SourceObject {
@@ -620,11 +630,18 @@ bool salvage(const Connection& source, const QString& sourcePath, const QString&
     }
     if (schemaDamaged || file.damaged() || file.cutShort()) {
         // A row of a page cut off from its tree goes to the one table whose
-        // rows have as many fields.
+        // rows have as many fields, when that table's tree lost the rows of
+        // its rowid: rows a readable tree does not hold were deleted.
+        auto lostFrom = [&](const Plan& plan, std::int64_t rowid) {
+            if (!plan.root)
+                return true;
+            return std::any_of(plan.lostRanges.begin(), plan.lostRanges.end(),
+                               [rowid](const auto& range) { return range.first <= rowid && rowid <= range.second; });
+        };
         file.readStrayLeaves([&](std::int64_t rowid, pages::StoredRecord&& r) {
             std::optional<size_t> match;
             for (size_t t = 0; t < plans.size(); ++t) {
-                if (plans[t].targetOfField.size() != r.size())
+                if (plans[t].targetOfField.size() != r.size() || !lostFrom(plans[t], rowid))
                     continue;
                 if (match)
                     return;

@@ -24,6 +24,10 @@ struct MaintenanceOptions {
     int busyTimeoutMs = 3000;
     // What the files consist of; the catalogue's schema when not given.
     const SchemaDefinition* schema = nullptr;
+    // Runs on every file the routines build, once its indexes are made and
+    // before it is committed (the engine notes there the order its text
+    // indexes were built in).
+    std::function<void(sqlite3*)> built;
 };
 
 // What a repair that replaced the file did.

@@ -7,6 +7,8 @@
 //                                        itself just before its Nth call of
 //                                        fsync, fdatasync, rename or unlink
 //   compact_child <folder> --fail-rename one round in which every rename fails
+//   compact_child <folder> --repair --kill-at N
+//                                        the same for one repair
 
 #include "catalog/Maintenance.h"
 #include "vb/App.h"
@@ -77,12 +79,18 @@ extern "C" int unlink(const char* path)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    const bool repair = argc == 5 && std::strcmp(argv[2], "--repair") == 0;
+    if (repair) {
+        argv[2] = argv[3];
+        argv[3] = argv[4];
+        argc = 4;
+    }
     if (argc == 4 && std::strcmp(argv[2], "--kill-at") == 0) {
         killAt = std::atoi(argv[3]);
     } else if (argc == 3 && std::strcmp(argv[2], "--fail-rename") == 0) {
         failRename = true;
     } else if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <program folder> [--kill-at N | --fail-rename]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s <program folder> [--kill-at N | --fail-rename | --repair --kill-at N]\n", argv[0]);
         return 2;
     }
     vb::App::setPath(QString::fromLocal8Bit(argv[1]));
@@ -90,7 +98,8 @@ int main(int argc, char** argv)
     const int rounds = killAt > 0 || failRename ? 1 : 100000;
     for (int round = 0; round < rounds; ++round) {
         QString message;
-        const bool ok = CompactDatabaseFile(QStringLiteral("records"), message);
+        const bool ok = repair ? RepairDatabaseFile(QStringLiteral("records"), message)
+                               : CompactDatabaseFile(QStringLiteral("records"), message);
         std::printf("%s %s\n", ok ? "ok" : "failed", message.toUtf8().constData());
         std::fflush(stdout);
         if (!ok)

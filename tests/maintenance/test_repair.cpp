@@ -1,4 +1,5 @@
 #include "catalog/Maintenance.h"
+#include "jet/Collation.h"
 #include "jet/Engine.h"
 #include "jet/Extensions.h"
 #include "jet/Schema.h"
@@ -6,6 +7,7 @@
 #include "vb/App.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -136,6 +138,25 @@ struct Expected {
     bool atMost = false;
 };
 
+// Smashes a leaf of records about half-way through it (records 1..count in
+// rowid order); what is left afterwards.
+Expected smashMiddleLeafOfRecords(const testenv::CatalogFixture& cat, int count)
+{
+    const std::vector<Leaf> leaves = leavesOf(cat.databasePath(), "records");
+    EXPECT_GT(leaves.size(), 4u);
+    if (leaves.empty())
+        return {};
+    const size_t middle = leaves.size() / 2;
+    int first = 1;
+    for (size_t i = 0; i < middle; ++i)
+        first += leaves[i].cells;
+    smashPage(cat.databasePath(), leaves[middle].page);
+    std::set<QString> kept = names(1, count);
+    for (int i = first; i < first + leaves[middle].cells; ++i)
+        kept.erase(recordName(i));
+    return Expected{kept, 2 * count, leaves[middle].cells, 0};
+}
+
 class RepairTest : public ::testing::Test {
 protected:
     void TearDown() override { jet::DBEngine::Workspaces()(0).Close(); }
@@ -195,19 +216,14 @@ TEST_F(RepairTest, EachDamagedCatalogueIsRepairedOnceIntoOneThatOpensWithTheOrig
                  raw.exec(QStringLiteral("INSERT INTO Records VALUES ('%1', %2, 'Someone')").arg(recordName(i)).arg(i));
              return Expected{names(1, 20), 0};
          }},
-        {"a smashed page of records",
+        {"a smashed page of records", [](const testenv::CatalogFixture& cat) { return smashMiddleLeafOfRecords(cat, kRecords); }},
+        {"a smashed root page of records",
          [](const testenv::CatalogFixture& cat) {
-             const std::vector<Leaf> leaves = leavesOf(cat.databasePath(), "records");
-             EXPECT_GT(leaves.size(), 4u);
-             const size_t middle = leaves.size() / 2;
-             int first = 1;
-             for (size_t i = 0; i < middle; ++i)
-                 first += leaves[i].cells;
-             smashPage(cat.databasePath(), leaves[middle].page);
-             std::set<QString> kept = names(1, kRecords);
-             for (int i = first; i < first + leaves[middle].cells; ++i)
-                 kept.erase(recordName(i));
-             return Expected{kept, 2 * kRecords, leaves[middle].cells, 0};
+             Raw raw(cat.databasePath(), SQLITE_OPEN_READONLY);
+             const int root = raw.column("SELECT rootpage FROM sqlite_master WHERE name = 'records'").value(0).toInt();
+             EXPECT_GT(root, 1);
+             smashPage(cat.databasePath(), root);
+             return Expected{names(1, kRecords), 2 * kRecords};
          }},
         {"a smashed page of an index",
          [](const testenv::CatalogFixture& cat) {
@@ -219,22 +235,30 @@ TEST_F(RepairTest, EachDamagedCatalogueIsRepairedOnceIntoOneThatOpensWithTheOrig
         {"a file cut short",
          [](const testenv::CatalogFixture& cat) {
              // Every row of a leaf before the cut comes back, whatever pages
-             // above it were lost.
+             // above it were lost; rows deleted before never do.
+             cat.exec("delete * from records where [Quantity] between 50 and 250");
+             cat.exec("delete * from songs where [Record_Name] < '" + recordName(200) + "'");
+             std::vector<int> left;
+             for (int i = 1; i <= kRecords; ++i)
+                 if (i < 50 || i > 250)
+                     left.push_back(i);
              const qint64 pages = QFileInfo(cat.databasePath()).size() / 4096;
              const int cut = int(pages * 6 / 10);
              Expected e;
-             int rowid = 1;
-             for (const Leaf& leaf : leavesOf(cat.databasePath(), "records")) {
-                 for (int i = rowid; i < rowid + leaf.cells; ++i)
+             size_t row = 0;
+             for (const Leaf& leaf : leavesOf(cat.databasePath(), "records"))
+                 for (int i = 0; i < leaf.cells; ++i, ++row)
                      if (leaf.page <= cut)
-                         e.records.insert(recordName(i));
-                 rowid += leaf.cells;
-             }
-             for (const Leaf& leaf : leavesOf(cat.databasePath(), "songs"))
+                         e.records.insert(recordName(left[row]));
+             EXPECT_EQ(row, left.size());
+             int songs = 0;
+             for (const Leaf& leaf : leavesOf(cat.databasePath(), "songs")) {
                  e.songs += leaf.page <= cut ? leaf.cells : 0;
-             EXPECT_LT(int(e.records.size()), kRecords);
-             e.unreadRecords = kRecords - int(e.records.size());
-             e.unreadSongs = 2 * kRecords - e.songs;
+                 songs += leaf.cells;
+             }
+             EXPECT_LT(e.records.size(), left.size());
+             e.unreadRecords = int(left.size() - e.records.size());
+             e.unreadSongs = songs - e.songs;
              e.atMost = true;
              QFile f(cat.databasePath());
              EXPECT_TRUE(f.resize(qint64(cut) * 4096));
@@ -243,7 +267,7 @@ TEST_F(RepairTest, EachDamagedCatalogueIsRepairedOnceIntoOneThatOpensWithTheOrig
         {"a stored schema carrying statements of its own",
          [&elsewhere](const testenv::CatalogFixture& cat) {
              plantStatements(cat.databasePath(), elsewhere);
-             return Expected{names(1, kRecords), 2 * kRecords};
+             return smashMiddleLeafOfRecords(cat, kRecords);
          }},
     };
     for (const Case& c : cases) {
@@ -319,6 +343,8 @@ TEST_F(RepairTest, CompactionBuildsTheCopyFromTheProgramsOwnDefinitions)
     QStringList schema = raw.column("SELECT sql FROM sqlite_master");
     schema.sort();
     EXPECT_EQ(schema, programSchema());
+    // Its text indexes are noted as built in this program's order.
+    EXPECT_EQ(raw.column("PRAGMA application_id"), QStringList{QString::number(jet::collationStamp())});
     EXPECT_EQ(cat.count("select * from records"), 200);
     EXPECT_EQ(cat.count("select * from songs"), 400);
 }
@@ -352,6 +378,66 @@ TEST_F(RepairTest, LaterRepairsAndCompactionsLeaveAKeptOriginalAlone)
     for (const QString& name : kept)
         keptNow.insert(bytesOf(QDir(cat.folder()).filePath(name)));
     EXPECT_EQ(keptNow, std::set<QByteArray>(keptBytes.begin(), keptBytes.end()));
+}
+
+// Kills a repair just before each of its steps that puts data on disk or
+// changes a name: at every moment the catalogue's name holds either the
+// damaged original or a sound repaired catalogue, and the original is never
+// lost.
+TEST_F(RepairTest, ARepairKilledAtEachFileStepLosesNeitherTheCatalogueNorTheOriginal)
+{
+    testenv::CatalogFixture cat;
+    fillCatalogue(cat, 300);
+    const Expected expected = smashMiddleLeafOfRecords(cat, 300);
+    const QByteArray damaged = bytesOf(cat.databasePath());
+    const QRegularExpression leftovers(
+        R"(^(records\.mdb|records\.mdw|records\.mdb\.repair(-journal)?|~records\.new(-journal)?|records\.damaged-[-\d]+\.mdb(\.part)?)$)");
+
+    int killed = 0;
+    for (int step = 1; step < 200; ++step) {
+        SCOPED_TRACE(step);
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QStringLiteral(COMPACT_CHILD), {cat.folder(), "--repair", "--kill-at", QString::number(step)});
+        ASSERT_TRUE(child.waitForFinished(20000));
+        const QByteArray output = child.readAll();
+
+        QDir folder(cat.folder());
+        for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden))
+            EXPECT_TRUE(leftovers.match(name).hasMatch()) << name.toStdString();
+        QStringList kept;
+        for (const QString& name : folder.entryList({"records.damaged-*.mdb"})) {
+            EXPECT_EQ(bytesOf(folder.filePath(name)), damaged) << name.toStdString();
+            kept << name;
+        }
+        const bool original = bytesOf(cat.databasePath()) == damaged;
+        if (!original) {
+            EXPECT_EQ(kept.size(), 1);
+            Raw raw(cat.databasePath(), SQLITE_OPEN_READONLY);
+            EXPECT_EQ(raw.column("PRAGMA integrity_check"), QStringList{"ok"});
+            const QStringList records = cat.rows("select Record_Name from records");
+            EXPECT_EQ(std::set<QString>(records.begin(), records.end()), expected.records);
+        }
+        if (child.exitStatus() == QProcess::NormalExit) {
+            // The round got past its last step.
+            EXPECT_EQ(child.exitCode(), 0);
+            EXPECT_TRUE(output.startsWith("ok Database successfully repaired and compacted.")) << output.constData();
+            EXPECT_FALSE(original);
+            EXPECT_EQ(folder.entryList(QDir::Files | QDir::Hidden), (kept + QStringList{"records.mdb", "records.mdw"}));
+            break;
+        }
+        EXPECT_EQ(output, QByteArray());
+        ++killed;
+        // The next round starts from the damaged catalogue alone.
+        for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden)) {
+            if (name != "records.mdw") {
+                ASSERT_TRUE(folder.remove(name));
+            }
+        }
+        writeFile(cat.databasePath(), damaged);
+    }
+    // The copy's flush, the link, the rename and the compaction's steps at the least.
+    EXPECT_GE(killed, 5);
 }
 
 } // namespace
