@@ -91,6 +91,29 @@ bool accountRemains(const QString& name)
     }
 }
 
+// The artist's rows, then its account, in one change. Where the account is
+// missing already, DeleteUser's box is shown only when askedForAccount.
+void deleteRowsAndAccount(const CatalogEntry& entry, bool askedForAccount, bool& ok)
+{
+    ok = false;
+    ArtistChange change;
+    if (!change.begun())
+        return;
+    bool deleted = false;
+    ExecDeleteItem(entry, deleted);
+    if (!deleted)
+        return;
+    if (askedForAccount || accountRemains(entry.Artist)) {
+        // DeleteUser shows its own box when it fails; the rows then stay as
+        // well, unless the account was missing already.
+        bool accountDeleted = false;
+        DeleteUser(entry.Artist, accountDeleted);
+        if (!accountDeleted && accountRemains(entry.Artist))
+            return;
+    }
+    change.Commit(ok);
+}
+
 } // namespace
 
 void AddUser(const QString& name, const QString& password, bool& ok)
@@ -229,21 +252,10 @@ void DeleteArtist(const CatalogEntry& entry, const bool& askConfirm, bool& ok)
         if (answer != vb::vbYes)
             return;
     }
-    ArtistChange change;
-    if (!change.begun())
-        return;
-    bool deleted = false;
-    ExecDeleteItem(entry, deleted);
-    if (!deleted)
-        return;
-    // DeleteUser shows its own box when it fails; the rows then stay as well,
-    // unless the account was missing already.
-    bool accountDeleted = false;
-    DeleteUser(entry.Artist, accountDeleted);
-    if (!accountDeleted && accountRemains(entry.Artist))
-        return;
-    change.Commit(ok);
+    deleteRowsAndAccount(entry, true, ok);
 }
+
+void DeleteArtistEntry(const CatalogEntry& entry, bool& ok) { deleteRowsAndAccount(entry, false, ok); }
 
 void RenameArtist(const CatalogEntry& oldEntry, const QString& newName, bool& ok)
 {
