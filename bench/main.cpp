@@ -5,6 +5,7 @@
 
 #include "bench/Catalogue.h"
 #include "bench/EveryArtistFind.h"
+#include "bench/FindDialogRows.h"
 #include "bench/PlainSqlite.h"
 #include "bench/Reports.h"
 
@@ -493,6 +494,8 @@ int run(const bench::Size& size, const QString& folder)
     if (every.engineRows != every.plainRows)
         say(QStringLiteral("Row counts differ for the artist * Find: %1 engine, %2 plain.")
                 .arg(every.engineRows).arg(every.plainRows));
+    for (const bench::FindRow& r : bench::findDialogRows(size))
+        addRow({r.what, r.rows, r.ours, r.beside, r.target, r.met});
 
     // Add a record: uniqueness test, insert and a durable commit.
     CatalogEntry add;
