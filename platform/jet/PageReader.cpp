@@ -184,7 +184,8 @@ void PageFile::markFreePages()
 // The whole payload of a cell whose first `local` bytes start at `offset`.
 bool PageFile::payload(const QByteArray& data, int offset, std::int64_t size, int local, QByteArray& out)
 {
-    if (offset + local + (size > local ? 4 : 0) > usable_)
+    // No payload is larger than the file that holds it.
+    if (offset + local + (size > local ? 4 : 0) > usable_ || size > std::int64_t(filePages_) * usable_)
         return false;
     out = data.mid(offset, local);
     if (size == local)
@@ -239,6 +240,9 @@ bool PageFile::walk(std::uint32_t number, bool table, const RowSink& sink, std::
     // Rowids below a child of a table's interior page lie above the key of
     // the cell before it, up to its own key.
     std::int64_t below = std::numeric_limits<std::int64_t>::min();
+    const auto after = [](std::int64_t key) {
+        return key == std::numeric_limits<std::int64_t>::min() || key == std::numeric_limits<std::int64_t>::max() ? key : key + 1;
+    };
     for (int i = 0; i < cells; ++i) {
         int offset = int(be(p + pointers + 2 * i, 2));
         if (offset < pointers + 2 * cells || offset + 4 > usable_) {
@@ -251,7 +255,7 @@ bool PageFile::walk(std::uint32_t number, bool table, const RowSink& sink, std::
             std::int64_t key = 0;
             const bool keyed = table && varint(p + offset, usable_ - offset, key) != 0;
             if (!walk(child, table, sink, rowids, lost, depth + 1) && lost && keyed && key >= below)
-                lost->emplace_back(below == std::numeric_limits<std::int64_t>::min() ? below : below + 1, key);
+                lost->emplace_back(after(below), key);
             if (keyed)
                 below = key;
         }
@@ -260,7 +264,7 @@ bool PageFile::walk(std::uint32_t number, bool table, const RowSink& sink, std::
         // An index entry, in interior pages as in leaves: its last field is the rowid.
         std::int64_t size = 0;
         const int n = varint(p + offset, usable_ - offset, size);
-        if (n == 0 || size < 0 || size > (std::int64_t(1) << 31)) {
+        if (n == 0 || size < 0 || size >= (std::int64_t(1) << 30)) {
             damaged_ = true;
             continue;
         }
@@ -280,8 +284,7 @@ bool PageFile::walk(std::uint32_t number, bool table, const RowSink& sink, std::
             rowids->insert(record.back().integer);
     }
     if (interior && !walk(be(p + header + 8, 4), table, sink, rowids, lost, depth + 1) && lost && table)
-        lost->emplace_back(below == std::numeric_limits<std::int64_t>::min() ? below : below + 1,
-                           std::numeric_limits<std::int64_t>::max());
+        lost->emplace_back(after(below), std::numeric_limits<std::int64_t>::max());
     return true;
 }
 
@@ -305,7 +308,7 @@ void PageFile::leafRows(const QByteArray& data, std::uint32_t number, const RowS
         int n = 0;
         int m = 0;
         if (offset < pointers + 2 * cells || offset >= usable_ || (n = varint(p + offset, usable_ - offset, size)) == 0 ||
-            size < 0 || size > (std::int64_t(1) << 31) || (m = varint(p + offset + n, usable_ - offset - n, rowid)) == 0) {
+            size < 0 || size >= (std::int64_t(1) << 30) || (m = varint(p + offset + n, usable_ - offset - n, rowid)) == 0) {
             damaged_ = true;
             continue;
         }
