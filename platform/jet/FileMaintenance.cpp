@@ -319,8 +319,9 @@ Health checkHealth(const Connection& db, const SchemaDefinition& schema, int& rc
         expected << QStringLiteral("index\n%1\n%2\n%3").arg(i.name, i.table, i.createStatement());
     QStringList stored;
     Statement objects;
-    if (objects.prepare(db, QStringLiteral("SELECT type, name, tbl_name, sql FROM sqlite_master WHERE lower(substr(name, 1, 7)) <> 'sqlite_'")) !=
-        SQLITE_OK)
+    const QString storedObjects =
+        QStringLiteral("SELECT type, name, tbl_name, sql FROM sqlite_master WHERE lower(substr(name, 1, 7)) <> 'sqlite_'");
+    if (objects.prepare(db, storedObjects) != SQLITE_OK)
         return Health::Damaged;
     while (objects.step() == SQLITE_ROW)
         stored << QStringLiteral("%1\n%2\n%3\n%4").arg(objects.text(0), objects.text(1), objects.text(2), objects.text(3));
@@ -737,10 +738,10 @@ int copyRows(const Connection& source, Rebuild& target, const SchemaDefinition& 
             continue;
         Statement read;
         const QString list = selected.isEmpty() ? QString() : QLatin1Char(',') + selected.join(u',');
-        bool withRowid = read.prepare(source, QStringLiteral("SELECT rowid%1 FROM main.%2").arg(list, quoted(table.name))) == SQLITE_OK;
-        if (!withRowid) {
+        if (read.prepare(source, QStringLiteral("SELECT rowid%1 FROM main.%2").arg(list, quoted(table.name))) != SQLITE_OK) {
             // A table without rowids: new ones are given.
-            if (int rc = read.prepare(source, QStringLiteral("SELECT NULL%1 FROM main.%2").arg(list, quoted(table.name))); rc != SQLITE_OK) {
+            const int rc = read.prepare(source, QStringLiteral("SELECT NULL%1 FROM main.%2").arg(list, quoted(table.name)));
+            if (rc != SQLITE_OK) {
                 failedIn = 1;
                 return rc;
             }
