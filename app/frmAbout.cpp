@@ -86,6 +86,8 @@ frmAbout::frmAbout(QWidget* parent) : vb::Form(parent)
     lblCopyright->setText(QStringLiteral("Copyright"));
 
     lblDescription = placedLabel(this, "lblDescription", 660, 3240, 6495, 975);
+    // The texts were laid out for a small 8-point face; larger ones would not fit their boxes.
+    lblDescription->setFont(sized(font(), 8));
     lblDescription->setWordWrap(true);
     lblDescription->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblDescription->setText(QStringLiteral("App Description"));
@@ -99,6 +101,7 @@ frmAbout::frmAbout(QWidget* parent) : vb::Form(parent)
     Line1[0] = placedLine(this, "Line1(0)", 4920, QPalette::Light);
 
     lblWarning = placedLabel(this, "lblWarning", 240, 5160, 6135, 975);
+    lblWarning->setFont(sized(font(), 8));
     lblWarning->setWordWrap(true);
     lblWarning->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblWarning->setText(QStringLiteral(

@@ -17,6 +17,12 @@ int asciiNoCase(void*, int aLength, const void* a, int bLength, const void* b)
     return r != 0 ? r : aLength - bLength;
 }
 
+// A writer must put index entries where the file's own order has them.
+int engineOrder(void*, int aLength, const void* a, int bLength, const void* b)
+{
+    return jet::compareText(static_cast<const char*>(a), aLength, static_cast<const char*>(b), bLength);
+}
+
 [[noreturn]] void fail(sqlite3* db, const char* what)
 {
     throw std::runtime_error(std::string(what) + ": " + sqlite3_errmsg(db));
@@ -34,7 +40,8 @@ PlainSqlite::PlainSqlite(const QString& path, bool writable, Functions functions
     if (functions == LeanLike)
         registerLeanLike(db_);
     if (functions == Builtin)
-        sqlite3_create_collation_v2(db_, jet::kTextCollation, SQLITE_UTF8, nullptr, asciiNoCase, nullptr);
+        sqlite3_create_collation_v2(db_, jet::kTextCollation, SQLITE_UTF8, nullptr, writable ? engineOrder : asciiNoCase,
+                                    nullptr);
     sqlite3_busy_timeout(db_, 3000);
     if (writable)
         exec("PRAGMA journal_mode = DELETE; PRAGMA synchronous = FULL");

@@ -9,7 +9,8 @@ namespace bench {
 
 // The same file through SQLite alone: built-in LIKE, and the text columns'
 // collation name answered with SQLite's own ASCII case folding (what NOCASE
-// does), since the schema names a collation every connection must know.
+// does), since the schema names a collation every connection must know; a
+// writable file gets the engine's order, so that its indexes stay in order.
 class PlainSqlite {
 public:
     // EngineFunctions: the engine's collation and like() instead, to tell their

@@ -4,7 +4,10 @@
 //   bench_records S|L|XL [--dir FOLDER] [--plans]
 
 #include "bench/Catalogue.h"
+#include "bench/EveryArtistFind.h"
+#include "bench/FindDialogRows.h"
 #include "bench/PlainSqlite.h"
+#include "bench/Reports.h"
 
 #include "app/frmDatabaseExplorer.h"
 #include "catalog/DataAccess.h"
@@ -484,6 +487,16 @@ int run(const bench::Size& size, const QString& folder)
         say(QStringLiteral("Row counts differ for the artist Find: %1 engine, %2 leaner like().")
                 .arg(engineRows).arg(leanRows));
 
+    const bench::EveryArtistTiming every = bench::timeEveryArtistFind(DatabasePath(), ConnectString, kRuns);
+    addRow({QStringLiteral("Find artist * statement alone (engine snapshot)"), every.engineRows, every.engineMs,
+            every.plainMs, {}, {}});
+    addRow({QStringLiteral("  same, SQLite with the engine's functions"), -1, every.functionsMs, every.plainMs, {}, {}});
+    if (every.engineRows != every.plainRows)
+        say(QStringLiteral("Row counts differ for the artist * Find: %1 engine, %2 plain.")
+                .arg(every.engineRows).arg(every.plainRows));
+    for (const bench::FindRow& r : bench::findDialogRows(size))
+        addRow({r.what, r.rows, r.ours, r.beside, r.target, r.met});
+
     // Add a record: uniqueness test, insert and a durable commit.
     CatalogEntry add;
     add.Artist = marks.bigArtist;
@@ -530,6 +543,8 @@ int run(const bench::Size& size, const QString& folder)
 
     rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
+    for (const bench::ReportRow& r : bench::reportRows(size, folder))
+        addRow({r.what, r.rows, r.ours, r.plain, r.target, r.met});
     printTable(size, usage.ru_maxrss);
     if (boxes > 0)
         say(QStringLiteral("%1 unexpected message box(es) were shown.").arg(boxes));

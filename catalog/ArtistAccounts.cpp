@@ -29,13 +29,66 @@ void showAddUserError(const jet::Error& e)
                vb::vbCritical, kAddUserTitle);
 }
 
-// Removes the artist-only rows of a name and nothing else: records entered
-// under that name before are never touched.
-void deleteArtistOnlyRows(const QString& name, bool& ok)
+// One change of an artist across the catalogue and the workgroup file, all or
+// nothing: the catalogue is open before the transaction begins, so the engine
+// commits both files together, and a kill part-way leaves neither changed.
+// What runs inside (the routines below, with their own nested transactions)
+// stays only once Commit succeeds; anything else is rolled back.
+class ArtistChange {
+public:
+    ArtistChange()
+    {
+        try {
+            catalog_ = jet::DBEngine::OpenDatabase(DatabasePath(), false, false, ConnectString);
+            jet::DBEngine::BeginTrans();
+            begun_ = true;
+        } catch (const jet::Error& e) {
+            ShowStatementErrorBox(e.Description());
+        }
+    }
+    ~ArtistChange()
+    {
+        if (begun_)
+            rollbackQuietly();
+        try {
+            catalog_.Close();
+        } catch (const jet::Error&) {
+        }
+    }
+    ArtistChange(const ArtistChange&) = delete;
+    ArtistChange& operator=(const ArtistChange&) = delete;
+
+    bool begun() const { return begun_; }
+
+    void Commit(bool& ok)
+    {
+        ok = false;
+        if (!begun_)
+            return;
+        try {
+            jet::DBEngine::CommitTrans();
+            begun_ = false;
+            ok = true;
+        } catch (const jet::Error& e) {
+            ShowStatementErrorBox(e.Description());
+        }
+    }
+
+private:
+    jet::Database catalog_;
+    bool begun_ = false;
+};
+
+// DeleteUser failed: does the account still stand? A name whose account was
+// missing already is no reason to undo the rest of a change.
+bool accountRemains(const QString& name)
 {
-    ExecuteSql(QStringLiteral("delete * from records where  [Artist] = ") + TextLiteral(name)
-                   + QStringLiteral(" and [Record_Name] Is Null"),
-               ok);
+    try {
+        defaultWorkspace().Users().Item(vb::Trim(name));
+        return true;
+    } catch (const jet::Error& e) {
+        return e.Number() != jet::err::ItemNotFound;
+    }
 }
 
 } // namespace
@@ -147,6 +200,22 @@ void AddArtistRow(const QString& name, bool& ok)
     ExecInsertItem(entry, ok);
 }
 
+void AddArtist(const QString& name, bool& userAdded, bool& ok)
+{
+    userAdded = false;
+    ok = false;
+    ArtistChange change;
+    if (!change.begun())
+        return;
+    AddUser(name, ArtistAccount::Password, userAdded);
+    if (!userAdded)
+        return;
+    bool added = false;
+    AddArtistRow(name, added);
+    if (added)
+        change.Commit(ok);
+}
+
 void DeleteArtist(const CatalogEntry& entry, const bool& askConfirm, bool& ok)
 {
     ok = false;
@@ -160,14 +229,20 @@ void DeleteArtist(const CatalogEntry& entry, const bool& askConfirm, bool& ok)
         if (answer != vb::vbYes)
             return;
     }
+    ArtistChange change;
+    if (!change.begun())
+        return;
     bool deleted = false;
     ExecDeleteItem(entry, deleted);
     if (!deleted)
         return;
-    // The rows are gone; a failed account removal has shown its own box.
+    // DeleteUser shows its own box when it fails; the rows then stay as well,
+    // unless the account was missing already.
     bool accountDeleted = false;
     DeleteUser(entry.Artist, accountDeleted);
-    ok = true;
+    if (!accountDeleted && accountRemains(entry.Artist))
+        return;
+    change.Commit(ok);
 }
 
 void RenameArtist(const CatalogEntry& oldEntry, const QString& newName, bool& ok)
@@ -189,33 +264,26 @@ void RenameArtist(const CatalogEntry& oldEntry, const QString& newName, bool& ok
             return;
         }
 
+        ArtistChange change;
+        if (!change.begun())
+            return;
         AddUser(newName, ArtistAccount::Password, step);
         if (!step)
             return;
-
-        bool undone = false;
         AddArtistRow(newName, step);
-        if (!step) {
-            DeleteUser(newName, undone);
+        if (!step)
             return;
-        }
-
         CatalogEntry artist = oldEntry;
         artist.Level = Level::Artist;
         ExecRenameItem(artist, newName, step);
-        if (!step) {
-            // Take back the row of the new name, and its account only once the
-            // row is gone: an artist row never stays without an account.
-            deleteArtistOnlyRows(newName, undone);
-            if (undone)
-                DeleteUser(newName, undone);
+        if (!step)
             return;
-        }
-
-        // The artist now lives under the new name; a failure to remove the old
-        // account has shown its own box and leaves an account without rows.
-        DeleteUser(oldName, undone);
-        ok = true;
+        // A failure has shown its own box; the old account staying would refuse
+        // the old name for good, so the whole rename is undone.
+        DeleteUser(oldName, step);
+        if (!step && accountRemains(oldName))
+            return;
+        change.Commit(ok);
     }();
     vb::DoEvents();
 }

@@ -38,11 +38,20 @@ void ValidateUserRename(const QString& oldName, const QString& newName, bool& ok
 // Inserts the artist-only row of records.
 void AddArtistRow(const QString& name, bool& ok);
 
-// Deletes the artist's rows, then its account, asking first when askConfirm
-// is True. ok True once the rows went, whatever became of the account.
+// The routines that change an artist change the catalogue and the workgroup
+// file together or not at all, also when the process is killed part-way: every
+// artist keeps its account and every artist account its artist.
+
+// Adds an artist: its account (AddUser), then its artist-only row. userAdded
+// tells whether the account step passed; ok True once both committed. A failed
+// row takes the account back with it.
+void AddArtist(const QString& name, bool& userAdded, bool& ok);
+
+// Deletes the artist's rows and its account, asking first when askConfirm is
+// True. An account that is missing already does not keep the rows; one that
+// cannot be removed does.
 void DeleteArtist(const CatalogEntry& entry, const bool& askConfirm, bool& ok);
 
 // Gives the artist of oldEntry a new account and rows under the new name and
-// removes the old account. A failed step undoes the earlier ones, so no artist
-// is left without an account.
+// removes the old account. A failed step undoes the whole rename.
 void RenameArtist(const CatalogEntry& oldEntry, const QString& newName, bool& ok);

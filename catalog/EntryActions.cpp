@@ -1,5 +1,6 @@
 #include "catalog/EntryActions.h"
 
+#include "catalog/ArtistAccounts.h"
 #include "catalog/CatalogStatements.h"
 #include "catalog/DataAccess.h"
 #include "catalog/NameRules.h"
@@ -136,6 +137,12 @@ void DeleteItems(const CatalogEntry& entry, const bool& askConfirm, bool& ok)
         // Only an explicit Yes deletes.
         if (vb::MsgBox(prompt, vb::vbYesNo, QStringLiteral("Confirm Record Delete")) != vb::vbYes)
             return;
+    }
+    // An artist goes with its account, or an account without its artist would
+    // keep the name taken for good.
+    if (entry.Level == Level::Artist) {
+        DeleteArtist(entry, false, ok);
+        return;
     }
     ExecDeleteItem(entry, ok);
 }

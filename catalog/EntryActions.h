@@ -19,7 +19,8 @@ void UpdateItem(const CatalogEntry& oldEntry, const CatalogEntry& newEntry, bool
 // Renames an entry in place (the tree's label edit).
 void RenameItem(const CatalogEntry& entry, const QString& newName, bool& ok);
 
-// Deletes one record, song title or artist, asking first when askConfirm is True.
+// Deletes one record, song title or artist (with its account), asking first
+// when askConfirm is True.
 void DeleteItems(const CatalogEntry& entry, const bool& askConfirm, bool& ok);
 
 // The value with every apostrophe doubled; Null stays Null.

@@ -1,7 +1,5 @@
 #include "dialogs/EntryForm.h"
 
-#include "help/Help.h"
-#include "vb/App.h"
 #include "vb/MsgBox.h"
 #include "vb/TextBox.h"
 #include "vb/Twips.h"
@@ -141,10 +139,6 @@ bool EntryForm::eventFilter(QObject* watched, QEvent* event)
 
 void EntryForm::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
-        WinHelpA(this, vb::App::HelpFile(), HELP_CONTEXT, static_cast<quintptr>(HelpContextID));
-        return;
-    }
     // Esc and the rest: nothing closes the window from the keyboard.
     event->accept();
 }

@@ -12,8 +12,8 @@ class QPushButton;
 
 // What the entry dialogs share: a fixed dialog window in which Enter runs the
 // default button (or the button that has the focus), once, also from inside a
-// combo box; Esc closes nothing; F1 shows the help topic of the window's help
-// context; and a field given a focus handler runs it each time the field
+// combo box; Esc closes nothing; the Help button sends F1, which the program
+// answers with the topic of the window's help context; and a field given a focus handler runs it each time the field
 // receives the focus, after Qt's own focus handling has placed the cursor.
 class EntryForm : public vb::Form {
     Q_OBJECT
@@ -32,6 +32,7 @@ protected:
     void fitFont();
 
     // Sends the F1 key to the control that has the focus, as a user pressing it would.
+    // The program's F1 handling (help::enableF1) shows the topic of HelpContextID.
     void sendF1();
     // An editable combo box that never completes the typed text nor adds it to its list.
     static void makeEditable(QComboBox* combo);

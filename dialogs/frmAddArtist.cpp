@@ -109,12 +109,13 @@ void frmAddArtist::cmdSave_Click()
         return;
     }
 
-    AddUser(name, ArtistAccount::Password, ok);
-    if (!ok) {
+    // The account and the artist-only row are made together or not at all.
+    bool userAdded = false;
+    AddArtist(name, userAdded, ok);
+    if (!userAdded) {
         refuse(QStringLiteral("Cannot add ") + name + QStringLiteral("."));
         return;
     }
-    AddArtistRow(name, ok);
     if (!ok) {
         closeDialog();
         return;

@@ -109,8 +109,11 @@ bool send(const Request& request)
         const QJsonObject answer = exchange(protocol::fromRequest(request), false);
         return answer.isEmpty() || isOk(answer);
     }
+    // No help file set (App.HelpFile empty): nothing to show and nothing to say.
+    if (request.file.isEmpty())
+        return false;
     const QString native = QDir::toNativeSeparators(request.file);
-    if (request.file.isEmpty() || !QFileInfo(request.file).isFile()) {
+    if (!QFileInfo(request.file).isFile()) {
         vb::MsgBox(QStringLiteral("The help file ") + native + QStringLiteral(" cannot be found."), vb::vbExclamation,
                    QStringLiteral("Help"));
         return false;

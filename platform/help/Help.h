@@ -24,7 +24,8 @@ constexpr quint32 HELP_PARTIALKEY = 0x0105;
 //   has no such topic.
 // - HELP_QUIT closes every viewer window, whatever the file, and ends the viewer.
 // A help file that does not exist, or a viewer that cannot be started, is told
-// in a message box. Returns true when the viewer carried the command out.
+// in a message box; an empty file name (no help file set) does nothing. Returns
+// true when the viewer carried the command out.
 bool WinHelpA(QWidget* window, const QString& helpFile, quint32 command, quintptr data);
 // HELP_PARTIALKEY with a keyword: the index opens filtered to the keywords that
 // begin with it and shows the first one's topic.

@@ -28,7 +28,7 @@ std::shared_ptr<AccountData> newAccount(const QString& name, const QString& pid,
 }
 
 // The workgroup file of the workspace an appended account was read from or written to.
-sqlite3* workgroupOfAccount(const std::shared_ptr<AccountData>& d)
+workgroup::Db workgroupOfAccount(const std::shared_ptr<AccountData>& d)
 {
     if (!d || !d->appended)
         throw invalidOperation();
@@ -108,7 +108,7 @@ Group Groups::Item(const QString& name) const
 
 void Groups::Append(const Group& group)
 {
-    sqlite3* db = workgroupOfAccount(user_);
+    const workgroup::Db db = workgroupOfAccount(user_);
     if (!group.d_)
         throw Error(err::ObjectInvalid, QStringLiteral("Object invalid or no longer set."));
     detail::injectedFailure(Operation::GroupsAppend);
@@ -127,7 +127,7 @@ void Groups::Append(const Group& group)
 
 void Groups::Refresh()
 {
-    sqlite3* db = workgroupOfAccount(user_);
+    const workgroup::Db db = workgroupOfAccount(user_);
     std::vector<Group> fresh;
     for (const QString& name : workgroup::groupsOf(db, user_->name)) {
         Group g;
@@ -185,7 +185,7 @@ void Users::Append(const User& user)
 {
     WorkspaceState& ws = detail::liveWorkspace(workspace_.lock());
     AccountData& d = unappended(user.d_);
-    sqlite3* db = detail::workgroupDb(ws);
+    const workgroup::Db db = detail::workgroupDb(ws);
     detail::injectedFailure(Operation::UsersAppend);
     if (d.name.trimmed().isEmpty())
         throw Error(err::InvalidAccountName, QStringLiteral("'%1' isn't a valid account name.").arg(d.name));
@@ -202,7 +202,7 @@ void Users::Append(const User& user)
 void Users::Delete(const QString& name)
 {
     WorkspaceState& ws = detail::liveWorkspace(workspace_.lock());
-    sqlite3* db = detail::workgroupDb(ws);
+    const workgroup::Db db = detail::workgroupDb(ws);
     detail::injectedFailure(Operation::UsersDelete);
     const auto found = workgroup::findAccount(db, name);
     if (!found || found->isGroup)

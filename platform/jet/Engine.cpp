@@ -60,6 +60,9 @@ std::shared_ptr<Connection> openConnection(const QString& path, bool readOnly, b
             detail::exec(conn->db, "PRAGMA locking_mode = EXCLUSIVE");
         // Reading the schema proves the file is a database and not locked away.
         detail::exec(conn->db, "SELECT count(*) FROM sqlite_master");
+        // The temporary indexes of Distinct, Union and In lists stay in memory
+        // instead of spilling into temporary files page by page.
+        detail::exec(conn->db, "PRAGMA temp_store = MEMORY");
         if (!readOnly) {
             detail::exec(conn->db, "PRAGMA journal_mode = DELETE");
             detail::exec(conn->db, "PRAGMA synchronous = FULL");
@@ -90,10 +93,20 @@ std::optional<std::pair<dev_t, ino_t>> fileIdentity(const QString& path)
     return std::make_pair(st.st_dev, st.st_ino);
 }
 
-sqlite3* workgroupOf(WorkspaceState& ws)
+// The schema name of the workgroup file where it is attached to a catalogue's connection.
+constexpr const char* kCarriedWorkgroup = "jet_workgroup";
+
+workgroup::Db workgroupOf(WorkspaceState& ws)
 {
     const QString path = engine().systemDB;
     const auto identity = fileIdentity(path);
+    if (ws.carrier) {
+        if (ws.carriedPath != path)
+            throw Error(err::InvalidOperation, QStringLiteral("The workgroup file cannot change inside a transaction."));
+        if (!identity)
+            throw workgroupMissing();
+        return {ws.carrier->db, kCarriedWorkgroup};
+    }
     if (ws.workgroup && ws.workgroup->db) {
         if (ws.workgroup->joined > 0) {
             if (ws.workgroup->path != path)
@@ -124,6 +137,56 @@ sqlite3* workgroupOf(WorkspaceState& ws)
     ws.workgroup = conn;
     ws.workgroupIdentity = identity;
     return conn->db;
+}
+
+// A change to a catalogue and to the workgroup file commits both or neither,
+// also when the process dies part-way: for the length of an outermost
+// transaction begun while a catalogue is open, the workgroup file is attached
+// to that catalogue's connection, whose one COMMIT covers both files (SQLite's
+// super-journal, which needs both in rollback-journal mode). Without an open
+// catalogue, or when the file cannot be attached, each file commits on its own.
+void carryWorkgroup(WorkspaceState& ws)
+{
+    const QString path = engine().systemDB;
+    if (path.isEmpty() || !fileIdentity(path))
+        return;
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    for (const auto& conn : ws.connections) {
+        if (!conn->db || conn->readOnly || conn->joined != 0 || conn->canonicalPath == canonical)
+            continue;
+        try {
+            detail::Stmt attach(conn->db, "ATTACH DATABASE ?1 AS jet_workgroup");
+            attach.bind(1, path);
+            attach.step();
+        } catch (const Error&) {
+            return;
+        }
+        try {
+            detail::Stmt mode(conn->db, "PRAGMA jet_workgroup.journal_mode = DELETE");
+            const bool rollbackJournal = mode.step() && mode.text(0).compare(QLatin1String("delete"), Qt::CaseInsensitive) == 0;
+            detail::exec(conn->db, "PRAGMA jet_workgroup.synchronous = FULL");
+            detail::Stmt tables(conn->db, "SELECT count(*) FROM jet_workgroup.sqlite_master WHERE type = 'table' AND "
+                                          "name IN ('accounts', 'memberships')");
+            if (rollbackJournal && tables.step() && tables.integer(0) == 2) {
+                ws.carrier = conn;
+                ws.carriedPath = path;
+                return;
+            }
+        } catch (const Error&) {
+        }
+        sqlite3_exec(conn->db, "DETACH DATABASE jet_workgroup", nullptr, nullptr, nullptr);
+        return;
+    }
+}
+
+void releaseCarrier(WorkspaceState& ws)
+{
+    if (!ws.carrier)
+        return;
+    if (ws.carrier->db)
+        sqlite3_exec(ws.carrier->db, "DETACH DATABASE jet_workgroup", nullptr, nullptr, nullptr);
+    ws.carrier.reset();
+    ws.carriedPath.clear();
 }
 
 WorkspaceState& live(const std::shared_ptr<WorkspaceState>& s)
@@ -177,6 +240,8 @@ void endLevel(WorkspaceState& ws, bool commit)
         conn->joined = level - 1;
     }
     ws.level = level - 1;
+    if (ws.level == 0)
+        releaseCarrier(ws);
     for (const auto& conn : std::vector<std::shared_ptr<Connection>>(ws.connections))
         if (conn->handles == 0 && conn->joined == 0)
             dropConnection(ws, conn);
@@ -216,23 +281,38 @@ FieldType fieldTypeOf(ColumnKind kind)
     }
 }
 
-QVariant readValue(sqlite3_stmt* stmt, int column, FieldType type, bool declared)
+// A value of the current row as the field will give it.
+detail::SnapshotCell readCell(sqlite3_stmt* stmt, int column, FieldType type, bool declared, detail::SnapshotStore& store)
 {
+    using Cell = detail::SnapshotCell;
+    Cell cell;
+    const auto integer = [&cell](Cell::Kind kind, std::int64_t v) {
+        cell.kind = kind;
+        cell.integer = v;
+        return cell;
+    };
+    const auto real = [&cell](double v) {
+        cell.kind = Cell::Real;
+        cell.real = v;
+        return cell;
+    };
+    const auto bytes = [&](Cell::Kind kind, const void* p) {
+        cell.kind = kind;
+        cell.length = static_cast<std::uint32_t>(sqlite3_column_bytes(stmt, column));
+        cell.bytes = store.keep(static_cast<const char*>(p), cell.length);
+        return cell;
+    };
     const int storage = sqlite3_column_type(stmt, column);
     if (storage == SQLITE_NULL)
-        return {};
+        return cell;
     if (!declared) {
         switch (storage) {
         case SQLITE_INTEGER: {
             const sqlite3_int64 v = sqlite3_column_int64(stmt, column);
-            if (v >= INT32_MIN && v <= INT32_MAX)
-                return QVariant(static_cast<int>(v));
-            return QVariant(static_cast<qlonglong>(v));
+            return integer(v >= INT32_MIN && v <= INT32_MAX ? Cell::Int32 : Cell::Int64, v);
         }
-        case SQLITE_FLOAT: return QVariant(sqlite3_column_double(stmt, column));
-        case SQLITE_BLOB:
-            return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, column)),
-                                       sqlite3_column_bytes(stmt, column)));
+        case SQLITE_FLOAT: return real(sqlite3_column_double(stmt, column));
+        case SQLITE_BLOB: return bytes(Cell::Blob, sqlite3_column_blob(stmt, column));
         default: break;
         }
     }
@@ -242,29 +322,27 @@ QVariant readValue(sqlite3_stmt* stmt, int column, FieldType type, bool declared
     switch (type) {
     case FieldType::Date: {
         const double value = sqlite3_column_double(stmt, column);
-        return number && vb::dateIsValid(value) ? QVariant(value) : QVariant();
+        return number && vb::dateIsValid(value) ? real(value) : cell;
     }
     case FieldType::Currency: {
         if (storage == SQLITE_INTEGER) {
             const sqlite3_int64 units = sqlite3_column_int64(stmt, column);
             constexpr sqlite3_int64 kMaxUnits = INT64_MAX / vb::kCurrencyScale;
             if (units < -kMaxUnits || units > kMaxUnits)
-                return {};
-            return QVariant(static_cast<qlonglong>(units * vb::kCurrencyScale));
+                return cell;
+            return integer(Cell::Int64, units * vb::kCurrencyScale);
         }
         const std::optional<vb::Currency> value = vb::currencyFromDouble(sqlite3_column_double(stmt, column));
-        return number && value ? QVariant(static_cast<qlonglong>(*value)) : QVariant();
+        return number && value ? integer(Cell::Int64, *value) : cell;
     }
     case FieldType::Long: {
         const double value = sqlite3_column_double(stmt, column);
         if (!number || !(value >= INT32_MIN && value < INT32_MAX + 1.0))
-            return {};
-        return QVariant(sqlite3_column_int(stmt, column));
+            return cell;
+        return integer(Cell::Int32, sqlite3_column_int(stmt, column));
     }
-    case FieldType::Boolean: return QVariant(sqlite3_column_int(stmt, column) != 0);
-    default:
-        return QVariant(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)),
-                                          sqlite3_column_bytes(stmt, column)));
+    case FieldType::Boolean: return integer(Cell::Bool, sqlite3_column_int(stmt, column) != 0);
+    default: return bytes(Cell::Text, sqlite3_column_text(stmt, column));
     }
 }
 
@@ -299,7 +377,7 @@ struct Finalizer {
 
 WorkspaceState& detail::liveWorkspace(const std::shared_ptr<WorkspaceState>& s) { return live(s); }
 
-sqlite3* detail::workgroupDb(WorkspaceState& ws) { return workgroupOf(ws); }
+workgroup::Db detail::workgroupDb(WorkspaceState& ws) { return workgroupOf(ws); }
 
 // ---- Field ----
 
@@ -439,7 +517,8 @@ Field Recordset::Fields(int index) const
         throw Error(err::ItemNotFound, QStringLiteral("Item not found in this collection."));
     if (Eof() || Bof())
         throw noCurrentRecord();
-    return Field(d_->names[index], d_->types[index], d_->cells[static_cast<std::size_t>(d_->position) * d_->names.size() + static_cast<std::size_t>(index)]);
+    const std::size_t cell = static_cast<std::size_t>(d_->position) * d_->names.size() + static_cast<std::size_t>(index);
+    return Field(d_->names[index], d_->types[index], d_->cells[cell].value());
 }
 
 Field Recordset::Fields(const QString& name) const
@@ -507,8 +586,9 @@ Recordset Database::OpenRecordset(const QString& sql, int, int)
     bool typed = false;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         for (int c = 0; c < columns; ++c) {
-            data->cells.push_back(readValue(stmt, c, data->types[c], declared[c]));
-            if (!typed && !declared[c] && !data->cells.back().isNull()) {
+            const detail::SnapshotCell cell = readCell(stmt, c, data->types[c], declared[c], data->cells);
+            data->cells.append(cell);
+            if (!typed && !declared[c] && cell.kind != detail::SnapshotCell::Null) {
                 switch (sqlite3_column_type(stmt, c)) {
                 case SQLITE_INTEGER: data->types[c] = FieldType::Long; break;
                 case SQLITE_TEXT: data->types[c] = FieldType::Text; break;
@@ -561,6 +641,8 @@ void Workspace::BeginTrans()
 {
     WorkspaceState& ws = live(s_);
     detail::injectedFailure(Operation::BeginTrans);
+    if (ws.level == 0)
+        carryWorkgroup(ws);
     ++ws.level;
     try {
         for (const auto& conn : allConnections(ws))
@@ -604,6 +686,7 @@ void Workspace::Close()
     }
     for (const auto& conn : allConnections(ws))
         conn->close();
+    ws.carrier.reset();
     ws.connections.clear();
     ws.workgroup.reset();
     ws.closed = true;

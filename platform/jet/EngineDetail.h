@@ -4,7 +4,9 @@
 
 #include "jet/Dialect.h"
 #include "jet/Engine.h"
+#include "jet/Snapshot.h"
 #include "jet/Sqlite.h"
+#include "jet/Workgroup.h"
 
 #include <map>
 #include <optional>
@@ -67,8 +69,8 @@ struct Connection {
 struct RecordsetData {
     std::vector<QString> names;
     std::vector<FieldType> types;
-    // Every row's cells one after another: one allocation for the whole snapshot.
-    std::vector<QVariant> cells;
+    // Every row's cells one after another, compactly.
+    SnapshotStore cells;
     int rowCount = 0;
     int position = 0; // -1 before the first row, rowCount after the last
     int visited = 0;
@@ -93,6 +95,10 @@ struct WorkspaceState {
     std::vector<std::shared_ptr<Connection>> connections;
     std::shared_ptr<Connection> workgroup;
     std::optional<std::pair<dev_t, ino_t>> workgroupIdentity;
+    // The database connection that holds the workgroup file attached for the
+    // length of the outermost transaction, and the path it attached.
+    std::shared_ptr<Connection> carrier;
+    QString carriedPath;
 };
 
 } // namespace detail
@@ -102,7 +108,7 @@ namespace detail {
 // The workspace, or 3420 when it has been closed.
 WorkspaceState& liveWorkspace(const std::shared_ptr<WorkspaceState>& s);
 // The workgroup file of the workspace, checked and joined to its transaction.
-sqlite3* workgroupDb(WorkspaceState& ws);
+workgroup::Db workgroupDb(WorkspaceState& ws);
 
 struct AccountData {
     QString name;

@@ -160,6 +160,8 @@ bool isAscii(const unsigned char* p, int length)
 // in a row (the rows of one artist), so the last answer is kept too.
 struct CompiledLike {
     Pattern pattern;
+    // Only "*": every text matches, unread.
+    bool everything = false;
     // "*literal*" with an ASCII literal: answered by a substring search.
     bool substring = false;
     std::string needle;
@@ -169,8 +171,9 @@ struct CompiledLike {
 
 CompiledLike* compileLike(const unsigned char* p, int length)
 {
-    auto* c = new CompiledLike{compilePattern(foldedUtf8(p, length)), false, {}, {}, -1};
+    auto* c = new CompiledLike{compilePattern(foldedUtf8(p, length)), false, false, {}, {}, -1};
     const Pattern& pat = c->pattern;
+    c->everything = pat.size() == 1 && pat.front().kind == PatternElement::Any;
     if (pat.size() >= 2 && pat.front().kind == PatternElement::Any && pat.back().kind == PatternElement::Any) {
         c->substring = true;
         for (std::size_t i = 1; i + 1 < pat.size() && c->substring; ++i) {
@@ -245,8 +248,6 @@ void likeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
     }
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL)
         return;
-    const auto* text = sqlite3_value_text(argv[1]);
-    const int length = sqlite3_value_bytes(argv[1]);
     auto* compiled = static_cast<CompiledLike*>(sqlite3_get_auxdata(ctx, 0));
     if (!compiled) {
         std::unique_ptr<CompiledLike> fresh;
@@ -262,10 +263,17 @@ void likeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
             // SQLite did not keep it (not a constant): compile for this row only.
             const std::unique_ptr<CompiledLike> local(
                 compileLike(sqlite3_value_text(argv[0]), sqlite3_value_bytes(argv[0])));
-            sqlite3_result_int(ctx, likeMatches(*local, text, length) ? 1 : 0);
+            sqlite3_result_int(ctx, local->everything || likeMatches(*local, sqlite3_value_text(argv[1]),
+                                                                     sqlite3_value_bytes(argv[1])));
             return;
         }
     }
+    if (compiled->everything) {
+        sqlite3_result_int(ctx, 1);
+        return;
+    }
+    const auto* text = sqlite3_value_text(argv[1]);
+    const int length = sqlite3_value_bytes(argv[1]);
     if (compiled->lastResult >= 0 && compiled->lastText.size() == static_cast<std::size_t>(length)
         && std::memcmp(compiled->lastText.data(), text, static_cast<std::size_t>(length)) == 0) {
         sqlite3_result_int(ctx, compiled->lastResult);

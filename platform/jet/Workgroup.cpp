@@ -26,13 +26,22 @@ QByteArray passwordHash(const QByteArray& salt, const QString& password)
     return h.result();
 }
 
-void addAccount(sqlite3* db, const QString& name, const QString& pid, bool isGroup, bool canLogOn,
+// A statement of the engine's own SQL, "{wg}" standing for the schema that
+// holds the workgroup tables.
+Stmt statement(const Db& db, const char* text)
+{
+    const QByteArray schema = QByteArray("\"") + db.schema + "\"";
+    return Stmt(db.db, QByteArray(text).replace("{wg}", schema).constData());
+}
+
+void addAccount(const Db& db, const QString& name, const QString& pid, bool isGroup, bool canLogOn,
                 const QString& password)
 {
     if (findAccount(db, name))
         throw Error(err::AccountExists, QStringLiteral("Account name already exists."));
     const QByteArray salt = newSalt();
-    Stmt(db, "INSERT INTO accounts (name, pid, is_group, can_logon, salt, hash) VALUES (?1, ?2, ?3, ?4, ?5, ?6)")
+    statement(db, "INSERT INTO {wg}.accounts (name, pid, is_group, can_logon, salt, hash) "
+                  "VALUES (?1, ?2, ?3, ?4, ?5, ?6)")
         .bind(1, name)
         .bind(2, pid)
         .bind(3, isGroup ? 1 : 0)
@@ -76,64 +85,64 @@ void addBuiltInAccounts(sqlite3* db)
     addMembership(db, kProgramUser, kUsers);
 }
 
-void addUser(sqlite3* db, const QString& name, const QString& pid, const QString& password)
+void addUser(const Db& db, const QString& name, const QString& pid, const QString& password)
 {
     addAccount(db, name, pid, false, true, password);
 }
 
-void addGroup(sqlite3* db, const QString& name, const QString& pid) { addAccount(db, name, pid, true, false, {}); }
+void addGroup(const Db& db, const QString& name, const QString& pid) { addAccount(db, name, pid, true, false, {}); }
 
-void addMembership(sqlite3* db, const QString& user, const QString& group)
+void addMembership(const Db& db, const QString& user, const QString& group)
 {
-    Stmt(db, "INSERT INTO memberships (user, grp) VALUES (?1, ?2)").bind(1, user).bind(2, group).step();
+    statement(db, "INSERT INTO {wg}.memberships (user, grp) VALUES (?1, ?2)").bind(1, user).bind(2, group).step();
 }
 
-void removeAccount(sqlite3* db, const QString& name)
+void removeAccount(const Db& db, const QString& name)
 {
-    Stmt(db, "DELETE FROM memberships WHERE user = ?1 OR grp = ?1").bind(1, name).step();
-    Stmt(db, "DELETE FROM accounts WHERE name = ?1").bind(1, name).step();
+    statement(db, "DELETE FROM {wg}.memberships WHERE user = ?1 OR grp = ?1").bind(1, name).step();
+    statement(db, "DELETE FROM {wg}.accounts WHERE name = ?1").bind(1, name).step();
 }
 
-bool authenticate(sqlite3* db, const QString& name, const QString& password)
+bool authenticate(const Db& db, const QString& name, const QString& password)
 {
-    Stmt s(db, "SELECT salt, hash FROM accounts WHERE name = ?1 AND is_group = 0 AND can_logon = 1");
+    Stmt s = statement(db, "SELECT salt, hash FROM {wg}.accounts WHERE name = ?1 AND is_group = 0 AND can_logon = 1");
     s.bind(1, name);
     if (!s.step())
         return false;
     return passwordHash(s.blob(0), password) == s.blob(1);
 }
 
-QStringList userNames(sqlite3* db)
+QStringList userNames(const Db& db)
 {
     QStringList names;
-    Stmt s(db, "SELECT name FROM accounts WHERE is_group = 0 ORDER BY rowid");
+    Stmt s = statement(db, "SELECT name FROM {wg}.accounts WHERE is_group = 0 ORDER BY rowid");
     while (s.step())
         names << s.text(0);
     return names;
 }
 
-std::vector<Account> users(sqlite3* db)
+std::vector<Account> users(const Db& db)
 {
     std::vector<Account> out;
-    Stmt s(db, "SELECT name, pid FROM accounts WHERE is_group = 0 ORDER BY rowid");
+    Stmt s = statement(db, "SELECT name, pid FROM {wg}.accounts WHERE is_group = 0 ORDER BY rowid");
     while (s.step())
         out.push_back(Account{s.text(0), s.text(1), false});
     return out;
 }
 
-std::optional<Account> findAccount(sqlite3* db, const QString& name)
+std::optional<Account> findAccount(const Db& db, const QString& name)
 {
-    Stmt s(db, "SELECT name, pid, is_group FROM accounts WHERE name = ?1");
+    Stmt s = statement(db, "SELECT name, pid, is_group FROM {wg}.accounts WHERE name = ?1");
     s.bind(1, name);
     if (!s.step())
         return std::nullopt;
     return Account{s.text(0), s.text(1), s.integer(2) != 0};
 }
 
-QStringList groupsOf(sqlite3* db, const QString& user)
+QStringList groupsOf(const Db& db, const QString& user)
 {
     QStringList names;
-    Stmt s(db, "SELECT grp FROM memberships WHERE user = ?1 ORDER BY grp");
+    Stmt s = statement(db, "SELECT grp FROM {wg}.memberships WHERE user = ?1 ORDER BY grp");
     s.bind(1, user);
     while (s.step())
         names << s.text(0);

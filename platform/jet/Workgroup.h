@@ -21,6 +21,15 @@ struct Account {
 
 namespace workgroup {
 
+// Where the workgroup file's tables are: a connection and the schema that holds
+// them there, "main" on the file's own connection or another name where the
+// file is attached to a catalogue's connection.
+struct Db {
+    Db(sqlite3* connection, const char* schemaName = "main") : db(connection), schema(schemaName) {}
+    sqlite3* db;
+    const char* schema;
+};
+
 inline const QString kAdmins = QStringLiteral("Admins");
 inline const QString kUsers = QStringLiteral("Users");
 inline const QString kProgramUser = QStringLiteral("brevlin");
@@ -34,19 +43,19 @@ void addBuiltInAccounts(sqlite3* db);
 
 // A second account (user or group) of the same name in any letter case is
 // refused (3390).
-void addUser(sqlite3* db, const QString& name, const QString& pid, const QString& password);
-void addGroup(sqlite3* db, const QString& name, const QString& pid);
-void addMembership(sqlite3* db, const QString& user, const QString& group);
-void removeAccount(sqlite3* db, const QString& name);
+void addUser(const Db& db, const QString& name, const QString& pid, const QString& password);
+void addGroup(const Db& db, const QString& name, const QString& pid);
+void addMembership(const Db& db, const QString& user, const QString& group);
+void removeAccount(const Db& db, const QString& name);
 
 // True when the user exists, may log on and the password matches.
-bool authenticate(sqlite3* db, const QString& name, const QString& password);
-QStringList userNames(sqlite3* db);
+bool authenticate(const Db& db, const QString& name, const QString& password);
+QStringList userNames(const Db& db);
 // The user accounts in the order they were made.
-std::vector<Account> users(sqlite3* db);
+std::vector<Account> users(const Db& db);
 // The account (user or group) of that name without regard to case.
-std::optional<Account> findAccount(sqlite3* db, const QString& name);
-QStringList groupsOf(sqlite3* db, const QString& user);
+std::optional<Account> findAccount(const Db& db, const QString& name);
+QStringList groupsOf(const Db& db, const QString& user);
 
 } // namespace workgroup
 } // namespace jet

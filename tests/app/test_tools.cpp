@@ -2,6 +2,10 @@
 #include "app/frmDatabaseExplorer.h"
 #include "catalog/Maintenance.h"
 #include "catalog/ProgramState.h"
+#include "dialogs/frmAddArtist.h"
+#include "dialogs/frmAddRecordName.h"
+#include "dialogs/frmAddSongs.h"
+#include "vb/TextBox.h"
 #include "catalog/SoundOption.h"
 #include "help/Help.h"
 #include "shell/Shell.h"
@@ -15,6 +19,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QTest>
+#include <QPushButton>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -256,6 +261,48 @@ TEST_F(ToolsTest, HelpCommandsAndF1SendTheirHelpCommands)
         EXPECT_EQ(helpSent[0].context, c.context);
         EXPECT_EQ(helpSent[0].keyword, QString());
     }
+}
+
+// The entry dialogs answer F1 themselves too; the program sends each topic once.
+TEST_F(ToolsTest, TheEntryDialogsSendTheirTopicOnceFromF1AndTheirHelpButton)
+{
+    help::enableF1();
+    vb::App::setHelpFile(vb::App::file(QStringLiteral("record.hlp")));
+    struct Case {
+        const char* what;
+        vb::Form* dialog;
+        QWidget* field;
+        QPushButton* helpButton;
+        quint32 context;
+    };
+    frmAddArtist& artist = frmAddArtistInstance()();
+    frmAddRecordName& record = frmAddRecordNameInstance()();
+    frmAddSongs& songs = frmAddSongsInstance()();
+    const Case cases[] = {
+        {"artist", &artist, artist.mArtist, artist.cmdHelp, 8},
+        {"record", &record, record.mArtist, record.cmdHelp, 9},
+        {"song title", &songs, songs.mArtist, songs.cmdHelp, 27},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.dialog->show();
+        c.field->setFocus();
+        helpSent.clear();
+        QTest::keyClick(c.field, Qt::Key_F1);
+        c.helpButton->click();
+        ASSERT_EQ(helpSent.size(), 2u);
+        for (const help::Request& r : helpSent) {
+            EXPECT_EQ(r.command, HELP_CONTEXT);
+            EXPECT_EQ(r.context, c.context);
+            EXPECT_EQ(r.file, vb::App::HelpFile());
+        }
+        c.dialog->hide();
+    }
+    frmAddArtistInstance().release();
+    frmAddRecordNameInstance().release();
+    frmAddSongsInstance().release();
+    for (vb::Form* f : {static_cast<vb::Form*>(&artist), static_cast<vb::Form*>(&record), static_cast<vb::Form*>(&songs)})
+        vb::Unload(f);
 }
 
 TEST_F(ToolsTest, WebSiteAndEmailOpenTheMakersAddresses)

@@ -274,6 +274,53 @@ TEST_F(ArtistAccountsTest, AddUserFailuresLeaveNoAccount)
     }
 }
 
+TEST(ArtistAccountsRoadsTest, AddArtistMakesAccountAndRowTogetherOrNeither)
+{
+    struct Case {
+        const char* road;
+        QString name;
+        std::function<void(const CatalogFixture&)> sabotage;
+        bool userAdded;
+        bool ok;
+        BoxExpected box; // empty title: none
+    };
+    const Case cases[] = {
+        {"both made", QStringLiteral("Bob"), [](const CatalogFixture&) {}, true, true, {}},
+        {"the name is taken", QStringLiteral("ella"), [](const CatalogFixture&) {}, false, false,
+         {QStringLiteral("Error: 3390-Account name already exists."), vb::vbCritical,
+          QStringLiteral("Error Adding User System Information")}},
+        // The account made first goes again with the row.
+        {"the row cannot be added", QStringLiteral("Bob"),
+         [](const CatalogFixture& cat) {
+             sabotage(cat, "CREATE TRIGGER refuse BEFORE INSERT ON records BEGIN SELECT RAISE(ABORT, 'refused'); END");
+         },
+         true, false, {QString(), vb::vbCritical, kStatementError}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.road);
+        FailureGuard guard;
+        CatalogFixture fresh;
+        seed(fresh);
+        c.sabotage(fresh);
+        const QStringList before = accounts();
+        ScriptedMsgBox boxes;
+        if (!c.box.title.isEmpty())
+            boxes.answer(vb::vbOK);
+        bool userAdded = !c.userAdded;
+        bool ok = !c.ok;
+        AddArtist(c.name, userAdded, ok);
+        EXPECT_EQ(userAdded, c.userAdded);
+        EXPECT_EQ(ok, c.ok);
+        if (c.box.title.isEmpty())
+            EXPECT_TRUE(boxes.empty());
+        else
+            expectBoxes(boxes, {c.box});
+        EXPECT_EQ(accounts(), c.ok ? accountsWith(before, {c.name}) : before);
+        EXPECT_EQ(rowsOf(fresh), c.ok ? QStringList{QStringLiteral("Bob|<Null>")} + kSeeded : kSeeded);
+        EXPECT_EQ(jet::DBEngine::Workspaces()(0).TransactionLevel(), 0);
+    }
+}
+
 TEST(ArtistAccountsRoadsTest, DeleteUserReportsSuccessOnlyOnceCommitted)
 {
     struct Case {
@@ -364,18 +411,22 @@ TEST_F(ArtistAccountsTest, DeleteArtistWithoutAnAccountStillDeletesTheRows)
     EXPECT_EQ(rowsOf(cat), QStringList{QStringLiteral("Miles|<Null>")});
 }
 
-TEST_F(ArtistAccountsTest, DeleteArtistKeepsTheAccountWhenTheRowsStay)
+// Rows and account go together or stay together.
+TEST_F(ArtistAccountsTest, DeleteArtistKeepsRowsAndAccountWhenEitherCannotGo)
 {
-    const QStringList before = accounts();
-    jet::testing::failNext(jet::Operation::Execute, 3043, QStringLiteral("Disk or network error."));
-    ScriptedMsgBox boxes;
-    boxes.answer(vb::vbOK);
-    bool ok = true;
-    DeleteArtist(artist(QStringLiteral("Ella")), false, ok);
-    EXPECT_FALSE(ok);
-    expectBoxes(boxes, {{QString(), vb::vbCritical, kStatementError}});
-    EXPECT_EQ(accounts(), before);
-    EXPECT_EQ(rowsOf(cat), kSeeded);
+    for (const jet::Operation failing : {jet::Operation::Execute, jet::Operation::UsersDelete}) {
+        SCOPED_TRACE(static_cast<int>(failing));
+        const QStringList before = accounts();
+        jet::testing::failNext(failing, 3043, QStringLiteral("Disk or network error."));
+        ScriptedMsgBox boxes;
+        boxes.answer(vb::vbOK);
+        bool ok = true;
+        DeleteArtist(artist(QStringLiteral("Ella")), false, ok);
+        EXPECT_FALSE(ok);
+        expectBoxes(boxes, {{QString(), vb::vbCritical, kStatementError}});
+        EXPECT_EQ(accounts(), before);
+        EXPECT_EQ(rowsOf(cat), kSeeded);
+    }
 }
 
 TEST_F(ArtistAccountsTest, ValidateUserRenameRefusesAdministratorAndTheSameName)
@@ -461,10 +512,18 @@ TEST(ArtistAccountsRoadsTest, RenameArtistLeavesAccountsAndRowsInStepOnEveryRoad
     const Case cases[] = {
         {"every step succeeds", [](const CatalogFixture&) {}, true, {}, {QStringLiteral("Bob")}, {QStringLiteral("Ella")},
          renamed},
-        // The tables carry the new name: the rename counts although the old account could not go.
+        // The old account would refuse the old name for good: nothing of the rename stays.
         {"the old account cannot be removed",
          [](const CatalogFixture&) {
              jet::testing::failNext(jet::Operation::UsersDelete, 3043, QStringLiteral("Disk or network error."));
+         },
+         false, {statementError}, {}, {}, kSeeded},
+        // An artist without an account gets one under the new name.
+        {"the old account was missing already",
+         [](const CatalogFixture&) {
+             bool deleted = false;
+             DeleteUser(QStringLiteral("Ella"), deleted);
+             ASSERT_TRUE(deleted);
          },
          true, {statementError}, {QStringLiteral("Bob")}, {}, renamed},
         {"the new account cannot be made",
@@ -475,27 +534,16 @@ TEST(ArtistAccountsRoadsTest, RenameArtistLeavesAccountsAndRowsInStepOnEveryRoad
          {{QStringLiteral("Error: 3043-Disk or network error."), vb::vbCritical,
            QStringLiteral("Error Adding User System Information")}},
          {}, {}, kSeeded},
-        // The new account goes again.
         {"the artist row cannot be added",
          [](const CatalogFixture& cat) {
              sabotage(cat, "CREATE TRIGGER refuse BEFORE INSERT ON records BEGIN SELECT RAISE(ABORT, 'refused'); END");
          },
          false, {statementError}, {}, {}, kSeeded},
-        // The new artist row and then the new account go again.
         {"the tables cannot be renamed",
          [](const CatalogFixture& cat) {
              sabotage(cat, "CREATE TRIGGER refuse BEFORE UPDATE ON songs BEGIN SELECT RAISE(ABORT, 'refused'); END");
          },
          false, {statementError}, {}, {}, kSeeded},
-        // The new artist row stays, and so does its account.
-        {"neither the rename nor its undo can run",
-         [](const CatalogFixture& cat) {
-             sabotage(cat, "CREATE TRIGGER refuse BEFORE UPDATE ON songs BEGIN SELECT RAISE(ABORT, 'refused'); END;"
-                           "CREATE TRIGGER keep BEFORE DELETE ON records BEGIN SELECT RAISE(ABORT, 'refused'); END");
-         },
-         false, {statementError, statementError}, {QStringLiteral("Bob")}, {},
-         QStringList{QStringLiteral("Bob|<Null>"), QStringLiteral("Ella|<Null>"), QStringLiteral("Ella|Blue"),
-                     QStringLiteral("Miles|<Null>"), QStringLiteral("Ella|Angel Eyes")}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.road);

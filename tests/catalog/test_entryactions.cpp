@@ -1,5 +1,6 @@
 #include "catalog/EntryActions.h"
 
+#include "catalog/ArtistAccounts.h"
 #include "support/CatalogFixture.h"
 #include "support/TestEnv.h"
 
@@ -124,8 +125,14 @@ CatalogEntry artist(const QString& name)
 }
 
 // Ella: Blue (Angel Eyes, Body and Soul), Train (Moanin); Miles: Blue (So What), Kind.
+// Both have their accounts.
 void seed(const CatalogFixture& cat)
 {
+    for (const QString& name : {QStringLiteral("Ella"), QStringLiteral("Miles")}) {
+        bool ok = false;
+        AddUser(name, ArtistAccount::Password, ok);
+        ASSERT_TRUE(ok);
+    }
     cat.addArtist(QStringLiteral("Ella"));
     cat.addRecord(QStringLiteral("Ella"), QStringLiteral("Blue"));
     cat.addRecord(QStringLiteral("Ella"), QStringLiteral("Train"));
@@ -464,6 +471,9 @@ TEST(EntryActionsTest, DeleteItemsAsksOnlyWhenToldAndDeletesOnlyOnYes)
                 EXPECT_TRUE(boxes.empty());
             EXPECT_EQ(records(cat), deleted ? without(kSeedRecords, c.goneRecords) : kSeedRecords);
             EXPECT_EQ(songs(cat), deleted ? without(kSeedSongs, c.goneSongs) : kSeedSongs);
+            bool accountFound = false;
+            UserExists(c.entry.Artist, accountFound);
+            EXPECT_EQ(accountFound, !(deleted && c.entry.Level == Level::Artist));
         }
     }
 }

@@ -4,11 +4,11 @@
 #include "dialogs/frmAddRecordName.h"
 #include "dialogs/frmAddSongs.h"
 #include "help/Help.h"
+#include "jet/Testing.h"
 #include "support/CatalogFixture.h"
 #include "support/TestEnv.h"
+#include "vb/App.h"
 #include "vb/TextBox.h"
-
-#include "jet/Testing.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -22,7 +22,6 @@
 
 #include <functional>
 #include <ostream>
-#include <vector>
 #include <vector>
 
 void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
@@ -97,6 +96,7 @@ protected:
     void SetUp() override
     {
         ResetProgramState();
+        help::enableF1(); // as the program does at start
         help::setRequestHandler([this](const help::Request& r) {
             helpRequests.push_back(r);
             return true;
@@ -105,12 +105,10 @@ protected:
 
     void TearDown() override
     {
-        help::setRequestHandler({});
         unloadAll();
+        help::setRequestHandler({});
         ResetProgramState();
     }
-
-    std::vector<help::Request> helpRequests;
 
     static void unloadAll()
     {
@@ -140,6 +138,7 @@ protected:
 
     CatalogFixture catalog;
     ScriptedMsgBox boxes;
+    std::vector<help::Request> helpRequests;
 };
 
 TEST_F(EntryDialogTest, RecordDialogLoadsItsListsSortedAndItsLimits)
@@ -342,30 +341,38 @@ TEST_F(EntryDialogTest, AModifySavedWithOneChangeKeepsEveryOtherValueUnderEveryL
 TEST_F(EntryDialogTest, ARecordWithMissingValuesPrefillsThemEmptyAndIsFoundByTheUpdate)
 {
     catalog.exec(QStringLiteral(
-        "Insert into records ([Artist], [Record_Name], [Record_Type], [Record_Category], [Label_Name], [Label_Number], "
-        "[Record_Condition], [Sleeve_Condition]) Values ('Cher', 'Believe', '33-LP', 'Jazz', 'Label', 'L-1', 'Mint', 'Good')"));
+        "Insert into records ([Artist], [Record_Name], [Record_Type], [Record_Category], [Label_Number], "
+        "[Record_Condition], [Sleeve_Condition]) Values ('Cher', 'Believe', '33-LP', 'Jazz', 'L-1', 'Mint', 'Good')"));
     ModifyMode = true;
     CurrentEntry = seededRecord();
+    CurrentEntry.Label_Name = QString();
+    CurrentEntry.NullTexts = QStringList{QStringLiteral("Label_Name")};
     CurrentEntry.Record_Date.reset();
     CurrentEntry.Book_Value.reset();
     CurrentEntry.Quantity.reset();
+    const CatalogEntry old = CurrentEntry;
     frmAddRecordName& dlg = recordDialog(CurrentEntry);
+    EXPECT_EQ(dlg.mLabelName->text(), "");
     EXPECT_EQ(dlg.mRecordDate->Text(), "__/__/____");
     EXPECT_EQ(dlg.mBookValue->text(), "");
     EXPECT_EQ(dlg.mQuantity->text(), "");
+    // Save asks for each missing value as for any record.
     boxes.answer(vb::vbOK);
     dlg.cmdSave_Click();
-    expectBoxes(boxes, {refusal(kDateMessage)});
+    dlg.mLabelName->setText(QStringLiteral("Label"));
+    boxes.answer(vb::vbOK);
+    dlg.cmdSave_Click();
+    expectBoxes(boxes, {refusal(kNameMessage), refusal(kDateMessage)});
 
     dlg.mRecordDate->setText(QStringLiteral("05/06/2007"));
     dlg.mBookValue->setText(QStringLiteral("2"));
     dlg.mQuantity->setText(QStringLiteral("3"));
     dlg.cmdSave_Click();
-    EXPECT_EQ(boxes.calls().size(), 1u);
+    EXPECT_EQ(boxes.calls().size(), 2u);
     EXPECT_EQ(frmAddRecordNameInstance().peek(), nullptr);
     EXPECT_EQ(catalog.rows(kRecordColumns), QStringList{"Cher|Believe|33-LP|Jazz|Label|L-1|Mint|Good|05/06/2007|2|3"});
     // The old entry keeps its missing values.
-    EXPECT_FALSE(CurrentEntry.Book_Value.has_value());
+    EXPECT_EQ(CurrentEntry, old);
 }
 
 TEST_F(EntryDialogTest, ALongerPrefilledNameIsSavedWhole)
@@ -445,6 +452,8 @@ TEST_F(EntryDialogTest, RecordKeyboardTabOrderSelectOnFocusEnterAndEsc)
     QTest::keyClick(dlg.cmdHelp, Qt::Key_Return);
     QTest::keyClick(dlg.cmdHelp, Qt::Key_Escape);
     EXPECT_EQ(boxes.calls().size(), 2u);
+    ASSERT_EQ(helpRequests.size(), 1u);
+    EXPECT_EQ(helpRequests[0].context, 9u);
     EXPECT_TRUE(dlg.isVisible());
     dlg.cmdCancel->setFocus();
     QTest::keyClick(dlg.cmdCancel, Qt::Key_Return);
@@ -566,36 +575,38 @@ TEST_F(EntryDialogTest, ArtistDialogStaysOpenWhenTheAccountFailsAndClosesWhenThe
     EXPECT_EQ(boxes.calls().back().title, "Error!.");
     EXPECT_EQ(frmAddArtistInstance().peek(), nullptr);
     EXPECT_EQ(catalog.count("select * from records"), 0);
+    // The account went again with the row: the name stays free.
+    bool found = true;
+    UserExists(QStringLiteral("Cher"), found);
+    EXPECT_FALSE(found);
 }
 
-// The Help button sends F1 to the control that has the focus; the window answers it.
-TEST_F(EntryDialogTest, HelpSendsF1ThatReachesTheWindow)
+// The Help button sends F1 to the control that has the focus; the window
+// answers it with its help topic.
+TEST_F(EntryDialogTest, HelpShowsTheTopicOfTheWindowsHelpContext)
 {
-    struct Probe : frmAddRecordName {
-        int f1 = 0;
-        void keyPressEvent(QKeyEvent* event) override
-        {
-            f1 += event->key() == Qt::Key_F1;
-            frmAddRecordName::keyPressEvent(event);
-        }
-    };
-    Probe probe;
-    probe.Load();
-    probe.cmdHelp_Click();
-    EXPECT_EQ(probe.f1, 1);
-    showActive(probe);
-    for (QWidget* focus : {static_cast<QWidget*>(probe.cmbRecordType), static_cast<QWidget*>(probe.mRecordDate),
-                           static_cast<QWidget*>(probe.cmdHelp)}) {
+    const QString previousHelpFile = vb::App::HelpFile();
+    vb::App::setHelpFile(vb::App::file(QStringLiteral("record.hlp")));
+    frmAddRecordName& record = frmAddRecordNameInstance()();
+    record.cmdHelp_Click();
+    showActive(record);
+    for (QWidget* focus : {static_cast<QWidget*>(record.cmbRecordType), static_cast<QWidget*>(record.mRecordDate),
+                           static_cast<QWidget*>(record.cmdHelp)}) {
         focus->setFocus();
-        probe.cmdHelp->click();
+        record.cmdHelp->click();
     }
-    EXPECT_EQ(probe.f1, 4);
-    EXPECT_TRUE(boxes.empty());
-    ASSERT_EQ(helpRequests.size(), 4u);
+    QTest::keyClick(record.mArtist, Qt::Key_F1);
+    frmAddSongsInstance()().cmdHelp_Click();
+    frmAddArtistInstance()().cmdHelp_Click();
+    std::vector<quint32> contexts;
     for (const help::Request& r : helpRequests) {
+        EXPECT_EQ(r.file, vb::App::HelpFile());
         EXPECT_EQ(r.command, HELP_CONTEXT);
-        EXPECT_EQ(r.context, 9u);
+        contexts.push_back(r.context);
     }
+    EXPECT_EQ(contexts, (std::vector<quint32>{9, 9, 9, 9, 9, 27, 8}));
+    EXPECT_TRUE(boxes.empty());
+    vb::App::setHelpFile(previousHelpFile);
 }
 
 TEST_F(EntryDialogTest, TheCloseBoxAndCancelUnloadWithoutSaving)

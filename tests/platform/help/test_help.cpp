@@ -151,8 +151,9 @@ TEST_F(HelpTest, PartialKeyShowsTheFirstKeywordBeginningWithIt)
         EXPECT_EQ(pageOf(w), c.page);
         EXPECT_EQ(tabOf(w), QStringLiteral("Index"));
         EXPECT_EQ(w.value(QStringLiteral("indexFilter")).toString(), c.keyword);
-        if (c.keyword.isEmpty())
+        if (c.keyword.isEmpty()) {
             EXPECT_GT(w.value(QStringLiteral("indexRows")).toInt(), 20);
+        }
     }
 }
 
@@ -192,6 +193,9 @@ TEST_F(HelpTest, AMissingOrUnreadableHelpFileIsToldPlainly)
         EXPECT_EQ(boxes.calls()[0].title, QStringLiteral("Help"));
         EXPECT_FALSE(viewerListening());
     }
+    // No help file set: nothing happens.
+    EXPECT_FALSE(WinHelpA(nullptr, QString(), HELP_CONTEXT, 1));
+    EXPECT_FALSE(viewerListening());
     // A file that is there but is no help file: the viewer says so in its window.
     const QString broken = vb::App::file(QStringLiteral("broken.hlp"));
     QFile f(broken);

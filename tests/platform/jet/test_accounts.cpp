@@ -171,13 +171,21 @@ TEST(AccountsTest, TransactionCoversAccountChangesWithTheTables)
          },
          false, kBuiltIn + QStringList{"Nina"}, 1},
     };
+    // A catalogue open when the transaction begins commits with the workgroup
+    // file in one step; one opened inside it commits beside it.
+    for (const bool openedFirst : {false, true})
     for (const Case& c : cases) {
+        SCOPED_TRACE(openedFirst);
         CatalogFixture f;
         f.addSong("Miles", "Kind of Blue", "So What");
         appendUser("Nina");
         jet::Workspace ws = workspace();
+        jet::Database db;
+        if (openedFirst)
+            db = jet::DBEngine::OpenDatabase(f.databasePath());
         ws.BeginTrans();
-        jet::Database db = jet::DBEngine::OpenDatabase(f.databasePath());
+        if (!openedFirst)
+            db = jet::DBEngine::OpenDatabase(f.databasePath());
         db.Execute("delete * from songs");
         c.change();
         if (c.commit)
@@ -191,6 +199,29 @@ TEST(AccountsTest, TransactionCoversAccountChangesWithTheTables)
             EXPECT_EQ(workspace().Users()("Nina").Groups().Count(), 0) << c.name;
         }
     }
+}
+
+TEST(AccountsTest, TransactionsFollowOneAnotherOnAnOpenCatalogue)
+{
+    CatalogFixture f;
+    jet::Database db = jet::DBEngine::OpenDatabase(f.databasePath());
+    jet::Workspace ws = workspace();
+    for (const QString& name : {QStringLiteral("Nina"), QStringLiteral("Miles")}) {
+        ws.BeginTrans();
+        appendUser(name);
+        db.Execute(QStringLiteral("Insert into records ([Artist]) Values ('%1')").arg(name));
+        ws.CommitTrans();
+    }
+    // The workgroup file cannot change under a transaction that holds it.
+    ws.BeginTrans();
+    const QString workgroup = jet::DBEngine::SystemDB();
+    jet::DBEngine::setSystemDB(f.folder() + QStringLiteral("/other.mdw"));
+    EXPECT_EQ(errorOf([] { workspace().Users(); }), 3219);
+    jet::DBEngine::setSystemDB(workgroup);
+    ws.Rollback();
+    db.Close();
+    EXPECT_EQ(userNames(), kBuiltIn + QStringList({"Nina", "Miles"}));
+    EXPECT_EQ(f.count("select * from records"), 2);
 }
 
 TEST(AccountsTest, NestedRollbackUndoesOnlyItsOwnAccountChange)
