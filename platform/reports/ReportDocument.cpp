@@ -1,5 +1,7 @@
 #include "reports/ReportDocument.h"
 
+#include "vb/VbTypes.h"
+
 #include <QFont>
 #include <QFontMetricsF>
 #include <QLocale>
@@ -17,7 +19,7 @@ namespace {
 CellRendering& renderingStore()
 {
     static CellRendering rendering{
-        [](double d) { return QLocale().toString(QDate(1899, 12, 30).addDays(static_cast<qint64>(d)), QLocale::ShortFormat); },
+        [](double d) { return QLocale().toString(vb::dateToQDate(d), QLocale::ShortFormat); },
         [](std::int64_t c) { return QLocale().toString(static_cast<double>(c) / 10000.0, 'f', 2); },
         [](std::int32_t q) { return QLocale().toString(q); }};
     return rendering;
