@@ -6,6 +6,9 @@
 #include "support/CatalogFixture.h"
 #include "vb/App.h"
 #include "vb/Control.h"
+#include "help/Help.h"
+
+#include <QTest>
 
 #include <QGroupBox>
 #include <QRegularExpression>
@@ -403,4 +406,23 @@ TEST_F(PrintDialog, ResizingScalesFromTheLoadLayoutWithoutDrift)
     f.resize(size);
     QApplication::processEvents();
     EXPECT_NEAR(vb::ctlWidth(f.fraReports), width, 15);
+}
+
+TEST_F(PrintDialog, HelpShowsTopic24)
+{
+    std::vector<help::Request> requests;
+    help::setRequestHandler([&requests](const help::Request& r) {
+        requests.push_back(r);
+        return true;
+    });
+    frmPrint& f = frmPrintInstance()();
+    f.cmdHelp->click();
+    QTest::keyClick(&f, Qt::Key_F1);
+    help::setRequestHandler({});
+    ASSERT_EQ(requests.size(), 2u);
+    for (const help::Request& r : requests) {
+        EXPECT_EQ(r.command, HELP_CONTEXT);
+        EXPECT_EQ(r.context, 24u);
+        EXPECT_EQ(r.file, vb::App::HelpFile());
+    }
 }
