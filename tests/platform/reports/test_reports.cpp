@@ -76,6 +76,9 @@ TEST(ReportTemplate, MissingOrMalformedTemplatesAreErrorsNamingTheFile)
          QStringLiteral("The report template %1 is not valid (line 2: bad column width).").arg(missing)},
         {QStringLiteral("title \"X\n"), reports::errTemplateMalformed,
          QStringLiteral("The report template %1 is not valid (line 1: unclosed quotation mark).").arg(missing)},
+        {QStringLiteral("title \"X\"\ngroup G\nsort A B C\ncolumn A \"A\" 100 text\n"), reports::errTemplateMalformed,
+         QStringLiteral("The report template %1 is not valid (line 5: at most three sort fields, the group's included).")
+             .arg(missing)},
         {QStringLiteral("# no columns\ntitle \"X\"\n"), reports::errTemplateMalformed,
          QStringLiteral("The report template %1 is not valid (line 3: a title and at least one column are needed).")
              .arg(missing)},
