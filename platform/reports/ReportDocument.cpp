@@ -243,7 +243,8 @@ PageGeometry ReportDocument::geometry(QSizeF pageTwips, int topMargin, int leftM
     g.topMargin = std::clamp(topMargin, 0, g.pageHeight / 4);
     g.leftMargin = std::clamp(leftMargin, 0, g.pageWidth / 4);
     const int body = g.pageHeight - 2 * g.topMargin - kHeaderHeight - kFooterHeight;
-    g.linesPerPage = std::max(1, body / kLineHeight);
+    // A grouped report keeps its first line for the name of a group that goes on from the page before.
+    g.linesPerPage = std::max(1, body / kLineHeight - (groupColumn_ >= 0 ? 1 : 0));
     return g;
 }
 
@@ -319,6 +320,16 @@ void ReportDocument::paintPage(QPainter& painter, int page, const PageGeometry& 
     const std::size_t to = std::min(lines_.size(), from + g.linesPerPage);
     const QFont plain = reportFont(180, false);
     const QFont bold = reportFont(180, true);
+    if (groupColumn_ >= 0) {
+        if (from < to && (lines_[from] & ~kRowMask) == RowLine) {
+            painter.setFont(bold);
+            const QFontMetricsF metrics(bold, painter.device());
+            const QString name = rows_->cell(lines_[from] & kRowMask, groupColumn_).toString() + QStringLiteral(" (continued)");
+            painter.drawText(QRectF(left, y, width, kLineHeight), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                             metrics.elidedText(name, Qt::ElideRight, width));
+        }
+        y += kLineHeight;
+    }
     for (std::size_t i = from; i < to; ++i, y += kLineHeight) {
         const std::uint32_t entry = lines_[i];
         const std::uint32_t row = entry & kRowMask;

@@ -212,6 +212,10 @@ TEST_F(PrintDialog, AnArtistWithoutRecordsIsListedOnceAndPagesAreCounted)
     const QStringList lines = reportLines(0);
     EXPECT_EQ(lines.filter(QRegularExpression(QStringLiteral("^solo$"), QRegularExpression::CaseInsensitiveOption)).size(), 1);
     EXPECT_EQ(lines.filter(QStringLiteral("Page ")), (QStringList{QStringLiteral("Page 1 of 2"), QStringLiteral("Page 2 of 2")}));
+    // The second page starts inside the group of "Many" and says so.
+    const auto second = lines.indexOf(QStringLiteral("Page 1 of 2")) + 3;
+    ASSERT_LT(second, lines.size());
+    EXPECT_EQ(lines[second], QStringLiteral("Many (continued)"));
 }
 
 TEST_F(PrintDialog, PreviewWindowOffersOnlyTheButtonsAskedFor)
