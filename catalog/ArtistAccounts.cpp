@@ -91,29 +91,6 @@ bool accountRemains(const QString& name)
     }
 }
 
-// The artist's rows, then its account, in one change. Where the account is
-// missing already, DeleteUser's box is shown only when askedForAccount.
-void deleteRowsAndAccount(const CatalogEntry& entry, bool askedForAccount, bool& ok)
-{
-    ok = false;
-    ArtistChange change;
-    if (!change.begun())
-        return;
-    bool deleted = false;
-    ExecDeleteItem(entry, deleted);
-    if (!deleted)
-        return;
-    if (askedForAccount || accountRemains(entry.Artist)) {
-        // DeleteUser shows its own box when it fails; the rows then stay as
-        // well, unless the account was missing already.
-        bool accountDeleted = false;
-        DeleteUser(entry.Artist, accountDeleted);
-        if (!accountDeleted && accountRemains(entry.Artist))
-            return;
-    }
-    change.Commit(ok);
-}
-
 } // namespace
 
 void AddUser(const QString& name, const QString& password, bool& ok)
@@ -252,10 +229,23 @@ void DeleteArtist(const CatalogEntry& entry, const bool& askConfirm, bool& ok)
         if (answer != vb::vbYes)
             return;
     }
-    deleteRowsAndAccount(entry, true, ok);
+    ArtistChange change;
+    if (!change.begun())
+        return;
+    bool deleted = false;
+    ExecDeleteItem(entry, deleted);
+    if (!deleted)
+        return;
+    // An artist whose account is missing already loses only its rows. DeleteUser
+    // shows its own box when it fails; the rows then stay as well.
+    if (accountRemains(entry.Artist)) {
+        bool accountDeleted = false;
+        DeleteUser(entry.Artist, accountDeleted);
+        if (!accountDeleted && accountRemains(entry.Artist))
+            return;
+    }
+    change.Commit(ok);
 }
-
-void DeleteArtistEntry(const CatalogEntry& entry, bool& ok) { deleteRowsAndAccount(entry, false, ok); }
 
 void RenameArtist(const CatalogEntry& oldEntry, const QString& newName, bool& ok)
 {

@@ -52,10 +52,6 @@ void AddArtist(const QString& name, bool& userAdded, bool& ok);
 // cannot be removed does.
 void DeleteArtist(const CatalogEntry& entry, const bool& askConfirm, bool& ok);
 
-// The same without a question and without a box for an account that is
-// missing already: an artist deleted as an entry (Find's Delete).
-void DeleteArtistEntry(const CatalogEntry& entry, bool& ok);
-
 // Gives the artist of oldEntry a new account and rows under the new name and
 // removes the old account. A failed step undoes the whole rename.
 void RenameArtist(const CatalogEntry& oldEntry, const QString& newName, bool& ok);

@@ -141,7 +141,7 @@ void DeleteItems(const CatalogEntry& entry, const bool& askConfirm, bool& ok)
     // An artist goes with its account, or an account without its artist would
     // keep the name taken for good.
     if (entry.Level == Level::Artist) {
-        DeleteArtistEntry(entry, ok);
+        DeleteArtist(entry, false, ok);
         return;
     }
     ExecDeleteItem(entry, ok);
