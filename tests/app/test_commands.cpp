@@ -185,6 +185,43 @@ TEST_F(CommandsTest, DeleteOfSeveralRecordsAsksOnceAndNeverTheArtistQuestion)
     }
 }
 
+TEST_F(CommandsTest, TheToolbarDeleteFollowsTheFocusedControl)
+{
+    seedThreeRecords();
+    CommandProbe& w = load();
+    showArtist(w, QStringLiteral("Cher"));
+    CatalogEntry artist;
+    artist.Level = Level::Artist;
+    w.SetMenuState(artist);
+    auto* button = w.Toolbar1->findChild<QWidget*>(QStringLiteral("Button5"));
+    ASSERT_TRUE(button);
+
+    // The record list keeps the focus through the click: the record road.
+    selectRows(w.ListView1, {1});
+    focus(w.ListView1);
+    boxes.answer(vb::vbYes);
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(QApplication::focusWidget(), w.ListView1);
+    EXPECT_EQ(prompts(), QStringList{kRecordQuestion});
+    EXPECT_EQ(cherRecords(), (QStringList{"Believe", "Love"}));
+
+    // The tree focused: the artist road, and the artist goes with its account.
+    bool added = false;
+    AddUser(QStringLiteral("Cher"), ArtistAccount::Password, added);
+    ASSERT_TRUE(added);
+    focus(w.tv1);
+    boxes.answer(vb::vbYes);
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(prompts(1), QStringList{"Are you sure you want to delete the folder, Cher, with all its related contents?"});
+    EXPECT_EQ(cherRecords(), QStringList{});
+    EXPECT_EQ(w.tv1->topLevelItem(0)->childCount(), 1);
+    EXPECT_EQ(w.ListView2->topLevelItemCount(), 0);
+    EXPECT_TRUE(frmDatabaseExplorer::Enabled(w.mnuNewArtist));
+    bool found = true;
+    UserExists(QStringLiteral("Cher"), found);
+    EXPECT_FALSE(found);
+}
+
 TEST_F(CommandsTest, EachPreconditionShowsItsMessageAndChangesNothing)
 {
     struct Case {
