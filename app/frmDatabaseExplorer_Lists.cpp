@@ -170,6 +170,9 @@ bool frmDatabaseExplorer::listEvent(QObject* watched, QEvent* event)
         if (me->button() == Qt::LeftButton) {
             mListDoubleClicked = true;
             first ? ListView1_DblClick() : ListView2_DblClick();
+            // The command may have reloaded the list; the list's own double-click
+            // handling would then take it for a press and select the new row under the mouse.
+            return true;
         }
         return false;
     case QEvent::MouseButtonRelease:

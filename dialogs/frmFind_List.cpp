@@ -1,7 +1,6 @@
 // The Find dialog's result list: sorting, the popup, and deleting the hits.
 #include "dialogs/frmFind.h"
 
-#include "catalog/ArtistAccounts.h"
 #include "catalog/EntryActions.h"
 #include "catalog/ProgramState.h"
 #include "dialogs/FindResultModel.h"
@@ -16,6 +15,7 @@
 
 #include <QItemSelectionModel>
 #include <QMenu>
+#include <QSet>
 #include <QTreeView>
 
 #include <algorithm>
@@ -72,42 +72,27 @@ void frmFind::ListView1_KeyDown(int keyCode, int)
 
 void frmFind::mnuPopupDelete_Click()
 {
+    // The rows stay as they are until the search runs again at the end; each
+    // becomes a fresh entry from its typed values.
     const std::vector<int> selected = SelectedRows();
-    // Each row becomes a fresh entry before anything is deleted: the list is
-    // rebuilt afterwards.
-    std::vector<CatalogEntry> entries;
-    entries.reserve(selected.size());
-    for (const int row : selected)
-        entries.push_back(ListView1Rows->entryAt(row));
-
     if (ListView1Rows->kind() == FindKind::Artist) {
         // An artist row stands for the whole artist: each artist once, asked
-        // for by name, its account going with its rows.
-        std::vector<CatalogEntry> artists;
-        for (const CatalogEntry& entry : entries) {
-            const bool seen = std::any_of(artists.begin(), artists.end(), [&](const CatalogEntry& a) {
-                return a.Artist.compare(entry.Artist, Qt::CaseInsensitive) == 0;
-            });
-            if (!seen)
-                artists.push_back(entry);
-        }
-        for (const CatalogEntry& artist : artists) {
-            CurrentEntry = artist;
+        // for by name; its account goes with its rows.
+        QSet<QString> asked;
+        for (const int row : selected) {
+            CatalogEntry artist = ListView1Rows->entryAt(row);
+            const QString key = artist.Artist.toCaseFolded();
+            if (asked.contains(key))
+                continue;
+            asked.insert(key);
+            CurrentEntry = std::move(artist);
             bool ok = false;
             DeleteItems(CurrentEntry, true, ok);
-            if (!ok)
-                continue;
-            bool found = false;
-            UserExists(artist.Artist, found);
-            if (found) {
-                bool accountDeleted = false;
-                DeleteUser(artist.Artist, accountDeleted);
-            }
         }
     } else {
         bool askConfirm = true;
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            CurrentEntry = entries[i];
+        for (std::size_t i = 0; i < selected.size(); ++i) {
+            CurrentEntry = ListView1Rows->entryAt(selected[i]);
             bool ok = false;
             DeleteItems(CurrentEntry, askConfirm, ok);
             if (i == 0 && !ok)

@@ -10,6 +10,7 @@
 #include "support/TestEnv.h"
 #include "vb/MsgBox.h"
 #include "vb/TextBox.h"
+#include "widgets/ListRow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -183,6 +184,43 @@ TEST_F(CommandsTest, DeleteOfSeveralRecordsAsksOnceAndNeverTheArtistQuestion)
         delete window.data();
         catalog.exec(QStringList{QStringLiteral("delete * from records"), QStringLiteral("delete * from songs")});
     }
+}
+
+TEST_F(CommandsTest, TheToolbarDeleteFollowsTheFocusedControl)
+{
+    seedThreeRecords();
+    CommandProbe& w = load();
+    showArtist(w, QStringLiteral("Cher"));
+    CatalogEntry artist;
+    artist.Level = Level::Artist;
+    w.SetMenuState(artist);
+    auto* button = w.Toolbar1->findChild<QWidget*>(QStringLiteral("Button5"));
+    ASSERT_TRUE(button);
+
+    // The record list keeps the focus through the click: the record road.
+    selectRows(w.ListView1, {1});
+    focus(w.ListView1);
+    boxes.answer(vb::vbYes);
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(QApplication::focusWidget(), w.ListView1);
+    EXPECT_EQ(prompts(), QStringList{kRecordQuestion});
+    EXPECT_EQ(cherRecords(), (QStringList{"Believe", "Love"}));
+
+    // The tree focused: the artist road, and the artist goes with its account.
+    bool added = false;
+    AddUser(QStringLiteral("Cher"), ArtistAccount::Password, added);
+    ASSERT_TRUE(added);
+    focus(w.tv1);
+    boxes.answer(vb::vbYes);
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(prompts(1), QStringList{"Are you sure you want to delete the folder, Cher, with all its related contents?"});
+    EXPECT_EQ(cherRecords(), QStringList{});
+    EXPECT_EQ(w.tv1->topLevelItem(0)->childCount(), 1);
+    EXPECT_EQ(w.ListView2->topLevelItemCount(), 0);
+    EXPECT_TRUE(frmDatabaseExplorer::Enabled(w.mnuNewArtist));
+    bool found = true;
+    UserExists(QStringLiteral("Cher"), found);
+    EXPECT_FALSE(found);
 }
 
 TEST_F(CommandsTest, EachPreconditionShowsItsMessageAndChangesNothing)
@@ -360,6 +398,51 @@ TEST_F(CommandsTest, ModifyOpensTheFirstSelectedRecordAndARecordWithNullCellsIsF
     EXPECT_EQ(prompts(start), QStringList{kRecordQuestion});
     EXPECT_EQ(catalog.count(QStringLiteral("Select * from records where [Record_Name] = 'Dove'")), 0);
     EXPECT_EQ(column(w.ListView1), (QStringList{"Believe", "Closer"}));
+}
+
+TEST_F(CommandsTest, ADoubleClickedRowOpensItsDialogAndTheReloadedListsSelectNothing)
+{
+    seedThreeRecords();
+    CommandProbe& w = load();
+    showArtist(w, QStringLiteral("Cher"));
+    const QRect row = w.ListView1->visualItemRect(w.ListView1->topLevelItem(1));
+    const QPoint at(row.left() + 30, row.center().y());
+    QTest::mouseClick(w.ListView1->viewport(), Qt::LeftButton, {}, at);
+    ASSERT_EQ(w.ListView2->topLevelItemCount(), 1);
+
+    QString opened;
+    testenv::withWatchdog(5000, [&] {
+        testenv::later(0, [&] {
+            frmAddRecordName* dlg = frmAddRecordNameInstance().peek();
+            ASSERT_TRUE(dlg);
+            opened = dlg->mRecordName->Text();
+            dlg->cmdCancel->click();
+        });
+        QTest::mouseDClick(w.ListView1->viewport(), Qt::LeftButton, {}, at);
+    });
+    EXPECT_EQ(opened, "Heart");
+    EXPECT_EQ(SelectedRow(w.ListView1), nullptr);
+    EXPECT_EQ(w.ListView2->topLevelItemCount(), 0);
+
+    // A song row: the song dialog, its list reloaded with nothing selected.
+    QTest::mouseClick(w.ListView1->viewport(), Qt::LeftButton, {}, at);
+    const QRect song = w.ListView2->visualItemRect(w.ListView2->topLevelItem(0));
+    QTest::mouseClick(w.ListView2->viewport(), Qt::LeftButton, {}, QPoint(song.left() + 30, song.center().y()));
+    testenv::withWatchdog(5000, [&] {
+        testenv::later(0, [&] {
+            frmAddSongs* dlg = frmAddSongsInstance().peek();
+            ASSERT_TRUE(dlg);
+            opened = dlg->mSongTitle->Text();
+            EXPECT_FALSE(dlg->mArtist->isEnabled());
+            EXPECT_FALSE(dlg->mRecordName->isEnabled());
+            dlg->cmdCancel->click();
+        });
+        QTest::mouseDClick(w.ListView2->viewport(), Qt::LeftButton, {}, QPoint(song.left() + 30, song.center().y()));
+    });
+    EXPECT_EQ(opened, "Song of Heart");
+    EXPECT_EQ(w.ListView2->topLevelItemCount(), 1);
+    EXPECT_EQ(SelectedRow(w.ListView2), nullptr);
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(CommandsTest, SongDeleteReloadsTheSongsOfTheDeletedRowsRecord)

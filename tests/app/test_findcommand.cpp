@@ -1,4 +1,5 @@
 #include "app/frmDatabaseExplorer.h"
+#include "catalog/ArtistAccounts.h"
 #include "catalog/ProgramState.h"
 #include "dialogs/FindResultModel.h"
 #include "dialogs/frmFind.h"
@@ -34,6 +35,9 @@ TEST(FindCommand, ShowsFindModallyThenRebuildsTheTreeAndEmptiesTheLists)
     db.addRecord("Abba", "Waterloo");
     db.addSong("Abba", "Waterloo", "Honey");
     db.addArtist("Bowie");
+    bool added = false;
+    AddUser("Bowie", ArtistAccount::Password, added);
+    ASSERT_TRUE(added);
     testenv::ScriptedMsgBox boxes;
     testenv::EndRecorder ends;
 
