@@ -32,7 +32,14 @@ void frmDatabaseExplorer::buildTree()
     tv1->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
     tv1->setItemDelegate(new NodeLabelDelegate(
         [this](int& cancel) { tv1_BeforeLabelEdit(cancel); },
-        [this](QString text) {
+        [this](const QModelIndex& index, QString text) {
+            // The arrow keys move the selection while the editor is open: the
+            // rename is for the node the editor was opened on.
+            QTreeWidgetItem* edited = tv1->itemFromIndex(index);
+            if (!edited)
+                return;
+            if (SelectedNode() != edited)
+                tv1->setCurrentItem(edited);
             int cancel = 0;
             tv1_AfterLabelEdit(cancel, text);
         },

@@ -387,4 +387,31 @@ TEST_F(TreeTest, AnInPlaceEditRenamesTheArtistAndRebuildsTheTree)
     EXPECT_TRUE(boxes.empty());
 }
 
+TEST_F(TreeTest, AnInPlaceEditRenamesTheNodeItWasOpenedOnWhereverTheSelectionMoved)
+{
+    for (const QString& artist : {QStringLiteral("ABBA"), QStringLiteral("Cher")}) {
+        bool added = false;
+        AddUser(artist, ArtistAccount::Password, added);
+        ASSERT_TRUE(added);
+        catalog.addArtist(artist);
+    }
+    TreeProbe& w = load();
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    w.PopulateTree();
+    w.tv1->setCurrentItem(node(w.tv1, QStringLiteral("ABBA")));
+    w.tv1_StartLabelEdit();
+    auto* editor = w.tv1->viewport()->findChild<QLineEdit*>();
+    ASSERT_TRUE(editor);
+    editor->selectAll();
+    QTest::keyClicks(editor, QStringLiteral("Zappa"));
+    // The arrow key reaches the tree and moves its selection while the editor stays open.
+    QTest::keyClick(editor, Qt::Key_Down);
+    if (QLineEdit* open = w.tv1->viewport()->findChild<QLineEdit*>())
+        QTest::keyClick(open, Qt::Key_Return);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return artistNodes(w.tv1) == QStringList{"Cher", "Zappa"}; }, 3000))
+        << artistNodes(w.tv1).join(',').toStdString();
+    EXPECT_TRUE(boxes.empty());
+}
+
 } // namespace
