@@ -416,6 +416,10 @@ TEST_F(CommandsTest, ADoubleClickedRowOpensItsDialogAndTheReloadedListsSelectNot
             frmAddRecordName* dlg = frmAddRecordNameInstance().peek();
             ASSERT_TRUE(dlg);
             opened = dlg->mRecordName->Text();
+            // Another command while this one waits for its dialog does nothing.
+            w.mnuDelete_Click();
+            w.mnuNewArtist_Click();
+            EXPECT_EQ(frmAddArtistInstance().peek(), nullptr);
             dlg->cmdCancel->click();
         });
         QTest::mouseDClick(w.ListView1->viewport(), Qt::LeftButton, {}, at);
