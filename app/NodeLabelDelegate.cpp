@@ -1,10 +1,12 @@
 #include "app/NodeLabelDelegate.h"
 
 #include <QLineEdit>
+#include <QPersistentModelIndex>
 #include <QTimer>
 
 NodeLabelDelegate::NodeLabelDelegate(std::function<void(int& cancel)> beforeEdit,
-                                     std::function<void(QString text)> afterEdit, QObject* parent)
+                                     std::function<void(const QModelIndex& node, QString text)> afterEdit,
+                                     QObject* parent)
     : QStyledItemDelegate(parent), beforeEdit_(std::move(beforeEdit)), afterEdit_(std::move(afterEdit))
 {
 }
@@ -19,7 +21,7 @@ QWidget* NodeLabelDelegate::createEditor(QWidget* parent, const QStyleOptionView
     return QStyledItemDelegate::createEditor(parent, option, index);
 }
 
-void NodeLabelDelegate::setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex&) const
+void NodeLabelDelegate::setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const
 {
     auto* line = qobject_cast<QLineEdit*>(editor);
     if (!line)
@@ -27,5 +29,6 @@ void NodeLabelDelegate::setModelData(QWidget* editor, QAbstractItemModel*, const
     const QString text = line->text();
     // The delegate is the timer's context: a delegate gone meanwhile drops the call.
     auto* self = const_cast<NodeLabelDelegate*>(this);
-    QTimer::singleShot(0, self, [self, text] { self->afterEdit_(text); });
+    const QPersistentModelIndex node(index);
+    QTimer::singleShot(0, self, [self, node, text] { self->afterEdit_(node, text); });
 }

@@ -147,6 +147,8 @@ void Toolbar::rebuild(ToolbarButton& b)
         else
             button = new QToolButton(this);
         button->setAutoRaise(true);
+        // The commands choose their road by the control that has the focus: a button never takes it.
+        button->setFocusPolicy(Qt::NoFocus);
         button->setCheckable(b.style_ == tbrCheck || b.style_ == tbrButtonGroup);
         button->setToolButtonStyle(Qt::ToolButtonIconOnly);
         if (images_) {

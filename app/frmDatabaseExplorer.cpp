@@ -252,7 +252,7 @@ void frmDatabaseExplorer::Form_Load()
     SetupSongColumns();
     for (QTreeWidget* list : {ListView1, ListView2}) {
         // Report view, ascending order until a header click sorts it; rows are
-        // chosen whole, one at a time, and are not edited in place.
+        // chosen whole, several at a time for a delete, and are not edited in place.
         list->setRootIsDecorated(false);
         list->setItemsExpandable(false);
         list->setUniformRowHeights(true);
@@ -260,7 +260,7 @@ void frmDatabaseExplorer::Form_Load()
         list->header()->setSortIndicator(0, Qt::AscendingOrder);
         list->header()->setSortIndicatorShown(false);
         list->setSelectionBehavior(QAbstractItemView::SelectRows);
-        list->setSelectionMode(QAbstractItemView::SingleSelection);
+        list->setSelectionMode(QAbstractItemView::ExtendedSelection);
         list->setAllColumnsShowFocus(true);
         list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     }

@@ -233,7 +233,7 @@ public:
     virtual void mnuemailsupport_Click();
     virtual void mnuAbout_Click();
     virtual void mnuPopupSongRename_Click();
-    virtual void mnuPopupSongDelete_Click() { mnuDelete_Click(); }
+    virtual void mnuPopupSongDelete_Click();
     virtual void mnuPopupNewArtist_Click() { mnuNewArtist_Click(); }
     virtual void mnuPopupRecordName_Click() { mnuNewRecordName_Click(); }
     virtual void mnuPopupNewSong_Click() { mnuNewSong_Click(); }
@@ -256,6 +256,8 @@ private:
     void dispatchMouse(QWidget* bar, QEvent* event);
     void buildTree();
     bool treeEvent(QObject* watched, QEvent* event);
+    // A left press beside the nodes, whose release is swallowed too.
+    bool mTreeClickBeside = false;
     void offerRepair(const QString& description);
     // Record and song-title lists: event wiring and the shared parts of their handlers.
     void buildLists();
@@ -263,6 +265,15 @@ private:
     void sortList(QTreeWidget* list, int& order, int& key, bool& sorted, int index);
     void showDatabaseError(const QString& description);
     bool mListDoubleClicked = false;
+    // The artist whose records ListView1 was last loaded with.
+    std::optional<QString> mListArtist;
+    // Whether the record list shows the records of the artist of a tree node's entry.
+    bool listShowsArtist(const CatalogEntry& nodeEntry) const;
+    // The song Modify command, also the Rename command's song road.
+    void modifySong();
+    // Set while an entry command runs; a command never starts inside another.
+    class CommandGuard;
+    bool mCommandBusy = false;
     // Hands the lists' events to listEvent; goes before the base class removes the lists.
     std::unique_ptr<QObject> mListFilter;
 

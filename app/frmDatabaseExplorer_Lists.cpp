@@ -14,6 +14,7 @@
 #include "vb/Twips.h"
 #include "vb/VbTypes.h"
 #include "widgets/ListRow.h"
+#include "widgets/RowHeightDelegate.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -114,6 +115,7 @@ void frmDatabaseExplorer::buildLists()
     mListFilter = std::make_unique<ListEventFilter>([this](QObject* w, QEvent* e) { return listEvent(w, e); }, nullptr);
     QObject* filter = mListFilter.get();
     for (QTreeWidget* list : {ListView1, ListView2}) {
+        list->setItemDelegate(new RowHeightDelegate(list));
         list->installEventFilter(filter);
         list->viewport()->installEventFilter(filter);
         list->header()->viewport()->installEventFilter(filter);
@@ -168,6 +170,9 @@ bool frmDatabaseExplorer::listEvent(QObject* watched, QEvent* event)
         if (me->button() == Qt::LeftButton) {
             mListDoubleClicked = true;
             first ? ListView1_DblClick() : ListView2_DblClick();
+            // The command may have reloaded the list; the list's own double-click
+            // handling would then take it for a press and select the new row under the mouse.
+            return true;
         }
         return false;
     case QEvent::MouseButtonRelease:
@@ -200,6 +205,7 @@ void frmDatabaseExplorer::LoadRecords(const CatalogEntry& entry)
     const QString artist = entry.Artist;
 
     ListView1->clear();
+    mListArtist = artist;
     StatusBarListViewTop->Panels(1).setText(QString());
     StatusBar1->Panels(1).setText(QString());
     vb::DoEvents();

@@ -32,7 +32,14 @@ void frmDatabaseExplorer::buildTree()
     tv1->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
     tv1->setItemDelegate(new NodeLabelDelegate(
         [this](int& cancel) { tv1_BeforeLabelEdit(cancel); },
-        [this](QString text) {
+        [this](const QModelIndex& index, QString text) {
+            // The arrow keys move the selection while the editor is open: the
+            // rename is for the node the editor was opened on.
+            QTreeWidgetItem* edited = tv1->itemFromIndex(index);
+            if (!edited)
+                return;
+            if (SelectedNode() != edited)
+                tv1->setCurrentItem(edited);
             int cancel = 0;
             tv1_AfterLabelEdit(cancel, text);
         },
@@ -56,15 +63,27 @@ bool frmDatabaseExplorer::treeEvent(QObject* watched, QEvent* event)
         return false;
     switch (event->type()) {
     case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+        // A left click beside the nodes changes nothing: the tree would clear its
+        // selection on the release, so neither the press nor the release reaches it.
+        const bool beside = me->button() == Qt::LeftButton && !tv1->itemAt(me->position().toPoint());
+        if (beside)
+            mTreeClickBeside = true;
+        if (event->type() == QEvent::MouseButtonDblClick)
+            return beside;
         tv1_MouseDown(vbButton(me->button()), vbShift(me->modifiers()), twipsX(me), twipsY(me));
         // A right press would select the node under the mouse; the popup works on the selection as it is.
-        return me->button() == Qt::RightButton;
+        return beside || me->button() == Qt::RightButton;
+    }
     case QEvent::MouseMove:
         tv1_MouseMove(vbButton(me->buttons()), vbShift(me->modifiers()), twipsX(me), twipsY(me));
         return false;
     case QEvent::MouseButtonRelease:
         tv1_MouseUp(vbButton(me->button()), vbShift(me->modifiers()), twipsX(me), twipsY(me));
-        // A click anywhere in the tree counts, on a node or not.
+        if (me->button() == Qt::LeftButton && mTreeClickBeside) {
+            mTreeClickBeside = false;
+            return true;
+        }
         if (me->button() == Qt::LeftButton)
             tv1_Click();
         return false;

@@ -236,12 +236,14 @@ void DeleteArtist(const CatalogEntry& entry, const bool& askConfirm, bool& ok)
     ExecDeleteItem(entry, deleted);
     if (!deleted)
         return;
-    // DeleteUser shows its own box when it fails; the rows then stay as well,
-    // unless the account was missing already.
-    bool accountDeleted = false;
-    DeleteUser(entry.Artist, accountDeleted);
-    if (!accountDeleted && accountRemains(entry.Artist))
-        return;
+    // An artist whose account is missing already loses only its rows. DeleteUser
+    // shows its own box when it fails; the rows then stay as well.
+    if (accountRemains(entry.Artist)) {
+        bool accountDeleted = false;
+        DeleteUser(entry.Artist, accountDeleted);
+        if (!accountDeleted && accountRemains(entry.Artist))
+            return;
+    }
     change.Commit(ok);
 }
 

@@ -6,3 +6,7 @@ discavo_add_test(test_jet_values
 discavo_add_test(test_jet_collation
   SOURCES platform/jet/test_collation.cpp
   LIBS platform_jet test_catalog_support SQLite::SQLite3)
+
+discavo_add_test(test_listorder
+  SOURCES widgets/test_listorder.cpp
+  LIBS widgets)

@@ -2,7 +2,7 @@
 # from the source tree into their program folder.
 discavo_add_test(test_reports
   SOURCES platform/reports/test_reports.cpp
-  LIBS platform_reports catalog test_catalog_support)
+  LIBS platform_reports catalog test_catalog_support Qt6::PrintSupport)
 target_compile_definitions(test_reports PRIVATE REPORT_TEMPLATES="${CMAKE_SOURCE_DIR}/data/reports")
 
 discavo_add_test(test_print

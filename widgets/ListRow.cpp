@@ -1,6 +1,7 @@
 #include "widgets/ListRow.h"
 
 #include "catalog/ValueText.h"
+#include "jet/Collation.h"
 
 #include <QTreeWidget>
 
@@ -75,7 +76,7 @@ std::optional<std::int32_t> ListRow::Quantity() const
 bool ListRow::operator<(const QTreeWidgetItem& other) const
 {
     const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-    return QString::compare(text(column), other.text(column), Qt::CaseInsensitive) < 0;
+    return jet::compareText(text(column), other.text(column)) < 0;
 }
 
 void ReadRecordRow(const QTreeWidgetItem* row, CatalogEntry& entry)

@@ -40,7 +40,8 @@ public:
     std::optional<vb::Currency> BookValue() const;
     std::optional<std::int32_t> Quantity() const;
 
-    // Rows sort by the shown text of the list's sort column, without regard to case.
+    // Rows sort by the shown text of the list's sort column, in the engine's
+    // order of text (accents and case count only after the letters).
     bool operator<(const QTreeWidgetItem& other) const override;
 };
 

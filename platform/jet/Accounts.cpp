@@ -1,7 +1,7 @@
 #include "jet/Engine.h"
 
+#include "jet/Collation.h"
 #include "jet/EngineDetail.h"
-#include "jet/Extensions.h"
 #include "jet/Testing.h"
 #include "jet/Workgroup.h"
 
@@ -54,12 +54,7 @@ std::map<Operation, std::deque<Error>>& failures()
 
 } // namespace
 
-bool SameText(const QString& a, const QString& b)
-{
-    const QByteArray x = a.toUtf8();
-    const QByteArray y = b.toUtf8();
-    return compareText(x.constData(), static_cast<int>(x.size()), y.constData(), static_cast<int>(y.size())) == 0;
-}
+bool SameText(const QString& a, const QString& b) { return compareText(a, b) == 0; }
 
 // ---- test seam ----
 

@@ -95,7 +95,7 @@ int compareFoldedUtf8(const unsigned char* a, int aLength, const unsigned char* 
     }
 }
 
-int compareFoldedUtf16(const QString& a, const QString& b)
+int compareFoldedUtf16(QStringView a, QStringView b)
 {
     const std::u32string ua = [&] {
         std::u32string out;
@@ -191,15 +191,15 @@ int primaryUtf8(const char* a, int aLength, const char* b, int bLength)
     return U_FAILURE(status) ? 0 : static_cast<int>(r);
 }
 
-int primaryUtf16(const QString& a, const QString& b)
+int primaryUtf16(QStringView a, QStringView b)
 {
     UCollator* c = primaryCollator();
     if (!c)
         return 0;
     const QChar ypogegrammeni(0x0345);
     if (a.contains(ypogegrammeni) || b.contains(ypogegrammeni)) {
-        const QString fa = a.toCaseFolded();
-        const QString fb = b.toCaseFolded();
+        const QString fa = a.toString().toCaseFolded();
+        const QString fb = b.toString().toCaseFolded();
         return static_cast<int>(ucol_strcoll(c, reinterpret_cast<const UChar*>(fa.utf16()), static_cast<int32_t>(fa.size()),
                                              reinterpret_cast<const UChar*>(fb.utf16()), static_cast<int32_t>(fb.size())));
     }
@@ -220,7 +220,7 @@ int detail::compareTextUnhurried(const char* a, int aLength, const char* b, int 
 int compareText(const char* a, int aLength, const char* b, int bLength)
 {
     // Sorting and grouping meet the same text again and again.
-    if (aLength == bLength && std::memcmp(a, b, static_cast<std::size_t>(aLength)) == 0)
+    if (aLength == bLength && (aLength == 0 || std::memcmp(a, b, static_cast<std::size_t>(aLength)) == 0))
         return 0;
     const int ascii = compareAscii(reinterpret_cast<const unsigned char*>(a), aLength,
                                    reinterpret_cast<const unsigned char*>(b), bLength);
@@ -229,9 +229,9 @@ int compareText(const char* a, int aLength, const char* b, int bLength)
     return detail::compareTextUnhurried(a, aLength, b, bLength);
 }
 
-int compareText(const QString& a, const QString& b)
+int compareText(QStringView a, QStringView b)
 {
-    if (a.size() == b.size() && std::memcmp(a.utf16(), b.utf16(), static_cast<std::size_t>(a.size()) * 2) == 0)
+    if (a.size() == b.size() && (a.isEmpty() || std::memcmp(a.utf16(), b.utf16(), static_cast<std::size_t>(a.size()) * 2) == 0))
         return 0;
     const int ascii = compareAscii(a.utf16(), static_cast<int>(a.size()), b.utf16(), static_cast<int>(b.size()));
     if (ascii != 2)

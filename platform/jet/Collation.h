@@ -4,6 +4,7 @@
 // and indexes, the lists' header sort and the reports.
 
 #include <QString>
+#include <QStringView>
 
 namespace jet {
 
@@ -13,7 +14,7 @@ namespace jet {
 // compare equal exactly when they are equal without regard to case, so
 // equality stays what it always was. Returns <0, 0 or >0.
 int compareText(const char* a, int aLength, const char* b, int bLength); // UTF-8
-int compareText(const QString& a, const QString& b);
+int compareText(QStringView a, QStringView b);
 
 // A number that changes whenever the order above changes (a new collation
 // of the Unicode library included). A database file keeps the number of the

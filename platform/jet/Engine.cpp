@@ -147,6 +147,8 @@ workgroup::Db workgroupOf(WorkspaceState& ws)
 // catalogue, or when the file cannot be attached, each file commits on its own.
 void carryWorkgroup(WorkspaceState& ws)
 {
+    if (ws.connections.empty())
+        return;
     const QString path = engine().systemDB;
     if (path.isEmpty() || !fileIdentity(path))
         return;

@@ -189,7 +189,9 @@ private:
 };
 
 // A session of one account. A transaction begun on it covers every database
-// opened in it (and the workgroup file) until it commits or rolls back.
+// opened in it (and the workgroup file) until it commits or rolls back. One
+// begun while a database is open commits that database and the workgroup file
+// in one step: both or neither, also when the process dies part-way.
 class Workspace {
 public:
     QString UserName() const;

@@ -21,7 +21,7 @@
 #include <cstring>
 #include <limits>
 #include <optional>
-#include <set>
+#include <iterator>
 #include <vector>
 
 namespace jet {
@@ -319,8 +319,9 @@ Health checkHealth(const Connection& db, const SchemaDefinition& schema, int& rc
         expected << QStringLiteral("index\n%1\n%2\n%3").arg(i.name, i.table, i.createStatement());
     QStringList stored;
     Statement objects;
-    if (objects.prepare(db, QStringLiteral("SELECT type, name, tbl_name, sql FROM sqlite_master WHERE lower(substr(name, 1, 7)) <> 'sqlite_'")) !=
-        SQLITE_OK)
+    const QString storedObjects =
+        QStringLiteral("SELECT type, name, tbl_name, sql FROM sqlite_master WHERE lower(substr(name, 1, 7)) <> 'sqlite_'");
+    if (objects.prepare(db, storedObjects) != SQLITE_OK)
         return Health::Damaged;
     while (objects.step() == SQLITE_ROW)
         stored << QStringLiteral("%1\n%2\n%3\n%4").arg(objects.text(0), objects.text(1), objects.text(2), objects.text(3));
@@ -342,6 +343,7 @@ public:
     {
         built_ = options.built;
         int rc = db_.open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, options);
+        sqlite3_extended_result_codes(db_.get(), 1);
         // A scratch file: it is flushed as a whole before it replaces anything.
         if (rc == SQLITE_OK)
             rc = db_.exec("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; BEGIN");
@@ -495,21 +497,20 @@ void bindStored(sqlite3_stmt* st, int parameter, const pages::StoredValue& v, in
 // read whole names every one of them. Without one, the rowid ranges of the
 // pages that could not be read are counted as well, as if the rowids in them
 // had no gaps, up to the highest rowid known to exist.
-int unreadRows(const std::set<std::int64_t>& recovered, const std::set<std::int64_t>& indexed, bool indexComplete,
+// Both lists are sorted and hold each rowid once.
+int unreadRows(const std::vector<std::int64_t>& recovered, const std::vector<std::int64_t>& indexed, bool indexComplete,
                const std::vector<std::pair<std::int64_t, std::int64_t>>& lostRanges)
 {
-    std::set<std::int64_t> missing;
-    for (const std::int64_t rowid : indexed)
-        if (!recovered.count(rowid))
-            missing.insert(rowid);
+    std::vector<std::int64_t> missing;
+    std::set_difference(indexed.begin(), indexed.end(), recovered.begin(), recovered.end(), std::back_inserter(missing));
     std::int64_t unread = std::int64_t(missing.size());
     if (!indexComplete && (!recovered.empty() || !indexed.empty())) {
-        const std::int64_t lowest = std::min(std::int64_t(1), std::min(recovered.empty() ? 1 : *recovered.begin(),
-                                                                       indexed.empty() ? 1 : *indexed.begin()));
+        const std::int64_t lowest = std::min(std::int64_t(1), std::min(recovered.empty() ? 1 : recovered.front(),
+                                                                       indexed.empty() ? 1 : indexed.front()));
         const std::int64_t highest =
-            std::max(recovered.empty() ? lowest : *recovered.rbegin(), indexed.empty() ? lowest : *indexed.rbegin());
-        auto within = [](const std::set<std::int64_t>& s, std::int64_t lo, std::int64_t hi) {
-            return std::int64_t(std::distance(s.lower_bound(lo), s.upper_bound(hi)));
+            std::max(recovered.empty() ? lowest : recovered.back(), indexed.empty() ? lowest : indexed.back());
+        auto within = [](const std::vector<std::int64_t>& s, std::int64_t lo, std::int64_t hi) {
+            return std::int64_t(std::upper_bound(s.begin(), s.end(), hi) - std::lower_bound(s.begin(), s.end(), lo));
         };
         for (auto [lo, hi] : lostRanges) {
             lo = std::max(lo, lowest);
@@ -544,8 +545,8 @@ bool salvage(const Connection& source, const QString& sourcePath, const QString&
         std::uint32_t root = 0;
         std::vector<int> targetOfField; // column of the schema, -1 for none
         int rowidField = -1;            // the field that holds Null for the rowid
-        std::set<std::int64_t> recovered;
-        std::set<std::int64_t> indexed;
+        std::vector<std::int64_t> recovered;
+        std::vector<std::int64_t> indexed;
         bool indexComplete = false;
         std::vector<std::pair<std::int64_t, std::int64_t>> lostRanges;
         int refused = 0;
@@ -585,7 +586,7 @@ bool salvage(const Connection& source, const QString& sourcePath, const QString&
     int failed = SQLITE_OK;
     auto take = [&](size_t t, std::int64_t rowid, const pages::StoredRecord& record) {
         Plan& plan = plans[t];
-        if (failed != SQLITE_OK || plan.recovered.count(rowid))
+        if (failed != SQLITE_OK)
             return;
         sqlite3_stmt* insert = target.insert(t);
         sqlite3_bind_int64(insert, 1, rowid);
@@ -595,12 +596,14 @@ bool salvage(const Connection& source, const QString& sourcePath, const QString&
             if (parameter > 0 && int(f) != plan.rowidField)
                 bindStored(insert, parameter, record[f], file.textEncoding());
         }
+        // A rowid taken already (a stray page holding rows its tree gave
+        // too) is no row lost.
         const int rc = target.step(t);
         if (rc == SQLITE_DONE)
-            plan.recovered.insert(rowid);
-        else if ((rc & 0xff) == SQLITE_CONSTRAINT)
+            plan.recovered.push_back(rowid);
+        else if (rc != SQLITE_CONSTRAINT_PRIMARYKEY && rc != SQLITE_CONSTRAINT_ROWID && (rc & 0xff) == SQLITE_CONSTRAINT)
             ++plan.refused;
-        else
+        else if ((rc & 0xff) != SQLITE_CONSTRAINT)
             failed = rc;
     };
     auto tableOf = [&](const QString& name) -> std::optional<size_t> {
@@ -612,7 +615,7 @@ bool salvage(const Connection& source, const QString& sourcePath, const QString&
 
     // Every tree is walked, so the pages of all of them are known before
     // pages no tree reached are looked at.
-    std::set<std::int64_t> ignored;
+    std::vector<std::int64_t> ignored;
     for (const pages::StoredObject& o : objects) {
         if (!o.rootPage)
             continue;
@@ -662,6 +665,12 @@ bool salvage(const Connection& source, const QString& sourcePath, const QString&
     target.close();
 
     report.unreadRows.clear();
+    for (Plan& plan : plans) {
+        for (std::vector<std::int64_t>* rowids : {&plan.recovered, &plan.indexed}) {
+            std::sort(rowids->begin(), rowids->end());
+            rowids->erase(std::unique(rowids->begin(), rowids->end()), rowids->end());
+        }
+    }
     for (size_t t = 0; t < plans.size(); ++t)
         report.unreadRows.emplace_back(schema.tables[t].name,
                                        unreadRows(plans[t].recovered, plans[t].indexed, plans[t].indexComplete, plans[t].lostRanges));
@@ -737,10 +746,10 @@ int copyRows(const Connection& source, Rebuild& target, const SchemaDefinition& 
             continue;
         Statement read;
         const QString list = selected.isEmpty() ? QString() : QLatin1Char(',') + selected.join(u',');
-        bool withRowid = read.prepare(source, QStringLiteral("SELECT rowid%1 FROM main.%2").arg(list, quoted(table.name))) == SQLITE_OK;
-        if (!withRowid) {
+        if (read.prepare(source, QStringLiteral("SELECT rowid%1 FROM main.%2").arg(list, quoted(table.name))) != SQLITE_OK) {
             // A table without rowids: new ones are given.
-            if (int rc = read.prepare(source, QStringLiteral("SELECT NULL%1 FROM main.%2").arg(list, quoted(table.name))); rc != SQLITE_OK) {
+            const int rc = read.prepare(source, QStringLiteral("SELECT NULL%1 FROM main.%2").arg(list, quoted(table.name)));
+            if (rc != SQLITE_OK) {
                 failedIn = 1;
                 return rc;
             }

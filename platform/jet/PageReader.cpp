@@ -148,7 +148,18 @@ bool PageFile::open(const QString& path)
     filePages_ = std::uint32_t(std::min<std::int64_t>(st.st_size / pageSize_, 0xffffffffLL));
     const std::uint32_t counted = be(header + 28, 4);
     headerPages_ = counted != 0 && be(header + 24, 4) == be(header + 92, 4) ? counted : filePages_;
+    reached_.assign(size_t(std::min(filePages_, headerPages_)) + 1, false);
     markFreePages();
+    return true;
+}
+
+bool PageFile::mark(std::uint32_t number)
+{
+    if (number >= reached_.size())
+        return true; // no such page: reading it fails
+    if (reached_[number])
+        return false;
+    reached_[number] = true;
     return true;
 }
 
@@ -169,14 +180,14 @@ void PageFile::markFreePages()
     if (::pread(fd_, header, 8, 32) != 8)
         return;
     std::uint32_t trunk = be(header, 4);
-    while (trunk != 0 && reached_.insert(trunk).second) {
+    while (trunk != 0 && mark(trunk)) {
         const std::optional<QByteArray> data = page(trunk);
         if (!data)
             return;
         const unsigned char* p = bytesOf(*data);
         const std::uint32_t leaves = std::min<std::uint32_t>(be(p + 4, 4), std::uint32_t(usable_ / 4 - 2));
         for (std::uint32_t i = 0; i < leaves; ++i)
-            reached_.insert(be(p + 8 + 4 * i, 4));
+            mark(be(p + 8 + 4 * i, 4));
         trunk = be(p, 4);
     }
 }
@@ -184,7 +195,8 @@ void PageFile::markFreePages()
 // The whole payload of a cell whose first `local` bytes start at `offset`.
 bool PageFile::payload(const QByteArray& data, int offset, std::int64_t size, int local, QByteArray& out)
 {
-    if (offset + local + (size > local ? 4 : 0) > usable_)
+    // No payload is larger than the file that holds it.
+    if (offset + local + (size > local ? 4 : 0) > usable_ || size > std::int64_t(filePages_) * usable_)
         return false;
     out = data.mid(offset, local);
     if (size == local)
@@ -192,7 +204,7 @@ bool PageFile::payload(const QByteArray& data, int offset, std::int64_t size, in
     std::uint32_t next = be(bytesOf(data) + offset + local, 4);
     out.reserve(int(size));
     while (out.size() < size) {
-        if (!reached_.insert(next).second)
+        if (!mark(next))
             return false;
         const std::optional<QByteArray> overflow = page(next);
         if (!overflow)
@@ -204,9 +216,9 @@ bool PageFile::payload(const QByteArray& data, int offset, std::int64_t size, in
     return true;
 }
 
-bool PageFile::walk(std::uint32_t number, bool table, const RowSink& sink, std::set<std::int64_t>* rowids, Ranges* lost, int depth)
+bool PageFile::walk(std::uint32_t number, bool table, const RowSink& sink, std::vector<std::int64_t>* rowids, Ranges* lost, int depth)
 {
-    if (depth > kDeepestTree || !reached_.insert(number).second) {
+    if (depth > kDeepestTree || !mark(number)) {
         damaged_ = true;
         return false;
     }
@@ -224,7 +236,7 @@ bool PageFile::walk(std::uint32_t number, bool table, const RowSink& sink, std::
         return false;
     }
     if (!interior && table) {
-        reached_.erase(number); // leafRows marks it
+        reached_[number] = false; // leafRows marks it
         leafRows(*data, number, sink);
         return true;
     }
@@ -239,6 +251,9 @@ bool PageFile::walk(std::uint32_t number, bool table, const RowSink& sink, std::
     // Rowids below a child of a table's interior page lie above the key of
     // the cell before it, up to its own key.
     std::int64_t below = std::numeric_limits<std::int64_t>::min();
+    const auto after = [](std::int64_t key) {
+        return key == std::numeric_limits<std::int64_t>::min() || key == std::numeric_limits<std::int64_t>::max() ? key : key + 1;
+    };
     for (int i = 0; i < cells; ++i) {
         int offset = int(be(p + pointers + 2 * i, 2));
         if (offset < pointers + 2 * cells || offset + 4 > usable_) {
@@ -251,7 +266,7 @@ bool PageFile::walk(std::uint32_t number, bool table, const RowSink& sink, std::
             std::int64_t key = 0;
             const bool keyed = table && varint(p + offset, usable_ - offset, key) != 0;
             if (!walk(child, table, sink, rowids, lost, depth + 1) && lost && keyed && key >= below)
-                lost->emplace_back(below == std::numeric_limits<std::int64_t>::min() ? below : below + 1, key);
+                lost->emplace_back(after(below), key);
             if (keyed)
                 below = key;
         }
@@ -260,7 +275,7 @@ bool PageFile::walk(std::uint32_t number, bool table, const RowSink& sink, std::
         // An index entry, in interior pages as in leaves: its last field is the rowid.
         std::int64_t size = 0;
         const int n = varint(p + offset, usable_ - offset, size);
-        if (n == 0 || size < 0 || size > (std::int64_t(1) << 31)) {
+        if (n == 0 || size < 0 || size >= (std::int64_t(1) << 30)) {
             damaged_ = true;
             continue;
         }
@@ -277,17 +292,16 @@ bool PageFile::walk(std::uint32_t number, bool table, const RowSink& sink, std::
             continue;
         }
         if (rowids)
-            rowids->insert(record.back().integer);
+            rowids->push_back(record.back().integer);
     }
     if (interior && !walk(be(p + header + 8, 4), table, sink, rowids, lost, depth + 1) && lost && table)
-        lost->emplace_back(below == std::numeric_limits<std::int64_t>::min() ? below : below + 1,
-                           std::numeric_limits<std::int64_t>::max());
+        lost->emplace_back(after(below), std::numeric_limits<std::int64_t>::max());
     return true;
 }
 
 void PageFile::leafRows(const QByteArray& data, std::uint32_t number, const RowSink& sink)
 {
-    reached_.insert(number);
+    mark(number);
     const unsigned char* p = bytesOf(data);
     const int header = number == 1 ? 100 : 0;
     const int cells = int(be(p + header + 3, 2));
@@ -305,7 +319,7 @@ void PageFile::leafRows(const QByteArray& data, std::uint32_t number, const RowS
         int n = 0;
         int m = 0;
         if (offset < pointers + 2 * cells || offset >= usable_ || (n = varint(p + offset, usable_ - offset, size)) == 0 ||
-            size < 0 || size > (std::int64_t(1) << 31) || (m = varint(p + offset + n, usable_ - offset - n, rowid)) == 0) {
+            size < 0 || size >= (std::int64_t(1) << 30) || (m = varint(p + offset + n, usable_ - offset - n, rowid)) == 0) {
             damaged_ = true;
             continue;
         }
@@ -344,7 +358,7 @@ void PageFile::readTable(std::uint32_t root, const RowSink& sink, Ranges* lost)
         lost->emplace_back(std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max());
 }
 
-bool PageFile::readIndexRowids(std::uint32_t root, std::set<std::int64_t>& rowids)
+bool PageFile::readIndexRowids(std::uint32_t root, std::vector<std::int64_t>& rowids)
 {
     const bool wasDamaged = damaged_;
     damaged_ = false;
@@ -358,7 +372,7 @@ void PageFile::readStrayLeaves(const RowSink& sink)
 {
     const std::uint32_t last = std::min(filePages_, headerPages_);
     for (std::uint32_t number = 2; number <= last; ++number) {
-        if (reached_.count(number))
+        if (reached_[number])
             continue;
         const std::optional<QByteArray> data = page(number);
         if (data && data->at(0) == 0x0D) {

@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
-#include <set>
 #include <vector>
 
 namespace jet::pages {
@@ -55,9 +54,9 @@ public:
     // (first, last) of a page that could not be read is added to lost; the
     // last one of the tree may be open-ended (last = INT64_MAX).
     void readTable(std::uint32_t root, const RowSink& sink, std::vector<std::pair<std::int64_t, std::int64_t>>* lost = nullptr);
-    // The rowids an index b-tree at root refers to; false when some page of
+    // Adds the rowids an index b-tree at root refers to; false when some page of
     // it could not be read.
-    bool readIndexRowids(std::uint32_t root, std::set<std::int64_t>& rowids);
+    bool readIndexRowids(std::uint32_t root, std::vector<std::int64_t>& rowids);
     // Rows of table leaf pages that no walk reached and that are not free:
     // pages cut off from their tree by a damaged parent.
     void readStrayLeaves(const RowSink& sink);
@@ -69,7 +68,7 @@ private:
     bool payload(const QByteArray& page, int offset, std::int64_t size, int local, QByteArray& out);
     using Ranges = std::vector<std::pair<std::int64_t, std::int64_t>>;
     // False when the page itself could not be read.
-    bool walk(std::uint32_t root, bool table, const RowSink& sink, std::set<std::int64_t>* rowids, Ranges* lost, int depth);
+    bool walk(std::uint32_t root, bool table, const RowSink& sink, std::vector<std::int64_t>* rowids, Ranges* lost, int depth);
     void leafRows(const QByteArray& page, std::uint32_t number, const RowSink& sink);
     void markFreePages();
 
@@ -80,7 +79,9 @@ private:
     std::uint32_t filePages_ = 0;
     std::uint32_t headerPages_ = 0;
     bool damaged_ = false;
-    std::set<std::uint32_t> reached_;
+    // Pages a walk reached or that are free; false for a page met before.
+    bool mark(std::uint32_t number);
+    std::vector<bool> reached_;
 };
 
 } // namespace jet::pages

@@ -247,10 +247,14 @@ bool PreviewWindow::exportPdf(const QString& path)
 
 bool PreviewWindow::printTo(QPrinter& printer, int first, int last)
 {
-    return runJob([&](const PageProgress& progress) {
+    const bool done = runJob([&](const PageProgress& progress) {
         printer.setFullPage(true);
         return document_->render(printer, first, last, topMargin_, leftMargin_, progress);
     });
+    // A print to a file that was stopped leaves no half-written file behind.
+    if (!done && !printer.outputFileName().isEmpty())
+        QFile::remove(printer.outputFileName());
+    return done;
 }
 
 void PreviewWindow::cmdPrint_Click()

@@ -53,7 +53,8 @@ public:
     // Writes every page into a PDF file, with the progress shown and Cancel
     // able to stop it; false when it was stopped or failed (no file is left).
     bool exportPdf(const QString& path);
-    // Prints pages first..last (0-based) to a printer set up by the caller.
+    // Prints pages first..last (0-based) to a printer set up by the caller; a
+    // stopped print to a file removes the file.
     bool printTo(QPrinter& printer, int first, int last);
 
     QPushButton* printButton() const { return print_; }

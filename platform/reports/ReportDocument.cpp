@@ -1,6 +1,9 @@
 #include "reports/ReportDocument.h"
 
+#include "vb/VbTypes.h"
+
 #include <QFont>
+#include <QHash>
 #include <QFontMetricsF>
 #include <QLocale>
 #include <QPagedPaintDevice>
@@ -9,6 +12,8 @@
 
 #include <algorithm>
 #include <array>
+#include <thread>
+
 
 namespace reports {
 
@@ -17,7 +22,7 @@ namespace {
 CellRendering& renderingStore()
 {
     static CellRendering rendering{
-        [](double d) { return QLocale().toString(QDate(1899, 12, 30).addDays(static_cast<qint64>(d)), QLocale::ShortFormat); },
+        [](double d) { return QLocale().toString(vb::dateToQDate(d), QLocale::ShortFormat); },
         [](std::int64_t c) { return QLocale().toString(static_cast<double>(c) / 10000.0, 'f', 2); },
         [](std::int32_t q) { return QLocale().toString(q); }};
     return rendering;
@@ -63,16 +68,6 @@ int compareFolded(QStringView a, QStringView b)
             return x < y ? -1 : 1;
     }
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-
-// The first four folded units of a text, for a quick first comparison.
-std::uint64_t prefixKey(QStringView s)
-{
-    const auto& fold = foldTable();
-    std::uint64_t key = 0;
-    for (qsizetype i = 0; i < 4; ++i)
-        key = (key << 16) | (i < s.size() ? fold[s[i].unicode()] : 0u);
-    return key;
 }
 
 QFont reportFont(int pixelSize, bool bold)
@@ -127,41 +122,83 @@ ReportDocument::ReportDocument(Template layout, std::unique_ptr<RowStore> rows, 
     buildLines(order);
 }
 
+namespace {
+
+// The rank of every row's value in a column: equal texts share a rank, and
+// ranks follow the report's order. Each distinct text is compared only with
+// other distinct texts, so a column of many repeated values sorts quickly.
+std::vector<std::uint32_t> columnRanks(const RowStore& rows, int column)
+{
+    const std::uint32_t n = rows.rowCount();
+    std::vector<std::uint32_t> rank(n);
+    QHash<QStringView, std::uint32_t> ids;
+    std::vector<std::uint32_t> firstRow;
+    for (std::uint32_t row = 0; row < n; ++row) {
+        const QStringView text = rows.cell(row, column);
+        auto it = ids.constFind(text);
+        if (it == ids.constEnd()) {
+            it = ids.insert(text, static_cast<std::uint32_t>(firstRow.size()));
+            firstRow.push_back(row);
+        }
+        rank[row] = it.value();
+    }
+    ids.clear();
+    std::vector<std::uint32_t> distinct(firstRow.size());
+    for (std::uint32_t i = 0; i < distinct.size(); ++i)
+        distinct[i] = i;
+    std::sort(distinct.begin(), distinct.end(), [&](std::uint32_t a, std::uint32_t b) {
+        return compareForReport(rows.cell(firstRow[a], column), rows.cell(firstRow[b], column)) < 0;
+    });
+    std::vector<std::uint32_t> rankOf(distinct.size());
+    for (std::uint32_t i = 0; i < distinct.size(); ++i)
+        rankOf[distinct[i]] = i;
+    for (std::uint32_t& r : rank)
+        r = rankOf[r];
+    return rank;
+}
+
+} // namespace
+
 void ReportDocument::sortRows(std::vector<std::uint32_t>& order) const
 {
     const std::uint32_t n = rows_->rowCount();
-    if (sortColumns_.empty()) {
-        order.resize(n);
-        for (std::uint32_t i = 0; i < n; ++i)
-            order[i] = i;
+    order.resize(n);
+    for (std::uint32_t i = 0; i < n; ++i)
+        order[i] = i;
+    if (sortColumns_.empty())
         return;
-    }
+    foldTable();
+    // Up to three sort fields (the template reader allows no more), ranked
+    // first, then the rows sorted by their ranks.
     struct Keyed {
-        std::uint64_t key;
+        std::uint32_t rank[kMaxSortFields];
         std::uint32_t row;
     };
     std::vector<Keyed> keyed(n);
-    const int first = sortColumns_.front();
     for (std::uint32_t i = 0; i < n; ++i)
-        keyed[i] = Keyed{prefixKey(rows_->cell(i, first)), i};
-    const RowStore& rows = *rows_;
-    const std::vector<int>& columns = sortColumns_;
-    std::sort(keyed.begin(), keyed.end(), [&rows, &columns](const Keyed& a, const Keyed& b) {
-        if (a.key != b.key)
-            return a.key < b.key;
-        for (const int c : columns) {
-            const int r = compareFolded(rows.cell(a.row, c), rows.cell(b.row, c));
-            if (r != 0)
-                return r < 0;
-        }
-        for (const int c : columns) {
-            const int r = compareExact(rows.cell(a.row, c), rows.cell(b.row, c));
-            if (r != 0)
-                return r < 0;
-        }
+        keyed[i] = Keyed{{0, 0, 0}, i};
+    // The columns are ranked side by side.
+    const std::size_t ranked = std::min(sortColumns_.size(), kMaxSortFields);
+    std::vector<std::vector<std::uint32_t>> ranks(ranked);
+    {
+        std::vector<std::thread> workers;
+        for (std::size_t c = 1; c < ranked; ++c)
+            workers.emplace_back([this, &ranks, c] { ranks[c] = columnRanks(*rows_, sortColumns_[c]); });
+        ranks[0] = columnRanks(*rows_, sortColumns_[0]);
+        for (std::thread& w : workers)
+            w.join();
+    }
+    for (std::size_t c = 0; c < ranked; ++c) {
+        for (std::uint32_t i = 0; i < n; ++i)
+            keyed[i].rank[c] = ranks[c][i];
+        std::vector<std::uint32_t>().swap(ranks[c]);
+    }
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        for (std::size_t c = 0; c < kMaxSortFields; ++c)
+            if (a.rank[c] != b.rank[c])
+                return a.rank[c] < b.rank[c];
         return a.row < b.row;
     });
-    order.resize(n);
     for (std::uint32_t i = 0; i < n; ++i)
         order[i] = keyed[i].row;
 }
@@ -208,7 +245,8 @@ PageGeometry ReportDocument::geometry(QSizeF pageTwips, int topMargin, int leftM
     g.topMargin = std::clamp(topMargin, 0, g.pageHeight / 4);
     g.leftMargin = std::clamp(leftMargin, 0, g.pageWidth / 4);
     const int body = g.pageHeight - 2 * g.topMargin - kHeaderHeight - kFooterHeight;
-    g.linesPerPage = std::max(1, body / kLineHeight);
+    // A grouped report keeps its first line for the name of a group that goes on from the page before.
+    g.linesPerPage = std::max(1, body / kLineHeight - (groupColumn_ >= 0 ? 1 : 0));
     return g;
 }
 
@@ -284,6 +322,16 @@ void ReportDocument::paintPage(QPainter& painter, int page, const PageGeometry& 
     const std::size_t to = std::min(lines_.size(), from + g.linesPerPage);
     const QFont plain = reportFont(180, false);
     const QFont bold = reportFont(180, true);
+    if (groupColumn_ >= 0) {
+        if (from < to && (lines_[from] & ~kRowMask) == RowLine) {
+            painter.setFont(bold);
+            const QFontMetricsF metrics(bold, painter.device());
+            const QString name = rows_->cell(lines_[from] & kRowMask, groupColumn_).toString() + QStringLiteral(" (continued)");
+            painter.drawText(QRectF(left, y, width, kLineHeight), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                             metrics.elidedText(name, Qt::ElideRight, width));
+        }
+        y += kLineHeight;
+    }
     for (std::size_t i = from; i < to; ++i, y += kLineHeight) {
         const std::uint32_t entry = lines_[i];
         const std::uint32_t row = entry & kRowMask;

@@ -38,16 +38,6 @@ void RowStore::addNull()
     length_.push_back(kNull);
 }
 
-QStringView RowStore::cell(std::uint32_t row, int column) const
-{
-    const std::size_t i = index(row, column);
-    const std::uint16_t length = length_[i];
-    if (length == kNull || length == 0)
-        return {};
-    const std::uint32_t at = start_[i];
-    return QStringView(blocks_[at / kBlockUnits].get() + at % kBlockUnits, length);
-}
-
 std::size_t RowStore::bytes() const
 {
     return blocks_.size() * kBlockUnits * sizeof(char16_t) + start_.capacity() * sizeof(std::uint32_t)

@@ -26,7 +26,15 @@ public:
 
     int columnCount() const { return columns_; }
     std::uint32_t rowCount() const { return columns_ == 0 ? 0 : static_cast<std::uint32_t>(length_.size() / columns_); }
-    QStringView cell(std::uint32_t row, int column) const;
+    QStringView cell(std::uint32_t row, int column) const
+    {
+        const std::size_t i = index(row, column);
+        const std::uint16_t length = length_[i];
+        if (length == kNull || length == 0)
+            return {};
+        const std::uint32_t at = start_[i];
+        return QStringView(blocks_[at / kBlockUnits].get() + at % kBlockUnits, length);
+    }
     bool isNull(std::uint32_t row, int column) const { return length_[index(row, column)] == kNull; }
     // Bytes held, for the benchmark and tests.
     std::size_t bytes() const;

@@ -116,6 +116,12 @@ Template loadTemplate(const QString& path)
     }
     if (t.title.isEmpty() || t.columns.empty())
         throw malformed(lines.size(), QStringLiteral("a title and at least one column are needed"));
+    QStringList sortBy;
+    for (const QString& f : QStringList{t.groupField} + t.sortFields)
+        if (!f.isEmpty() && !sortBy.contains(f, Qt::CaseInsensitive))
+            sortBy << f;
+    if (static_cast<std::size_t>(sortBy.size()) > kMaxSortFields)
+        throw malformed(lines.size(), QStringLiteral("at most three sort fields, the group's included"));
     return t;
 }
 

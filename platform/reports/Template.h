@@ -16,9 +16,13 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstddef>
 #include <vector>
 
 namespace reports {
+
+// A report sorts by at most three fields, the group's included.
+constexpr std::size_t kMaxSortFields = 3;
 
 enum class CellKind { Text, Date, Currency, Quantity };
 

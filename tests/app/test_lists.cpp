@@ -440,4 +440,44 @@ TEST_F(ListsTest, KeysDoubleClicksAndRightPressesStartTheirCommands)
     EXPECT_TRUE(boxes.empty());
 }
 
+TEST_F(ListsTest, RowsKeepOneHeightWhateverColumnIsInView)
+{
+    catalog.addArtist(QStringLiteral("Cher"));
+    for (const char* record : {"Believe", "Heart", "Love"})
+        catalog.addRecord(QStringLiteral("Cher"), QLatin1String(record));
+    ListProbe& w = load();
+    w.resize(500, 600);
+    // A font lower than the icons, so a row without its icon in view would shrink.
+    QFont small = w.ListView1->font();
+    small.setPixelSize(8);
+    w.ListView1->setFont(small);
+    showArtist(w, QStringLiteral("Cher"));
+    ASSERT_EQ(w.ListView1->topLevelItemCount(), 3);
+    QApplication::processEvents();
+
+    auto heights = [&w] {
+        QList<int> h;
+        for (int i = 0; i < w.ListView1->topLevelItemCount(); ++i)
+            h << w.ListView1->visualItemRect(w.ListView1->topLevelItem(i)).height();
+        return h;
+    };
+    const QList<int> atStart = heights();
+    ASSERT_GE(atStart.first(), w.ListView1->iconSize().height());
+    EXPECT_EQ(atStart, QList<int>(3, atStart.first()));
+
+    // The icon column scrolled out of view.
+    QScrollBar* bar = w.ListView1->horizontalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    bar->setValue(bar->maximum());
+    QApplication::processEvents();
+    ASSERT_TRUE(w.ListView1->visualRect(w.ListView1->model()->index(0, 0)).right() < 0);
+    EXPECT_EQ(heights(), atStart);
+    // ... and the rows loaded again while it is out of view.
+    showArtist(w, QStringLiteral("Cher"));
+    QApplication::processEvents();
+    ASSERT_TRUE(w.ListView1->visualRect(w.ListView1->model()->index(0, 0)).right() < 0);
+    EXPECT_EQ(heights(), atStart);
+    EXPECT_TRUE(boxes.empty());
+}
+
 } // namespace

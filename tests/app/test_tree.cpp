@@ -307,6 +307,44 @@ TEST_F(TreeTest, ClicksKeysAndThePopupWorkOnTheSelection)
     EXPECT_TRUE(boxes.empty());
 }
 
+TEST_F(TreeTest, ALeftClickBesideTheNodesChangesNothing)
+{
+    catalog.addArtist(QStringLiteral("ABBA"));
+    catalog.addArtist(QStringLiteral("Cher"));
+    catalog.addRecord(QStringLiteral("ABBA"), QStringLiteral("Arrival"));
+    catalog.addRecord(QStringLiteral("Cher"), QStringLiteral("Believe"));
+    catalog.addSong(QStringLiteral("Cher"), QStringLiteral("Believe"), QStringLiteral("Strong Enough"));
+    TreeProbe& w = load();
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    w.PopulateTree();
+    QTreeWidgetItem* abba = node(w.tv1, QStringLiteral("ABBA"));
+    QTreeWidgetItem* cher = node(w.tv1, QStringLiteral("Cher"));
+    ASSERT_TRUE(abba && cher);
+    QTest::mouseClick(w.tv1->viewport(), Qt::LeftButton, {}, w.tv1->visualItemRect(abba).center());
+    QTest::mouseClick(w.tv1->viewport(), Qt::LeftButton, {}, w.tv1->visualItemRect(cher).center());
+    ASSERT_TRUE(cher->isSelected());
+
+    const QPoint beside(w.tv1->viewport()->width() / 2, w.tv1->viewport()->height() - 4);
+    ASSERT_EQ(w.tv1->itemAt(beside), nullptr);
+    QTest::mouseClick(w.tv1->viewport(), Qt::LeftButton, {}, beside);
+    QTest::mouseDClick(w.tv1->viewport(), Qt::LeftButton, {}, beside);
+    EXPECT_TRUE(cher->isSelected());
+    EXPECT_EQ(w.SelectedNode(), cher);
+    ASSERT_EQ(w.ListView1->topLevelItemCount(), 1);
+    EXPECT_EQ(w.ListView1->topLevelItem(0)->text(0), "Believe");
+    EXPECT_EQ(w.StatusBarListViewTop->Panels(1).Text(), "Records for: Cher");
+    EXPECT_TRUE(frmDatabaseExplorer::Enabled(w.mnuNewRecordName));
+    EXPECT_FALSE(frmDatabaseExplorer::Enabled(w.mnuNewArtist));
+
+    // A record click afterwards still loads its songs.
+    const QRect row = w.ListView1->visualItemRect(w.ListView1->topLevelItem(0));
+    QTest::mouseClick(w.ListView1->viewport(), Qt::LeftButton, {}, QPoint(row.left() + 30, row.center().y()));
+    ASSERT_EQ(w.ListView2->topLevelItemCount(), 1);
+    EXPECT_EQ(w.ListView2->topLevelItem(0)->text(0), "Strong Enough");
+    EXPECT_TRUE(boxes.empty());
+}
+
 } // namespace
 
 namespace {
@@ -346,6 +384,33 @@ TEST_F(TreeTest, AnInPlaceEditRenamesTheArtistAndRebuildsTheTree)
     EXPECT_TRUE(found);
     UserExists(QStringLiteral("Cher"), found);
     EXPECT_FALSE(found);
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(TreeTest, AnInPlaceEditRenamesTheNodeItWasOpenedOnWhereverTheSelectionMoved)
+{
+    for (const QString& artist : {QStringLiteral("ABBA"), QStringLiteral("Cher")}) {
+        bool added = false;
+        AddUser(artist, ArtistAccount::Password, added);
+        ASSERT_TRUE(added);
+        catalog.addArtist(artist);
+    }
+    TreeProbe& w = load();
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    w.PopulateTree();
+    w.tv1->setCurrentItem(node(w.tv1, QStringLiteral("ABBA")));
+    w.tv1_StartLabelEdit();
+    auto* editor = w.tv1->viewport()->findChild<QLineEdit*>();
+    ASSERT_TRUE(editor);
+    editor->selectAll();
+    QTest::keyClicks(editor, QStringLiteral("Zappa"));
+    // The arrow key reaches the tree and moves its selection while the editor stays open.
+    QTest::keyClick(editor, Qt::Key_Down);
+    if (QLineEdit* open = w.tv1->viewport()->findChild<QLineEdit*>())
+        QTest::keyClick(open, Qt::Key_Return);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return artistNodes(w.tv1) == QStringList{"Cher", "Zappa"}; }, 3000))
+        << artistNodes(w.tv1).join(',').toStdString();
     EXPECT_TRUE(boxes.empty());
 }
 

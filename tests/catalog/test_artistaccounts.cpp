@@ -404,10 +404,9 @@ TEST_F(ArtistAccountsTest, DeleteArtistWithoutAnAccountStillDeletesTheRows)
     DeleteUser(QStringLiteral("Ella"), ok);
     ASSERT_TRUE(ok);
     ScriptedMsgBox boxes;
-    boxes.answer(vb::vbOK);
     DeleteArtist(artist(QStringLiteral("Ella")), false, ok);
     EXPECT_TRUE(ok);
-    expectBoxes(boxes, {{QString(), vb::vbCritical, kStatementError}});
+    EXPECT_TRUE(boxes.calls().empty());
     EXPECT_EQ(rowsOf(cat), QStringList{QStringLiteral("Miles|<Null>")});
 }
 

@@ -478,4 +478,22 @@ TEST(EntryActionsTest, DeleteItemsAsksOnlyWhenToldAndDeletesOnlyOnYes)
     }
 }
 
+// An artist left without its account by an older version still goes, without a box.
+TEST(EntryActionsTest, DeleteItemsDeletesAnArtistWhoseAccountIsMissing)
+{
+    CatalogFixture cat;
+    seed(cat);
+    bool ok = false;
+    DeleteUser(QStringLiteral("Miles"), ok);
+    ASSERT_TRUE(ok);
+    ScriptedMsgBox boxes;
+    ok = false;
+    DeleteItems(artist(QStringLiteral("Miles")), false, ok);
+    EXPECT_TRUE(ok);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(records(cat), without(kSeedRecords, {QStringLiteral("Miles|<Null>|<Null>|<Null>|<Null>|<Null>"),
+                                                   QStringLiteral("Miles|Blue|Jazz|01/02/1990|1|1"),
+                                                   QStringLiteral("Miles|Kind|Jazz|01/02/1990|1|1")}));
+}
+
 } // namespace

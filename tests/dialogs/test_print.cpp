@@ -6,6 +6,9 @@
 #include "support/CatalogFixture.h"
 #include "vb/App.h"
 #include "vb/Control.h"
+#include "help/Help.h"
+
+#include <QTest>
 
 #include <QGroupBox>
 #include <QRegularExpression>
@@ -209,6 +212,10 @@ TEST_F(PrintDialog, AnArtistWithoutRecordsIsListedOnceAndPagesAreCounted)
     const QStringList lines = reportLines(0);
     EXPECT_EQ(lines.filter(QRegularExpression(QStringLiteral("^solo$"), QRegularExpression::CaseInsensitiveOption)).size(), 1);
     EXPECT_EQ(lines.filter(QStringLiteral("Page ")), (QStringList{QStringLiteral("Page 1 of 2"), QStringLiteral("Page 2 of 2")}));
+    // The second page starts inside the group of "Many" and says so.
+    const auto second = lines.indexOf(QStringLiteral("Page 1 of 2")) + 3;
+    ASSERT_LT(second, lines.size());
+    EXPECT_EQ(lines[second], QStringLiteral("Many (continued)"));
 }
 
 TEST_F(PrintDialog, PreviewWindowOffersOnlyTheButtonsAskedFor)
@@ -403,4 +410,23 @@ TEST_F(PrintDialog, ResizingScalesFromTheLoadLayoutWithoutDrift)
     f.resize(size);
     QApplication::processEvents();
     EXPECT_NEAR(vb::ctlWidth(f.fraReports), width, 15);
+}
+
+TEST_F(PrintDialog, HelpShowsTopic24)
+{
+    std::vector<help::Request> requests;
+    help::setRequestHandler([&requests](const help::Request& r) {
+        requests.push_back(r);
+        return true;
+    });
+    frmPrint& f = frmPrintInstance()();
+    f.cmdHelp->click();
+    QTest::keyClick(&f, Qt::Key_F1);
+    help::setRequestHandler({});
+    ASSERT_EQ(requests.size(), 2u);
+    for (const help::Request& r : requests) {
+        EXPECT_EQ(r.command, HELP_CONTEXT);
+        EXPECT_EQ(r.context, 24u);
+        EXPECT_EQ(r.file, vb::App::HelpFile());
+    }
 }

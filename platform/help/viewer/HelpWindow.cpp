@@ -95,6 +95,14 @@ HelpWindow::HelpWindow(const QString& helpFile, const QString& collectionFile, Q
     searchLayout->addWidget(search->resultWidget());
     tabs->addTab(searchPage, QStringLiteral("&Search"));
 
+    // Each tab starts with its typing field, as the user came to type.
+    connect(tabs, &QTabWidget::currentChanged, this, [this, search](int tab) {
+        if (tab == 1)
+            indexFilter->setFocus();
+        else if (tab == 2)
+            search->queryWidget()->setFocus();
+    });
+
     auto* splitter = new QSplitter(this);
     splitter->addWidget(tabs);
     splitter->addWidget(browser);

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPointer>
+#include <QPrinter>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -76,6 +77,9 @@ TEST(ReportTemplate, MissingOrMalformedTemplatesAreErrorsNamingTheFile)
          QStringLiteral("The report template %1 is not valid (line 2: bad column width).").arg(missing)},
         {QStringLiteral("title \"X\n"), reports::errTemplateMalformed,
          QStringLiteral("The report template %1 is not valid (line 1: unclosed quotation mark).").arg(missing)},
+        {QStringLiteral("title \"X\"\ngroup G\nsort A B C\ncolumn A \"A\" 100 text\n"), reports::errTemplateMalformed,
+         QStringLiteral("The report template %1 is not valid (line 5: at most three sort fields, the group's included).")
+             .arg(missing)},
         {QStringLiteral("# no columns\ntitle \"X\"\n"), reports::errTemplateMalformed,
          QStringLiteral("The report template %1 is not valid (line 3: a title and at least one column are needed).")
              .arg(missing)},
@@ -245,5 +249,39 @@ TEST(ReportEngine, ManyRowsArePagedAndOnlyThePageShownIsDrawn)
     const QString text = pdfText(pdf);
     EXPECT_TRUE(text.contains(QStringLiteral("Page %1 of %1").arg(pages)));
     EXPECT_LT(text.indexOf(QStringLiteral("Song 000")), text.indexOf(QStringLiteral("Song 129")));
+    w->close();
+}
+
+TEST(ReportEngine, PrintingToAFileWritesTheChosenPagesAndAStoppedPrintLeavesNoFile)
+{
+    testenv::CatalogFixture db;
+    QStringList inserts;
+    for (int i = 0; i < 130; ++i)
+        inserts << QStringLiteral("Insert into songs ([Artist], [Record_Name], [Song_Title]) Values ('A', 'R', 'Song %1')")
+                       .arg(i, 3, 10, QLatin1Char('0'));
+    db.exec(inserts);
+    Opened o = openWithRows(QDir(QStringLiteral(REPORT_TEMPLATES)).filePath(QStringLiteral("SongsIdxRpt.rpt")),
+                            QStringLiteral("Select * from songs"));
+    o.report->Database().Tables().Item(1).SetDataSource(reports::kRecordsetDataTag, o.rs);
+    reports::PreviewWindow* w = o.report->Preview(QStringLiteral("P")).Window().window();
+    ASSERT_NE(w, nullptr);
+    const QString pdf = QDir(db.folder()).filePath(QStringLiteral("printed.pdf"));
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        ASSERT_TRUE(w->printTo(printer, 1, 1));
+    }
+    const QString text = pdfText(pdf);
+    EXPECT_TRUE(text.contains(QStringLiteral("Page 2 of %1").arg(w->pageCount())));
+    EXPECT_FALSE(text.contains(QStringLiteral("Page 1 of")));
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        QTimer::singleShot(0, w->cancelButton(), &QPushButton::click);
+        EXPECT_FALSE(w->printTo(printer, 0, w->pageCount() - 1));
+    }
+    EXPECT_FALSE(QFile::exists(pdf));
     w->close();
 }
