@@ -26,23 +26,8 @@ using testenv::ScriptedMsgBox;
 
 const QString kStatementError = QStringLiteral("Error!.");
 
-struct BoxExpected {
-    QString prompt; // empty: any text
-    int style;
-    QString title;
-};
-
-void expectBoxes(const ScriptedMsgBox& boxes, const std::vector<BoxExpected>& expected)
-{
-    ASSERT_EQ(boxes.calls().size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        if (!expected[i].prompt.isEmpty()) {
-            EXPECT_EQ(boxes.calls()[i].prompt, expected[i].prompt);
-        }
-        EXPECT_EQ(boxes.calls()[i].style, expected[i].style);
-        EXPECT_EQ(boxes.calls()[i].title, expected[i].title);
-    }
-}
+using BoxExpected = testenv::ExpectedBox;
+using testenv::expectBoxes;
 
 // The accounts of the default workspace, sorted.
 QStringList accounts()

@@ -202,21 +202,8 @@ TEST(EntryActionsTest, SeedAsExpected)
     EXPECT_EQ(songs(cat), kSeedSongs);
 }
 
-struct BoxExpected {
-    QString prompt;
-    int style;
-    QString title;
-};
-
-void expectBoxes(const ScriptedMsgBox& boxes, const std::vector<BoxExpected>& expected)
-{
-    ASSERT_EQ(boxes.calls().size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(boxes.calls()[i].prompt, expected[i].prompt);
-        EXPECT_EQ(boxes.calls()[i].style, expected[i].style);
-        EXPECT_EQ(boxes.calls()[i].title, expected[i].title);
-    }
-}
+using BoxExpected = testenv::ExpectedBox;
+using testenv::expectBoxes;
 
 TEST(EntryActionsTest, UpdateItemOnARecordDecidesByNameAndDetails)
 {
