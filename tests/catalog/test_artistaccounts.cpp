@@ -1,5 +1,6 @@
 #include "catalog/ArtistAccounts.h"
 
+#include "support/ArtistSeed.h"
 #include "support/CatalogFixture.h"
 #include "support/TestEnv.h"
 
@@ -63,18 +64,7 @@ void sabotage(const CatalogFixture& cat, const char* sql)
     ASSERT_EQ(rc, SQLITE_OK) << text;
 }
 
-// Ella (account, artist-only row, record Blue with one song) and Miles (account, row).
-void seed(const CatalogFixture& cat)
-{
-    for (const QString& name : {QStringLiteral("Ella"), QStringLiteral("Miles")}) {
-        bool ok = false;
-        AddUser(name, ArtistAccount::Password, ok);
-        ASSERT_TRUE(ok);
-        cat.addArtist(name);
-    }
-    cat.addRecord(QStringLiteral("Ella"), QStringLiteral("Blue"));
-    cat.addSong(QStringLiteral("Ella"), QStringLiteral("Blue"), QStringLiteral("Angel Eyes"));
-}
+using testenv::seedEllaAndMiles;
 
 const QStringList kSeeded = {
     QStringLiteral("Ella|<Null>"), QStringLiteral("Ella|Blue"), QStringLiteral("Miles|<Null>"),
@@ -103,7 +93,7 @@ struct FailureGuard {
 
 class ArtistAccountsTest : public ::testing::Test {
 protected:
-    void SetUp() override { seed(cat); }
+    void SetUp() override { seedEllaAndMiles(cat); }
     FailureGuard guard;
     CatalogFixture cat;
 };
@@ -285,7 +275,7 @@ TEST(ArtistAccountsRoadsTest, AddArtistMakesAccountAndRowTogetherOrNeither)
         SCOPED_TRACE(c.road);
         FailureGuard guard;
         CatalogFixture fresh;
-        seed(fresh);
+        seedEllaAndMiles(fresh);
         c.sabotage(fresh);
         const QStringList before = accounts();
         ScriptedMsgBox boxes;
@@ -330,7 +320,7 @@ TEST(ArtistAccountsRoadsTest, DeleteUserReportsSuccessOnlyOnceCommitted)
         SCOPED_TRACE(c.what);
         FailureGuard guard;
         CatalogFixture fresh;
-        seed(fresh);
+        seedEllaAndMiles(fresh);
         const QStringList before = accounts();
         c.inject();
         ScriptedMsgBox boxes;
@@ -366,7 +356,7 @@ TEST(ArtistAccountsRoadsTest, DeleteArtistAsksOnlyWhenToldAndRemovesRowsThenAcco
         SCOPED_TRACE(c.what);
         FailureGuard guard;
         CatalogFixture fresh;
-        seed(fresh);
+        seedEllaAndMiles(fresh);
         const QStringList before = accounts();
         ScriptedMsgBox boxes;
         if (c.answer)
@@ -533,7 +523,7 @@ TEST(ArtistAccountsRoadsTest, RenameArtistLeavesAccountsAndRowsInStepOnEveryRoad
         SCOPED_TRACE(c.road);
         FailureGuard guard;
         CatalogFixture fresh;
-        seed(fresh);
+        seedEllaAndMiles(fresh);
         c.sabotage(fresh);
         const QStringList before = accounts();
         ScriptedMsgBox boxes;
