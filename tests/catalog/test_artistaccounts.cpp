@@ -2,6 +2,7 @@
 
 #include "support/ArtistSeed.h"
 #include "support/CatalogFixture.h"
+#include "support/QtPrint.h"
 #include "support/TestEnv.h"
 
 #include "jet/Engine.h"
@@ -16,9 +17,6 @@
 #include <ostream>
 #include <string>
 #include <vector>
-
-// Readable failure output for texts and row lists.
-void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace {
 

@@ -2,6 +2,7 @@
 
 #include "support/ArtistSeed.h"
 #include "support/CatalogFixture.h"
+#include "support/QtPrint.h"
 
 #include "jet/Engine.h"
 
@@ -13,9 +14,6 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
-
-// Readable failure output for row lists.
-void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace {
 

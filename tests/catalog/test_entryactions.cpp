@@ -2,6 +2,7 @@
 
 #include "catalog/ArtistAccounts.h"
 #include "support/CatalogFixture.h"
+#include "support/QtPrint.h"
 #include "support/TestEnv.h"
 
 #include <QDate>
@@ -12,9 +13,6 @@
 #include <optional>
 #include <ostream>
 #include <string>
-
-// Readable failure output for texts and row lists.
-void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace {
 

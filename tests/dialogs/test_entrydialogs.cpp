@@ -6,6 +6,7 @@
 #include "help/Help.h"
 #include "jet/Testing.h"
 #include "support/CatalogFixture.h"
+#include "support/QtPrint.h"
 #include "support/TestEnv.h"
 #include "vb/App.h"
 #include "vb/TextBox.h"
@@ -23,8 +24,6 @@
 #include <functional>
 #include <ostream>
 #include <vector>
-
-void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace {
 
