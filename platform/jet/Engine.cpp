@@ -367,6 +367,7 @@ sqlite3_stmt* prepare(Connection& conn, const QString& sql)
         sqlite3_finalize(stmt);
         throw Error(err::TextAfterStatement, QStringLiteral("Characters found after end of SQL statement."));
     }
+    detail::clearUpperVectorState();
     return stmt;
 }
 

@@ -10,6 +10,15 @@ namespace {
 [[maybe_unused]] const int kMemoryCountsOff = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
 } // namespace
 
+void clearUpperVectorState()
+{
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+    static const bool avx = __builtin_cpu_supports("avx");
+    if (avx)
+        asm volatile("vzeroupper");
+#endif
+}
+
 Error sqliteError(sqlite3* db, int rc, const QString& fileName)
 {
     const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
