@@ -1,7 +1,7 @@
 // Builds a catalogue of a given size and times the program's own routines on
 // it, each beside the same statement run by SQLite alone on the same file.
 //
-//   bench_records S|L|XL [--dir FOLDER] [--plans]
+//   bench_records S|L|XL [--dir FOLDER] [--plans] [--reports] [--find]
 
 #include "bench/Catalogue.h"
 #include "bench/EveryArtistFind.h"
@@ -226,6 +226,8 @@ long long functionsQuery(const QString& jetSql,
 bool showPlans = false;
 // Only the reports' rows (--reports).
 bool reportsOnly = false;
+// Only the Find dialog's rows (--find).
+bool findOnly = false;
 
 void printPlans(const QString& what, const QString& jetSql, const char* plainSql)
 {
@@ -380,6 +382,12 @@ int run(const bench::Size& size, const QString& folder)
     if (reportsOnly) {
         for (const bench::ReportRow& r : bench::reportRows(size, folder))
             addRow({r.what, r.rows, r.ours, r.plain, r.target, r.met});
+        printTable(size, -1);
+        return boxes > 0 ? 1 : 0;
+    }
+    if (findOnly) {
+        for (const bench::FindRow& r : bench::findDialogRows(size))
+            addRow({r.what, r.rows, r.ours, r.beside, r.target, r.met});
         printTable(size, -1);
         return boxes > 0 ? 1 : 0;
     }
@@ -566,13 +574,14 @@ int run(const bench::Size& size, const QString& folder)
 
 void usage()
 {
-    say(QStringLiteral("usage: bench_records S|L|XL [--dir FOLDER] [--plans] [--reports]\n"
+    say(QStringLiteral("usage: bench_records S|L|XL [--dir FOLDER] [--plans] [--reports] [--find]\n"
                        "  S: 1,000 artists, 10,000 records, 120,000 songs\n"
                        "  L: 10,000 / 100,000 / 1,200,000\n"
                        "  XL: 60,000 / 634,000 / 7,000,000 (about 1 GB of disk)\n"
                        "  FOLDER defaults to /tmp/discavo-bench-<size>; a filled catalogue there is reused.\n"
                        "  --plans prints the query plans of the engine's and SQLite's statements.\n"
-                       "  --reports runs only the reports' rows."));
+                       "  --reports runs only the reports' rows.\n"
+                       "  --find runs only the Find dialog's rows."));
 }
 
 } // namespace
@@ -590,6 +599,8 @@ int main(int argc, char** argv)
             showPlans = true;
         } else if (arg == QLatin1String("--reports")) {
             reportsOnly = true;
+        } else if (arg == QLatin1String("--find")) {
+            findOnly = true;
         } else if (!sized && bench::sizeFromName(arg, size)) {
             sized = true;
         } else {
