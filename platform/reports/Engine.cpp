@@ -8,6 +8,9 @@
 
 #include <QDir>
 
+#include <bit>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace reports {
@@ -57,6 +60,8 @@ std::unique_ptr<RowStore> takeRows(ReportState& s, jet::Recordset& rs)
     for (const int i : index)
         types.push_back(rs.Fields(i).Type());
     const CellRendering& render = cellRendering();
+    constexpr std::size_t kRenderedKept = 1u << 16;
+    std::vector<std::unordered_map<std::uint64_t, std::string>> rendered(index.size());
     rs.MoveLast();
     store->reserveRows(rs.RecordCount());
     rs.MoveFirst();
@@ -76,11 +81,31 @@ std::unique_ptr<RowStore> takeRows(ReportState& s, jet::Recordset& rs)
                 store->addNull();
                 continue;
             }
+            // Dates, values and quantities repeat: each distinct one is rendered once.
+            std::optional<std::uint64_t> raw;
+            switch (field.Type()) {
+            case jet::FieldType::Date:
+                raw = std::bit_cast<std::uint64_t>(*field.Date());
+                break;
+            case jet::FieldType::Currency:
+                raw = static_cast<std::uint64_t>(*field.Currency());
+                break;
+            case jet::FieldType::Long:
+                raw = static_cast<std::uint32_t>(*field.Long());
+                break;
+            default:
+                break;
+            }
+            if (raw) {
+                const auto known = rendered[c].find(*raw);
+                if (known != rendered[c].end()) {
+                    if (!store->addCell(std::string_view(known->second)))
+                        s.fail(errDataRead, QStringLiteral("The data is too large for the report."));
+                    continue;
+                }
+            }
             QString text;
             switch (field.Type()) {
-            case jet::FieldType::Text:
-                text = field.Value().toString();
-                break;
             case jet::FieldType::Date:
                 text = render.date(*field.Date());
                 break;
@@ -94,6 +119,8 @@ std::unique_ptr<RowStore> takeRows(ReportState& s, jet::Recordset& rs)
                 text = field.Value().toString();
                 break;
             }
+            if (raw && rendered[c].size() < kRenderedKept)
+                rendered[c].emplace(*raw, text.toStdString());
             if (!store->addCell(text))
                 s.fail(errDataRead, QStringLiteral("The data is too large for the report."));
         }
