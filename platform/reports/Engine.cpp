@@ -23,6 +23,10 @@ struct ReportState {
     int errorNumber = 0;
     QString errorText;
     std::shared_ptr<const ReportDocument> document;
+    // The rows taken at hand-over, laid out when the preview first needs them
+    // (by then the caller may have closed its record set and freed the snapshot).
+    std::unique_ptr<RowStore> rows;
+    QDate handedOver;
     QString server, database, user, password;
     QPointer<PreviewWindow> preview;
 
@@ -142,7 +146,9 @@ void ReportTable::SetDataSource(int dataTag, jet::Recordset& recordset)
         s.fail(errNoData, QStringLiteral("The record set handed to the report is not open."));
     try {
         auto rows = takeRows(s, recordset);
-        s.document = std::make_shared<const ReportDocument>(s.layout, std::move(rows), QDate::currentDate());
+        s.document.reset();
+        s.rows = std::move(rows);
+        s.handedOver = QDate::currentDate();
     } catch (const jet::Error& e) {
         s.fail(errDataRead, e.Description());
     } catch (const std::bad_alloc&) {
@@ -247,6 +253,14 @@ reports::PrintWindowOptions Report::PrintWindowOptions() const
 PreviewView Report::Preview(const QString& title, QWidget* parent)
 {
     ReportState& s = *s_;
+    if (s.rows) {
+        try {
+            s.document = std::make_shared<const ReportDocument>(s.layout, std::move(s.rows), s.handedOver);
+        } catch (const std::bad_alloc&) {
+            s.rows.reset();
+            s.fail(errDataRead, QStringLiteral("Not enough memory for the report's data."));
+        }
+    }
     if (!s.document)
         s.fail(errNoPreview, QStringLiteral("The report %1 has no data to preview.")
                                  .arg(QDir::toNativeSeparators(s.layout.file)));
@@ -266,6 +280,7 @@ void Report::DiscardJob()
     if (s_->preview)
         s_->preview->close();
     s_->document.reset();
+    s_->rows.reset();
     s_->errorNumber = 0;
     s_->errorText.clear();
 }
