@@ -96,18 +96,6 @@ std::optional<QString> textField(const jet::Recordset& rs, const QString& name)
     }
 }
 
-void closeQuietly(jet::Recordset& rs, jet::Database& db)
-{
-    try {
-        rs.Close();
-    } catch (const jet::Error&) {
-    }
-    try {
-        db.Close();
-    } catch (const jet::Error&) {
-    }
-}
-
 } // namespace
 
 void frmDatabaseExplorer::buildLists()
@@ -216,25 +204,10 @@ void frmDatabaseExplorer::LoadRecords(const CatalogEntry& entry)
                           + QStringLiteral("'") + FixQuotes(artist).value_or(QString()) + QStringLiteral("'")
                           + QStringLiteral(" And Not IsNull([Record_Name])")
                           + QStringLiteral(" Order by [Artist], [Record_Name], [Record_Type], [Record_Category]");
-    jet::Database db;
-    jet::Recordset rs;
-    try {
-        db = jet::DBEngine::OpenDatabase(DatabasePath(), false, false, ConnectString);
-        rs = db.OpenRecordset(query, jet::dbOpenSnapshot);
-    } catch (const jet::Error& e) {
-        closeQuietly(rs, db);
-        showDatabaseError(e.Description());
-        return;
-    }
-
-    try {
-        rs.MoveFirst();
-    } catch (const jet::Error&) {
-    }
     const QIcon icon = imlSmallIcons.Image(QStringLiteral("Record"));
     static const char* const textColumns[] = {"Record_Name",     "Record_Type",      "Record_Category", "Label_Name",
                                               "Label_Number",    "Record_Condition", "Sleeve_Condition"};
-    while (!rs.Eof()) {
+    const std::optional<QString> failure = ForEachSnapshotRow(query, [&](const jet::Recordset& rs) {
         auto* row = new ListRow;
         for (int i = 0; i < 7; ++i)
             row->setCell(i, textField(rs, QLatin1String(textColumns[i])));
@@ -259,14 +232,11 @@ void frmDatabaseExplorer::LoadRecords(const CatalogEntry& entry)
         row->setIcon(0, icon);
         ListView1->addTopLevelItem(row);
         ++count;
-        try {
-            rs.MoveNext();
-            jet::DBEngine::Idle();
-        } catch (const jet::Error&) {
-            break;
-        }
+    });
+    if (failure) {
+        showDatabaseError(*failure);
+        return;
     }
-    closeQuietly(rs, db);
     vb::DoEvents();
 
     StatusBarListViewTop->Panels(1).setText(QStringLiteral("Records for: "));
@@ -297,24 +267,8 @@ bool frmDatabaseExplorer::LoadSongTitles(const CatalogEntry& entry)
                           + FixQuotes(recordName).value_or(QString()) + QStringLiteral("'")
                           + QStringLiteral(" And Not IsNull([Record_Name])")
                           + QStringLiteral(" Order by [Artist], [Record_Name], [Song_Title]");
-    jet::Database db;
-    jet::Recordset rs;
-    try {
-        db = jet::DBEngine::OpenDatabase(DatabasePath(), false, false, ConnectString);
-        rs = db.OpenRecordset(query, jet::dbOpenSnapshot);
-    } catch (const jet::Error& e) {
-        closeQuietly(rs, db);
-        showDatabaseError(e.Description());
-        return false;
-    }
-
-    try {
-        rs.MoveFirst();
-    } catch (const jet::Error&) {
-        // An empty result has no first row.
-    }
     const QIcon icon = imlSmallIcons.Image(QStringLiteral("Song"));
-    while (!rs.Eof()) {
+    const std::optional<QString> failure = ForEachSnapshotRow(query, [&](const jet::Recordset& rs) {
         auto* row = new ListRow;
         row->setCell(0, textField(rs, QStringLiteral("Song_Title")));
         row->setCell(1, textField(rs, QStringLiteral("Record_Name")));
@@ -322,16 +276,13 @@ bool frmDatabaseExplorer::LoadSongTitles(const CatalogEntry& entry)
         row->setIcon(0, icon);
         ListView2->addTopLevelItem(row);
         ++count;
-        try {
-            rs.MoveNext();
-            jet::DBEngine::Idle();
-        } catch (const jet::Error&) {
-            break;
-        }
+    });
+    if (failure) {
+        showDatabaseError(*failure);
+        return false;
     }
 
     StatusBar1->Panels(1).setText(QString::number(count) + QStringLiteral(" song title(s) found."));
-    closeQuietly(rs, db);
     vb::DoEvents();
     if (ListView2Sorted)
         ListView2->sortItems(ListView2SortKey, ListView2SortOrder == 0 ? Qt::AscendingOrder : Qt::DescendingOrder);

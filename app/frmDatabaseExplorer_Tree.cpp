@@ -117,24 +117,7 @@ void frmDatabaseExplorer::PopulateTree()
     root->setExpanded(true);
 
     const QString query = QStringLiteral("Select Distinct [Artist] from records ") + QStringLiteral(" Order by [Artist]");
-    jet::Database db;
-    jet::Recordset rs;
-    try {
-        db = jet::DBEngine::OpenDatabase(DatabasePath(), false, false, ConnectString);
-        rs = db.OpenRecordset(query, jet::dbOpenSnapshot);
-    } catch (const jet::Error& e) {
-        // The repair replaces the file: nothing of it may stay open meanwhile.
-        rs.Close();
-        db.Close();
-        offerRepair(e.Description());
-        return;
-    }
-
-    try {
-        rs.MoveFirst();
-    } catch (const jet::Error&) {
-    }
-    while (!rs.Eof()) {
+    const std::optional<QString> failure = ForEachSnapshotRow(query, [&](const jet::Recordset& rs) {
         try {
             const jet::Field artist = rs.Fields(QStringLiteral("Artist"));
             if (!artist.IsNull()) {
@@ -148,15 +131,12 @@ void frmDatabaseExplorer::PopulateTree()
         } catch (const jet::Error&) {
             // The node of an unreadable row is left out.
         }
-        try {
-            rs.MoveNext();
-            jet::DBEngine::Idle();
-        } catch (const jet::Error&) {
-            break;
-        }
+    });
+    if (failure) {
+        // Nothing of the file stays open: the repair replaces it.
+        offerRepair(*failure);
+        return;
     }
-    rs.Close();
-    db.Close();
     vb::DoEvents();
     setMousePointer(vb::vbDefault);
 }

@@ -98,6 +98,43 @@ std::optional<int> SnapshotRecordCount(const QString& query)
     return count;
 }
 
+std::optional<QString> ForEachSnapshotRow(const QString& query,
+                                          const std::function<void(const jet::Recordset&)>& eachRow)
+{
+    jet::Database db;
+    jet::Recordset rs;
+    auto closeAll = [&rs, &db] {
+        try {
+            rs.Close();
+        } catch (const jet::Error&) {
+        }
+        closeQuietly(db);
+    };
+    try {
+        db = openCatalog();
+        rs = db.OpenRecordset(query, jet::dbOpenSnapshot);
+    } catch (const jet::Error& e) {
+        closeAll();
+        return e.Description();
+    }
+    try {
+        rs.MoveFirst();
+    } catch (const jet::Error&) {
+        // An empty set has no first row.
+    }
+    while (!rs.Eof()) {
+        eachRow(rs);
+        try {
+            rs.MoveNext();
+            jet::DBEngine::Idle();
+        } catch (const jet::Error&) {
+            break;
+        }
+    }
+    closeAll();
+    return std::nullopt;
+}
+
 void ShowStatementErrorBox(const QString& description)
 {
     vb::MsgBox(QStringLiteral("The program encountered the following error:") + QStringLiteral("\n\r") + description

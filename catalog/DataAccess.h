@@ -10,8 +10,13 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
+
+namespace jet {
+class Recordset;
+}
 
 // The workgroup account and its password.
 inline const QString ConnectString = QStringLiteral(";uid=brevlin;pwd=mossgravel");
@@ -39,6 +44,14 @@ void ExecuteStatements(const std::vector<Statement>& group, bool& ok);
 // returns its record count; on failure shows the database access error box
 // (title "Error!.") and returns std::nullopt.
 std::optional<int> SnapshotRecordCount(const QString& query);
+
+// Opens the database (no transaction) and calls eachRow on every row of the
+// query's snapshot, in order, letting the engine idle between rows; a row that
+// cannot be passed ends the walk. Everything is closed again before it returns.
+// When the database or the query cannot be opened, returns the engine's
+// description of the failure for the caller to report; otherwise std::nullopt.
+std::optional<QString> ForEachSnapshotRow(const QString& query,
+                                          const std::function<void(const jet::Recordset&)>& eachRow);
 
 void ShowStatementErrorBox(const QString& description);
 void ShowDatabaseAccessErrorBox(const QString& description, const QString& title = QStringLiteral("Error!."),

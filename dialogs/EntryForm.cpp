@@ -1,6 +1,12 @@
 #include "dialogs/EntryForm.h"
 
+#include "catalog/EntryActions.h"
+#include "catalog/NameRules.h"
+#include "catalog/ProgramState.h"
+#include "vb/Control.h"
+#include "vb/MousePointer.h"
 #include "vb/MsgBox.h"
+#include "vb/Runtime.h"
 #include "vb/TextBox.h"
 #include "vb/Twips.h"
 
@@ -12,9 +18,70 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-EntryForm::EntryForm(QWidget* parent) : vb::Form(parent)
+EntryForm::EntryForm(std::function<void()> releaseInstance, QWidget* parent)
+    : vb::Form(parent), releaseInstance_(std::move(releaseInstance))
 {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+}
+
+QString EntryForm::artistMessage()
+{
+    return QStringLiteral("Incorrect Entry!.  Please enter a value with no spaces or special characters.");
+}
+
+QString EntryForm::nameMessage()
+{
+    return QStringLiteral("Incorrect Entry!.  Please enter a value with no special characters.");
+}
+
+QLabel* EntryForm::addLabel(const char* name, const QString& caption, int left, int top, int width, int height)
+{
+    auto* label = new QLabel(caption, this);
+    label->setObjectName(QLatin1String(name));
+    vb::ctlMove(label, left, top, width, height);
+    return label;
+}
+
+vb::TextBox* EntryForm::addTextBox(const char* name, int left, int top, int width, int height)
+{
+    auto* box = new vb::TextBox(this);
+    box->setObjectName(QLatin1String(name));
+    vb::ctlMove(box, left, top, width, height);
+    registerControl(box, vb::ControlKind::TextBox);
+    return box;
+}
+
+QComboBox* EntryForm::addComboBox(const char* name, int left, int top, int width, int height)
+{
+    auto* combo = new QComboBox(this);
+    combo->setObjectName(QLatin1String(name));
+    makeEditable(combo);
+    vb::ctlMove(combo, left, top, width, height);
+    registerControl(combo, vb::ControlKind::ComboBox);
+    return combo;
+}
+
+QPushButton* EntryForm::addButton(const char* name, const QString& caption, int left, int top)
+{
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(QLatin1String(name));
+    button->setAutoDefault(false);
+    vb::ctlMove(button, left, top, 1215, 375);
+    registerControl(button, vb::ControlKind::CommandButton);
+    return button;
+}
+
+void EntryForm::paintWhite(QWidget* field)
+{
+    QPalette pal = field->palette();
+    pal.setColor(QPalette::Base, Qt::white);
+    field->setPalette(pal);
+}
+
+void EntryForm::setTabChain(const QList<QWidget*>& fields)
+{
+    for (int i = 1; i < fields.size(); ++i)
+        setTabOrder(fields[i - 1], fields[i]);
 }
 
 void EntryForm::setClientSize(int width, int height)
@@ -91,11 +158,92 @@ void EntryForm::refuseField(QWidget* field, const QString& message)
     vb::MsgBox(message, vb::vbCritical, QStringLiteral("User Error!"));
 }
 
-void EntryForm::closeForm(const std::function<void()>& release)
+QString EntryForm::trimField(QWidget* field)
+{
+    auto* box = qobject_cast<vb::TextBox*>(field);
+    auto* combo = qobject_cast<QComboBox*>(field);
+    const QString text = box ? box->Text() : combo->currentText();
+    const QString trimmed = vb::Trim(text);
+    if (trimmed != text) {
+        if (box)
+            box->setText(trimmed);
+        else
+            combo->setEditText(trimmed);
+    }
+    return trimmed;
+}
+
+bool EntryForm::acceptName(QWidget* field, const QString& message)
+{
+    const QString text = trimField(field);
+    if (!text.isEmpty() && IsValidName(text))
+        return true;
+    refuseField(field, message);
+    return false;
+}
+
+void EntryForm::saveEntry(const CatalogEntry& entry, vb::TextBox* again, const QString& anotherPrompt)
+{
+    bool ok = false;
+    if (ModifyMode) {
+        UpdateItem(CurrentEntry, entry, ok);
+        if (ok) {
+            closeDialog();
+            return;
+        }
+    } else {
+        AddItem(entry, again->Text(), ok);
+        if (ok) {
+            setMousePointer(vb::vbDefault);
+            if (vb::MsgBox(anotherPrompt, vb::vbYesNo, QStringLiteral("More Data?")) == vb::vbNo) {
+                closeDialog();
+                return;
+            }
+        }
+    }
+    setMousePointer(vb::vbDefault);
+    again->selectWhole();
+    again->setFocus(Qt::OtherFocusReason);
+}
+
+void EntryForm::closeForm()
 {
     Hide();
-    release();
+    releaseInstance_();
     vb::Unload(this);
+}
+
+void EntryForm::closeDialog()
+{
+    closing_ = true;
+    closeForm();
+    setMousePointer(vb::vbDefault);
+}
+
+void EntryForm::cmdCancel_Click()
+{
+    if (closing_)
+        return;
+    closing_ = true;
+    setMousePointer(vb::vbHourglass);
+    closeForm();
+    setMousePointer(vb::vbDefault);
+    vb::DoEvents();
+}
+
+void EntryForm::cmdHelp_Click() { sendF1(); }
+
+void EntryForm::Form_Resize()
+{
+    setMousePointer(vb::vbHourglass);
+    centreOnScreen();
+    setMousePointer(vb::vbDefault);
+}
+
+void EntryForm::Form_Unload(int& cancel)
+{
+    (void)cancel;
+    cmdCancel_Click();
 }
 
 bool EntryForm::eventFilter(QObject* watched, QEvent* event)

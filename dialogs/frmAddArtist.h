@@ -30,19 +30,11 @@ public:
     QPushButton* cmdHelp = nullptr;
 
     void cmdSave_Click();
-    void cmdCancel_Click();
-    void cmdHelp_Click();
 
     void mArtist_GotFocus();
 
 protected:
     void Form_Load() override;
-    void Form_Resize() override;
-    void Form_Unload(int& cancel) override;
-
-private:
-    void closeDialog();
-    bool closing_ = false;
 };
 
 vb::DefaultInstance<frmAddArtist>& frmAddArtistInstance();

@@ -1,14 +1,8 @@
 #include "dialogs/frmAddRecordName.h"
 
-#include "catalog/EntryActions.h"
-#include "catalog/NameRules.h"
-#include "catalog/ProgramState.h"
 #include "catalog/ValueParse.h"
 #include "vb/App.h"
-#include "vb/Control.h"
 #include "vb/MousePointer.h"
-#include "vb/MsgBox.h"
-#include "vb/Runtime.h"
 #include "vb/TextBox.h"
 
 #include <QComboBox>
@@ -47,9 +41,6 @@ const QStringList kCategories = {
     QStringLiteral("Folk"),
 };
 
-const QString kArtistMessage =
-    QStringLiteral("Incorrect Entry!.  Please enter a value with no spaces or special characters.");
-const QString kNameMessage = QStringLiteral("Incorrect Entry!.  Please enter a value with no special characters.");
 const QString kDateMessage = QStringLiteral("Invalid entry. Please enter a valid date.");
 const QString kValueMessage = QStringLiteral("Invalid entry. Please enter a valid value.");
 
@@ -66,62 +57,23 @@ void fillSorted(QComboBox* combo, QStringList items)
     combo->setCurrentIndex(0);
 }
 
-QString fieldText(QWidget* field)
-{
-    if (auto* box = qobject_cast<vb::TextBox*>(field))
-        return box->Text();
-    return static_cast<QComboBox*>(field)->currentText();
-}
-
-// Replaces the field's text by its trimmed text and returns it.
-QString trimField(QWidget* field)
-{
-    const QString text = fieldText(field);
-    const QString trimmed = vb::Trim(text);
-    if (trimmed != text) {
-        if (auto* box = qobject_cast<vb::TextBox*>(field))
-            box->setText(trimmed);
-        else
-            static_cast<QComboBox*>(field)->setEditText(trimmed);
-    }
-    return trimmed;
-}
-
 } // namespace
 
-frmAddRecordName::frmAddRecordName(QWidget* parent) : EntryForm(parent)
+frmAddRecordName::frmAddRecordName(QWidget* parent)
+    : EntryForm([] { frmAddRecordNameInstance().release(); }, parent)
 {
     setObjectName(QStringLiteral("frmAddRecordName"));
     setClientSize(8355, 6315);
 
     auto label = [this](const char* name, const QString& text, int left, int top, int width = 1320) {
-        auto* l = new QLabel(text, this);
-        l->setObjectName(QLatin1String(name));
-        vb::ctlMove(l, left, top, width, 315);
-        return l;
+        return addLabel(name, text, left, top, width, 315);
     };
     auto textBox = [this](const char* name, int left, int top, int width) {
-        auto* t = new vb::TextBox(this);
-        t->setObjectName(QLatin1String(name));
-        vb::ctlMove(t, left, top, width, 315);
-        registerControl(t, vb::ControlKind::TextBox);
-        return t;
+        return addTextBox(name, left, top, width, 315);
     };
-    auto comboBox = [this](const char* name, int top) {
-        auto* c = new QComboBox(this);
-        c->setObjectName(QLatin1String(name));
-        makeEditable(c);
-        vb::ctlMove(c, 2040, top, 4815, 315);
-        registerControl(c, vb::ControlKind::ComboBox);
-        return c;
-    };
+    auto comboBox = [this](const char* name, int top) { return addComboBox(name, 2040, top, 4815, 315); };
     auto button = [this](const char* name, const QString& caption, int left) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        vb::ctlMove(b, left, 5760, 1215, 375);
-        registerControl(b, vb::ControlKind::CommandButton);
-        return b;
+        return addButton(name, caption, left, 5760);
     };
 
     LblFolder_Owner = label("LblFolder_Owner", QStringLiteral("Artist Name:"), 600, 120);
@@ -154,23 +106,16 @@ frmAddRecordName::frmAddRecordName(QWidget* parent) : EntryForm(parent)
     mBookValue->setMaxLength(9);
     mQuantity = textBox("mQuantity", 5280, 4800, 1575);
     mQuantity->setMaxLength(9);
-    for (QWidget* white : {static_cast<QWidget*>(mLabelName), static_cast<QWidget*>(mLabelNumber)}) {
-        QPalette pal = white->palette();
-        pal.setColor(QPalette::Base, Qt::white);
-        white->setPalette(pal);
-    }
+    paintWhite(mLabelName);
+    paintWhite(mLabelNumber);
 
     cmdSave = button("cmdSave", QStringLiteral("Sa&ve"), 600);
     cmdHelp = button("cmdHelp", QStringLiteral("&Help"), 5160);
     cmdCancel = button("cmdCancel", QStringLiteral("Can&cel"), 6600);
     setDefaultButton(cmdSave);
 
-    const QList<QWidget*> tabOrder = {mArtist,    mRecordName,        cmbRecordType,      cmbRecordCategory,
-                                      mLabelName, mLabelNumber,       cmbRecordCondition, cmbSleeveCondition,
-                                      mRecordDate, mBookValue,        mQuantity,          cmdSave,
-                                      cmdHelp,    cmdCancel};
-    for (int i = 1; i < tabOrder.size(); ++i)
-        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    setTabChain({mArtist, mRecordName, cmbRecordType, cmbRecordCategory, mLabelName, mLabelNumber, cmbRecordCondition,
+                 cmbSleeveCondition, mRecordDate, mBookValue, mQuantity, cmdSave, cmdHelp, cmdCancel});
 
     connect(cmdSave, &QPushButton::clicked, this, &frmAddRecordName::cmdSave_Click);
     connect(cmdHelp, &QPushButton::clicked, this, &frmAddRecordName::cmdHelp_Click);
@@ -206,19 +151,6 @@ void frmAddRecordName::Form_Load()
     setMousePointer(vb::vbDefault);
 }
 
-void frmAddRecordName::Form_Resize()
-{
-    setMousePointer(vb::vbHourglass);
-    centreOnScreen();
-    setMousePointer(vb::vbDefault);
-}
-
-void frmAddRecordName::Form_Unload(int& cancel)
-{
-    (void)cancel;
-    cmdCancel_Click();
-}
-
 void frmAddRecordName::FillFields(const CatalogEntry& entry)
 {
     mArtist->setText(entry.Artist);
@@ -240,11 +172,8 @@ void frmAddRecordName::cmdSave_Click()
     const QList<QWidget*> names = {mArtist,      mRecordName,  cmbRecordType,      cmbRecordCategory,
                                    mLabelName,   mLabelNumber, cmbRecordCondition, cmbSleeveCondition};
     for (QWidget* field : names) {
-        const QString text = trimField(field);
-        if (text.isEmpty() || !IsValidName(text)) {
-            refuseField(field, field == mArtist ? kArtistMessage : kNameMessage);
+        if (!acceptName(field, field == mArtist ? artistMessage() : nameMessage()))
             return;
-        }
     }
     // The mask leaves no blank to trim; its shown text holds the unfilled positions.
     const std::optional<vb::Date> date = ParseRecordDate(mRecordDate->Text());
@@ -278,49 +207,8 @@ void frmAddRecordName::cmdSave_Click()
     entry.Quantity = *quantity;
     entry.Level = Level::Record_Name;
 
-    bool ok = false;
-    if (ModifyMode) {
-        UpdateItem(CurrentEntry, entry, ok);
-        if (ok) {
-            closeDialog();
-            return;
-        }
-    } else {
-        AddItem(entry, mRecordName->Text(), ok);
-        if (ok) {
-            setMousePointer(vb::vbDefault);
-            if (vb::MsgBox(QStringLiteral("Do you want to enter another record?"), vb::vbYesNo,
-                           QStringLiteral("More Data?"))
-                == vb::vbNo) {
-                closeDialog();
-                return;
-            }
-        }
-    }
-    setMousePointer(vb::vbDefault);
-    mRecordName->selectWhole();
-    mRecordName->setFocus(Qt::OtherFocusReason);
+    saveEntry(entry, mRecordName, QStringLiteral("Do you want to enter another record?"));
 }
-
-void frmAddRecordName::closeDialog()
-{
-    closing_ = true;
-    closeForm([] { frmAddRecordNameInstance().release(); });
-    setMousePointer(vb::vbDefault);
-}
-
-void frmAddRecordName::cmdCancel_Click()
-{
-    if (closing_)
-        return;
-    closing_ = true;
-    setMousePointer(vb::vbHourglass);
-    closeForm([] { frmAddRecordNameInstance().release(); });
-    setMousePointer(vb::vbDefault);
-    vb::DoEvents();
-}
-
-void frmAddRecordName::cmdHelp_Click() { sendF1(); }
 
 void frmAddRecordName::mArtist_GotFocus() { mArtist->selectWhole(); }
 void frmAddRecordName::mRecordName_GotFocus() { mRecordName->selectWhole(); }

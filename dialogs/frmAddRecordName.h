@@ -61,8 +61,6 @@ public:
     void FillFields(const CatalogEntry& entry);
 
     void cmdSave_Click();
-    void cmdCancel_Click();
-    void cmdHelp_Click();
 
     void mArtist_GotFocus();
     void mRecordName_GotFocus();
@@ -78,12 +76,6 @@ public:
 
 protected:
     void Form_Load() override;
-    void Form_Resize() override;
-    void Form_Unload(int& cancel) override;
-
-private:
-    void closeDialog();
-    bool closing_ = false;
 };
 
 vb::DefaultInstance<frmAddRecordName>& frmAddRecordNameInstance();

@@ -1,72 +1,33 @@
 #include "dialogs/frmAddSongs.h"
 
-#include "catalog/EntryActions.h"
-#include "catalog/NameRules.h"
-#include "catalog/ProgramState.h"
+#include "catalog/CatalogEntry.h"
 #include "vb/App.h"
-#include "vb/Control.h"
 #include "vb/MousePointer.h"
-#include "vb/MsgBox.h"
-#include "vb/Runtime.h"
 #include "vb/TextBox.h"
 
-#include <QLabel>
 #include <QPushButton>
 
-namespace {
-
-const QString kArtistMessage =
-    QStringLiteral("Incorrect Entry!.  Please enter a value with no spaces or special characters.");
-const QString kNameMessage = QStringLiteral("Incorrect Entry!.  Please enter a value with no special characters.");
-
-} // namespace
-
-frmAddSongs::frmAddSongs(QWidget* parent) : EntryForm(parent)
+frmAddSongs::frmAddSongs(QWidget* parent) : EntryForm([] { frmAddSongsInstance().release(); }, parent)
 {
     setObjectName(QStringLiteral("frmAddSongs"));
     setClientSize(8235, 2640);
 
-    auto label = [this](const char* name, const QString& text, int top) {
-        auto* l = new QLabel(text, this);
-        l->setObjectName(QLatin1String(name));
-        vb::ctlMove(l, 600, top, 1320, 315);
-        return l;
-    };
-    auto textBox = [this](const char* name, int top, int maxLength) {
-        auto* t = new vb::TextBox(this);
-        t->setObjectName(QLatin1String(name));
-        t->setMaxLength(maxLength);
-        vb::ctlMove(t, 2040, top, 4815, 315);
-        registerControl(t, vb::ControlKind::TextBox);
-        return t;
-    };
-    auto button = [this](const char* name, const QString& caption, int left) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        vb::ctlMove(b, left, 2040, 1215, 375);
-        registerControl(b, vb::ControlKind::CommandButton);
-        return b;
-    };
+    LblFolder_Owner = addLabel("LblFolder_Owner", QStringLiteral("Artist Name:"), 600, 120, 1320, 315);
+    Label5 = addLabel("Label5", QStringLiteral("Record Name:"), 600, 720, 1320, 315);
+    Label2 = addLabel("Label2", QStringLiteral("Song Title:"), 600, 1320, 1320, 315);
+    mArtist = addTextBox("mArtist", 2040, 120, 4815, 315);
+    mArtist->setMaxLength(15);
+    mRecordName = addTextBox("mRecordName", 2040, 720, 4815, 315);
+    mRecordName->setMaxLength(25);
+    mSongTitle = addTextBox("mSongTitle", 2040, 1320, 4815, 315);
+    mSongTitle->setMaxLength(25);
+    paintWhite(mSongTitle);
 
-    LblFolder_Owner = label("LblFolder_Owner", QStringLiteral("Artist Name:"), 120);
-    Label5 = label("Label5", QStringLiteral("Record Name:"), 720);
-    Label2 = label("Label2", QStringLiteral("Song Title:"), 1320);
-    mArtist = textBox("mArtist", 120, 15);
-    mRecordName = textBox("mRecordName", 720, 25);
-    mSongTitle = textBox("mSongTitle", 1320, 25);
-    QPalette pal = mSongTitle->palette();
-    pal.setColor(QPalette::Base, Qt::white);
-    mSongTitle->setPalette(pal);
-
-    cmdSave = button("cmdSave", QStringLiteral("Sa&ve"), 480);
-    cmdHelp = button("cmdHelp", QStringLiteral("&Help"), 5070);
-    cmdCancel = button("cmdCancel", QStringLiteral("Can&cel"), 6480);
+    cmdSave = addButton("cmdSave", QStringLiteral("Sa&ve"), 480, 2040);
+    cmdHelp = addButton("cmdHelp", QStringLiteral("&Help"), 5070, 2040);
+    cmdCancel = addButton("cmdCancel", QStringLiteral("Can&cel"), 6480, 2040);
     setDefaultButton(cmdSave);
-
-    const QList<QWidget*> tabOrder = {mArtist, mRecordName, mSongTitle, cmdSave, cmdHelp, cmdCancel};
-    for (int i = 1; i < tabOrder.size(); ++i)
-        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    setTabChain({mArtist, mRecordName, mSongTitle, cmdSave, cmdHelp, cmdCancel});
 
     connect(cmdSave, &QPushButton::clicked, this, &frmAddSongs::cmdSave_Click);
     connect(cmdHelp, &QPushButton::clicked, this, &frmAddSongs::cmdHelp_Click);
@@ -89,34 +50,11 @@ void frmAddSongs::Form_Load()
     setMousePointer(vb::vbDefault);
 }
 
-void frmAddSongs::Form_Resize()
-{
-    setMousePointer(vb::vbHourglass);
-    centreOnScreen();
-    setMousePointer(vb::vbDefault);
-}
-
-void frmAddSongs::Form_Unload(int& cancel)
-{
-    (void)cancel;
-    cmdCancel_Click();
-}
-
 void frmAddSongs::cmdSave_Click()
 {
-    const struct {
-        vb::TextBox* field;
-        const QString& message;
-    } fields[] = {{mArtist, kArtistMessage}, {mRecordName, kNameMessage}, {mSongTitle, kNameMessage}};
-    for (const auto& f : fields) {
-        const QString text = vb::Trim(f.field->Text());
-        if (text != f.field->Text())
-            f.field->setText(text);
-        if (text.isEmpty() || !IsValidName(text)) {
-            refuseField(f.field, f.message);
-            return;
-        }
-    }
+    if (!acceptName(mArtist, artistMessage()) || !acceptName(mRecordName, nameMessage())
+        || !acceptName(mSongTitle, nameMessage()))
+        return;
 
     setMousePointer(vb::vbHourglass);
     CatalogEntry entry;
@@ -124,50 +62,8 @@ void frmAddSongs::cmdSave_Click()
     entry.Record_Name = mRecordName->Text();
     entry.Song_Title = mSongTitle->Text();
     entry.Level = Level::Song_Titles;
-
-    bool ok = false;
-    if (ModifyMode) {
-        UpdateItem(CurrentEntry, entry, ok);
-        if (ok) {
-            closeDialog();
-            return;
-        }
-    } else {
-        AddItem(entry, mSongTitle->Text(), ok);
-        if (ok) {
-            setMousePointer(vb::vbDefault);
-            if (vb::MsgBox(QStringLiteral("Do you want to enter another song title?"), vb::vbYesNo,
-                           QStringLiteral("More Data?"))
-                == vb::vbNo) {
-                closeDialog();
-                return;
-            }
-        }
-    }
-    setMousePointer(vb::vbDefault);
-    mSongTitle->selectWhole();
-    mSongTitle->setFocus(Qt::OtherFocusReason);
+    saveEntry(entry, mSongTitle, QStringLiteral("Do you want to enter another song title?"));
 }
-
-void frmAddSongs::closeDialog()
-{
-    closing_ = true;
-    closeForm([] { frmAddSongsInstance().release(); });
-    setMousePointer(vb::vbDefault);
-}
-
-void frmAddSongs::cmdCancel_Click()
-{
-    if (closing_)
-        return;
-    closing_ = true;
-    setMousePointer(vb::vbHourglass);
-    closeForm([] { frmAddSongsInstance().release(); });
-    setMousePointer(vb::vbDefault);
-    vb::DoEvents();
-}
-
-void frmAddSongs::cmdHelp_Click() { sendF1(); }
 
 void frmAddSongs::mArtist_GotFocus() { mArtist->selectWhole(); }
 void frmAddSongs::mRecordName_GotFocus() { mRecordName->selectWhole(); }

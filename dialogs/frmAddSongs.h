@@ -37,20 +37,12 @@ public:
     QPushButton* cmdCancel = nullptr;
 
     void cmdSave_Click();
-    void cmdCancel_Click();
-    void cmdHelp_Click();
 
     void mArtist_GotFocus();
     void mRecordName_GotFocus();
 
 protected:
     void Form_Load() override;
-    void Form_Resize() override;
-    void Form_Unload(int& cancel) override;
-
-private:
-    void closeDialog();
-    bool closing_ = false;
 };
 
 vb::DefaultInstance<frmAddSongs>& frmAddSongsInstance();

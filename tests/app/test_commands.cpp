@@ -7,6 +7,7 @@
 #include "dialogs/frmAddSongs.h"
 #include "jet/Testing.h"
 #include "support/CatalogFixture.h"
+#include "support/QtPrint.h"
 #include "support/TestEnv.h"
 #include "vb/MsgBox.h"
 #include "vb/TextBox.h"
@@ -25,18 +26,6 @@
 
 #include <functional>
 #include <vector>
-
-// Readable failures for Qt texts.
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-inline void PrintTo(const QStringList& l, std::ostream* os)
-{
-    *os << "{";
-    for (int i = 0; i < l.size(); ++i)
-        *os << (i ? ", \"" : "\"") << l[i].toStdString() << '"';
-    *os << "}";
-}
-QT_END_NAMESPACE
 
 namespace {
 
@@ -416,6 +405,10 @@ TEST_F(CommandsTest, ADoubleClickedRowOpensItsDialogAndTheReloadedListsSelectNot
             frmAddRecordName* dlg = frmAddRecordNameInstance().peek();
             ASSERT_TRUE(dlg);
             opened = dlg->mRecordName->Text();
+            // Another command while this one waits for its dialog does nothing.
+            w.mnuDelete_Click();
+            w.mnuNewArtist_Click();
+            EXPECT_EQ(frmAddArtistInstance().peek(), nullptr);
             dlg->cmdCancel->click();
         });
         QTest::mouseDClick(w.ListView1->viewport(), Qt::LeftButton, {}, at);

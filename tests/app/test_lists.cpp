@@ -3,6 +3,7 @@
 #include "widgets/ListRow.h"
 #include "catalog/ProgramState.h"
 #include "support/CatalogFixture.h"
+#include "support/QtPrint.h"
 #include "support/TestEnv.h"
 #include "vb/App.h"
 
@@ -18,18 +19,6 @@
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
-
-// Readable failures for Qt texts.
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-inline void PrintTo(const QStringList& l, std::ostream* os)
-{
-    *os << "{";
-    for (int i = 0; i < l.size(); ++i)
-        *os << (i ? ", \"" : "\"") << l[i].toStdString() << '"';
-    *os << "}";
-}
-QT_END_NAMESPACE
 
 namespace {
 

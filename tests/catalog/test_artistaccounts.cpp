@@ -1,6 +1,8 @@
 #include "catalog/ArtistAccounts.h"
 
+#include "support/ArtistSeed.h"
 #include "support/CatalogFixture.h"
+#include "support/QtPrint.h"
 #include "support/TestEnv.h"
 
 #include "jet/Engine.h"
@@ -16,9 +18,6 @@
 #include <string>
 #include <vector>
 
-// Readable failure output for texts and row lists.
-void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
-
 namespace {
 
 using testenv::CatalogFixture;
@@ -26,23 +25,8 @@ using testenv::ScriptedMsgBox;
 
 const QString kStatementError = QStringLiteral("Error!.");
 
-struct BoxExpected {
-    QString prompt; // empty: any text
-    int style;
-    QString title;
-};
-
-void expectBoxes(const ScriptedMsgBox& boxes, const std::vector<BoxExpected>& expected)
-{
-    ASSERT_EQ(boxes.calls().size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        if (!expected[i].prompt.isEmpty()) {
-            EXPECT_EQ(boxes.calls()[i].prompt, expected[i].prompt);
-        }
-        EXPECT_EQ(boxes.calls()[i].style, expected[i].style);
-        EXPECT_EQ(boxes.calls()[i].title, expected[i].title);
-    }
-}
+using BoxExpected = testenv::ExpectedBox;
+using testenv::expectBoxes;
 
 // The accounts of the default workspace, sorted.
 QStringList accounts()
@@ -78,18 +62,7 @@ void sabotage(const CatalogFixture& cat, const char* sql)
     ASSERT_EQ(rc, SQLITE_OK) << text;
 }
 
-// Ella (account, artist-only row, record Blue with one song) and Miles (account, row).
-void seed(const CatalogFixture& cat)
-{
-    for (const QString& name : {QStringLiteral("Ella"), QStringLiteral("Miles")}) {
-        bool ok = false;
-        AddUser(name, ArtistAccount::Password, ok);
-        ASSERT_TRUE(ok);
-        cat.addArtist(name);
-    }
-    cat.addRecord(QStringLiteral("Ella"), QStringLiteral("Blue"));
-    cat.addSong(QStringLiteral("Ella"), QStringLiteral("Blue"), QStringLiteral("Angel Eyes"));
-}
+using testenv::seedEllaAndMiles;
 
 const QStringList kSeeded = {
     QStringLiteral("Ella|<Null>"), QStringLiteral("Ella|Blue"), QStringLiteral("Miles|<Null>"),
@@ -118,7 +91,7 @@ struct FailureGuard {
 
 class ArtistAccountsTest : public ::testing::Test {
 protected:
-    void SetUp() override { seed(cat); }
+    void SetUp() override { seedEllaAndMiles(cat); }
     FailureGuard guard;
     CatalogFixture cat;
 };
@@ -300,7 +273,7 @@ TEST(ArtistAccountsRoadsTest, AddArtistMakesAccountAndRowTogetherOrNeither)
         SCOPED_TRACE(c.road);
         FailureGuard guard;
         CatalogFixture fresh;
-        seed(fresh);
+        seedEllaAndMiles(fresh);
         c.sabotage(fresh);
         const QStringList before = accounts();
         ScriptedMsgBox boxes;
@@ -345,7 +318,7 @@ TEST(ArtistAccountsRoadsTest, DeleteUserReportsSuccessOnlyOnceCommitted)
         SCOPED_TRACE(c.what);
         FailureGuard guard;
         CatalogFixture fresh;
-        seed(fresh);
+        seedEllaAndMiles(fresh);
         const QStringList before = accounts();
         c.inject();
         ScriptedMsgBox boxes;
@@ -381,7 +354,7 @@ TEST(ArtistAccountsRoadsTest, DeleteArtistAsksOnlyWhenToldAndRemovesRowsThenAcco
         SCOPED_TRACE(c.what);
         FailureGuard guard;
         CatalogFixture fresh;
-        seed(fresh);
+        seedEllaAndMiles(fresh);
         const QStringList before = accounts();
         ScriptedMsgBox boxes;
         if (c.answer)
@@ -548,7 +521,7 @@ TEST(ArtistAccountsRoadsTest, RenameArtistLeavesAccountsAndRowsInStepOnEveryRoad
         SCOPED_TRACE(c.road);
         FailureGuard guard;
         CatalogFixture fresh;
-        seed(fresh);
+        seedEllaAndMiles(fresh);
         c.sabotage(fresh);
         const QStringList before = accounts();
         ScriptedMsgBox boxes;

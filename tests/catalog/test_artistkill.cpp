@@ -1,6 +1,8 @@
 #include "catalog/ArtistAccounts.h"
 
+#include "support/ArtistSeed.h"
 #include "support/CatalogFixture.h"
+#include "support/QtPrint.h"
 
 #include "jet/Engine.h"
 
@@ -13,9 +15,6 @@
 
 #include <ostream>
 
-// Readable failure output for row lists.
-void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
-
 namespace {
 
 using testenv::CatalogFixture;
@@ -23,18 +22,7 @@ using testenv::CatalogFixture;
 const QStringList kEngineAccounts = {QStringLiteral("admin"), QStringLiteral("brevlin"), QStringLiteral("Creator"),
                                      QStringLiteral("Engine")};
 
-// Ella (account, artist-only row, record Blue with one song) and Miles (account, row).
-void seed(const CatalogFixture& cat)
-{
-    for (const QString& name : {QStringLiteral("Ella"), QStringLiteral("Miles")}) {
-        bool ok = false;
-        AddUser(name, ArtistAccount::Password, ok);
-        ASSERT_TRUE(ok);
-        cat.addArtist(name);
-    }
-    cat.addRecord(QStringLiteral("Ella"), QStringLiteral("Blue"));
-    cat.addSong(QStringLiteral("Ella"), QStringLiteral("Blue"), QStringLiteral("Angel Eyes"));
-}
+using testenv::seedEllaAndMiles;
 
 // What both files hold: the artist accounts, then the rows of both tables.
 struct State {
@@ -71,7 +59,7 @@ const State kSeeded{{"Ella", "Miles"}, {"Ella", "Miles"}, {"Ella|<Null>", "Ella|
 void killAtEachFileStep(const char* operation, const State& after)
 {
     CatalogFixture cat;
-    seed(cat);
+    seedEllaAndMiles(cat);
     ASSERT_EQ(stateOf(cat), kSeeded);
     jet::DBEngine::Workspaces()(0).Close();
     QTemporaryDir seeded;

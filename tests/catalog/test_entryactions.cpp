@@ -2,6 +2,7 @@
 
 #include "catalog/ArtistAccounts.h"
 #include "support/CatalogFixture.h"
+#include "support/QtPrint.h"
 #include "support/TestEnv.h"
 
 #include <QDate>
@@ -12,9 +13,6 @@
 #include <optional>
 #include <ostream>
 #include <string>
-
-// Readable failure output for texts and row lists.
-void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace {
 
@@ -202,21 +200,8 @@ TEST(EntryActionsTest, SeedAsExpected)
     EXPECT_EQ(songs(cat), kSeedSongs);
 }
 
-struct BoxExpected {
-    QString prompt;
-    int style;
-    QString title;
-};
-
-void expectBoxes(const ScriptedMsgBox& boxes, const std::vector<BoxExpected>& expected)
-{
-    ASSERT_EQ(boxes.calls().size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(boxes.calls()[i].prompt, expected[i].prompt);
-        EXPECT_EQ(boxes.calls()[i].style, expected[i].style);
-        EXPECT_EQ(boxes.calls()[i].title, expected[i].title);
-    }
-}
+using BoxExpected = testenv::ExpectedBox;
+using testenv::expectBoxes;
 
 TEST(EntryActionsTest, UpdateItemOnARecordDecidesByNameAndDetails)
 {

@@ -1,5 +1,6 @@
 #include "catalog/CatalogStatements.h"
 #include "support/CatalogFixture.h"
+#include "support/QtPrint.h"
 #include "support/TestEnv.h"
 
 #include <gtest/gtest.h>
@@ -10,9 +11,6 @@
 
 #include <functional>
 #include <ostream>
-
-// Readable failure output for texts and row lists.
-void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace {
 

@@ -1,4 +1,5 @@
 #include "catalog/ValueParse.h"
+#include "support/QtPrint.h"
 
 #include <QLocale>
 
@@ -7,8 +8,6 @@
 #include <optional>
 #include <ostream>
 #include <vector>
-
-void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include "help/Help.h"
 #include "jet/Testing.h"
 #include "support/CatalogFixture.h"
+#include "support/QtPrint.h"
 #include "support/TestEnv.h"
 #include "vb/App.h"
 #include "vb/TextBox.h"
@@ -24,8 +25,6 @@
 #include <ostream>
 #include <vector>
 
-void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
-
 namespace {
 
 using testenv::CatalogFixture;
@@ -43,21 +42,8 @@ public:
     ~LocaleGuard() { QLocale::setDefault(QLocale::c()); }
 };
 
-struct Box {
-    QString prompt;
-    int style;
-    QString title;
-};
-
-void expectBoxes(const ScriptedMsgBox& boxes, const std::vector<Box>& expected)
-{
-    ASSERT_EQ(boxes.calls().size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(boxes.calls()[i].prompt, expected[i].prompt);
-        EXPECT_EQ(boxes.calls()[i].style, expected[i].style);
-        EXPECT_EQ(boxes.calls()[i].title, expected[i].title);
-    }
-}
+using Box = testenv::ExpectedBox;
+using testenv::expectBoxes;
 
 Box refusal(const QString& message) { return {message, 16, QStringLiteral("User Error!")}; }
 Box moreData(const char* what) { return {QStringLiteral("Do you want to enter another %1?").arg(QLatin1String(what)), 4, QStringLiteral("More Data?")}; }

@@ -44,30 +44,8 @@ QString repairedButCompactFailed(const QString& description)
            CrLf + "Exit and restart the program." + CrLf;
 }
 
-QString recordName(int i)
-{
-    return QStringLiteral("Record %1 ").arg(i, 5, 10, QLatin1Char('0')) + QString(30 + i % 40, QLatin1Char('a' + i % 26));
-}
-
-// Records 1..count by one artist with two songs each, in one transaction.
-void fillCatalogue(const testenv::CatalogFixture& cat, int count)
-{
-    jet::Database db = jet::DBEngine::OpenDatabase(cat.databasePath());
-    jet::DBEngine::BeginTrans();
-    for (int i = 1; i <= count; ++i) {
-        db.Execute(QStringLiteral("Insert into records ([Artist], [Record_Name], [Record_Type], [Quantity]) Values "
-                                  "('Artist', '%1', '33-LP', %2)")
-                       .arg(recordName(i))
-                       .arg(i));
-        for (int s = 1; s <= 2; ++s)
-            db.Execute(QStringLiteral("Insert into songs ([Artist], [Record_Name], [Song_Title]) Values ('Artist', '%1', 'Song %2')")
-                           .arg(recordName(i))
-                           .arg(s));
-    }
-    jet::DBEngine::CommitTrans();
-    db.Close();
-    jet::DBEngine::Workspaces()(0).Close();
-}
+using testenv::bulkRecordName;
+using testenv::fillBulkCatalogue;
 
 std::set<QString> recordsOf(const testenv::CatalogFixture& cat)
 {
@@ -79,7 +57,7 @@ std::set<QString> expectedRecords(int from, int to)
 {
     std::set<QString> names;
     for (int i = from; i <= to; ++i)
-        names.insert(recordName(i));
+        names.insert(bulkRecordName(i));
     return names;
 }
 
@@ -176,7 +154,7 @@ TEST_F(MaintenanceTest, CompactReplacesTheDatabaseWithAConsistentCopyAndRemovesA
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         testenv::CatalogFixture cat;
-        fillCatalogue(cat, 600);
+        fillBulkCatalogue(cat, 600);
         cat.exec("delete * from records where [Quantity] > 400");
         const qint64 sizeBefore = QFileInfo(cat.databasePath()).size();
         c.leftover(vb::App::file("~records.new"));
@@ -237,7 +215,7 @@ TEST_F(MaintenanceTest, AFailingCompactionLeavesTheDatabaseByteForByteAndNoCopy)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         testenv::CatalogFixture cat;
-        fillCatalogue(cat, 50);
+        fillBulkCatalogue(cat, 50);
         c.prepare(cat);
         const QByteArray before = bytesOf(cat.databasePath());
 
@@ -261,7 +239,7 @@ TEST_F(MaintenanceTest, RepairSalvagesADamagedDatabaseThenCompactsIt)
     for (const Case& c : {Case{"a sound database", false}, Case{"a damaged page of records", true}}) {
         SCOPED_TRACE(c.what);
         testenv::CatalogFixture cat;
-        fillCatalogue(cat, 1000);
+        fillBulkCatalogue(cat, 1000);
         const int lost = c.damage ? damageRecordsPage(cat.databasePath()) : 0;
         ASSERT_EQ(integrity(cat.databasePath()) == "ok", !c.damage);
         writeFile(vb::App::file("~records.new"), "leftover");
@@ -319,7 +297,7 @@ TEST_F(MaintenanceTest, RepairFailuresSayWhichStepFailedAndLeaveTheFiles)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         testenv::CatalogFixture cat;
-        fillCatalogue(cat, 50);
+        fillBulkCatalogue(cat, 50);
         c.prepare(cat);
         const QByteArray before = bytesOf(cat.databasePath());
         const QByteArray leftover = bytesOf(vb::App::file("~records.new"));
@@ -337,7 +315,7 @@ TEST_F(MaintenanceTest, RepairFailuresSayWhichStepFailedAndLeaveTheFiles)
 TEST_F(MaintenanceTest, ACopyThatCannotBePutInPlaceIsAFailureThatKeepsTheOriginal)
 {
     testenv::CatalogFixture cat;
-    fillCatalogue(cat, 50);
+    fillBulkCatalogue(cat, 50);
     const QByteArray before = bytesOf(cat.databasePath());
 
     QProcess child;
@@ -369,7 +347,7 @@ void expectIntactCatalogue(const testenv::CatalogFixture& cat, const std::set<QS
 TEST_F(MaintenanceTest, ACompactionKilledAtAnyMomentLeavesAnOpenableCatalogueWithEveryRow)
 {
     testenv::CatalogFixture cat;
-    fillCatalogue(cat, 1500);
+    fillBulkCatalogue(cat, 1500);
     const std::set<QString> all = expectedRecords(1, 1500);
 
     for (int delayMs : {0, 1, 2, 3, 4, 6, 8, 11, 15, 20}) {
@@ -400,7 +378,7 @@ TEST_F(MaintenanceTest, ACompactionKilledAtAnyMomentLeavesAnOpenableCatalogueWit
 TEST_F(MaintenanceTest, ACompactionKilledAtEachFileStepLeavesAnOpenableCatalogueWithEveryRow)
 {
     testenv::CatalogFixture cat;
-    fillCatalogue(cat, 300);
+    fillBulkCatalogue(cat, 300);
     const std::set<QString> all = expectedRecords(1, 300);
 
     int killed = 0;

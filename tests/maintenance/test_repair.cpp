@@ -23,36 +23,14 @@ namespace {
 const QString CrLf = QStringLiteral("\r\n");
 const QString Repaired = QStringLiteral("Database successfully repaired and compacted.");
 
-QString recordName(int i)
-{
-    return QStringLiteral("Record %1 ").arg(i, 5, 10, QLatin1Char('0')) + QString(30 + i % 40, QLatin1Char('a' + i % 26));
-}
-
-// Records 1..count (rowid i holds record i) by one artist, with two songs each.
-void fillCatalogue(const testenv::CatalogFixture& cat, int count)
-{
-    jet::Database db = jet::DBEngine::OpenDatabase(cat.databasePath());
-    jet::DBEngine::BeginTrans();
-    for (int i = 1; i <= count; ++i) {
-        db.Execute(QStringLiteral("Insert into records ([Artist], [Record_Name], [Record_Type], [Quantity]) Values "
-                                  "('Artist', '%1', '33-LP', %2)")
-                       .arg(recordName(i))
-                       .arg(i));
-        for (int s = 1; s <= 2; ++s)
-            db.Execute(QStringLiteral("Insert into songs ([Artist], [Record_Name], [Song_Title]) Values ('Artist', '%1', 'Song %2')")
-                           .arg(recordName(i))
-                           .arg(s));
-    }
-    jet::DBEngine::CommitTrans();
-    db.Close();
-    jet::DBEngine::Workspaces()(0).Close();
-}
+using testenv::bulkRecordName;
+using testenv::fillBulkCatalogue;
 
 std::set<QString> names(int from, int to)
 {
     std::set<QString> n;
     for (int i = from; i <= to; ++i)
-        n.insert(recordName(i));
+        n.insert(bulkRecordName(i));
     return n;
 }
 
@@ -153,7 +131,7 @@ Expected smashMiddleLeafOfRecords(const testenv::CatalogFixture& cat, int count)
     smashPage(cat.databasePath(), leaves[middle].page);
     std::set<QString> kept = names(1, count);
     for (int i = first; i < first + leaves[middle].cells; ++i)
-        kept.erase(recordName(i));
+        kept.erase(bulkRecordName(i));
     return Expected{kept, 2 * count, leaves[middle].cells, 0};
 }
 
@@ -213,7 +191,7 @@ TEST_F(RepairTest, EachDamagedCatalogueIsRepairedOnceIntoOneThatOpensWithTheOrig
              raw.exec("CREATE TABLE Records (Record_Name TEXT, Extra INTEGER, artist TEXT); CREATE TABLE other (x);"
                       "INSERT INTO other VALUES (1)");
              for (int i = 1; i <= 20; ++i)
-                 raw.exec(QStringLiteral("INSERT INTO Records VALUES ('%1', %2, 'Someone')").arg(recordName(i)).arg(i));
+                 raw.exec(QStringLiteral("INSERT INTO Records VALUES ('%1', %2, 'Someone')").arg(bulkRecordName(i)).arg(i));
              return Expected{names(1, 20), 0};
          }},
         {"a smashed page of records", [](const testenv::CatalogFixture& cat) { return smashMiddleLeafOfRecords(cat, kRecords); }},
@@ -237,7 +215,7 @@ TEST_F(RepairTest, EachDamagedCatalogueIsRepairedOnceIntoOneThatOpensWithTheOrig
              // Every row of a leaf before the cut comes back, whatever pages
              // above it were lost; rows deleted before never do.
              cat.exec("delete * from records where [Quantity] between 50 and 250");
-             cat.exec("delete * from songs where [Record_Name] < '" + recordName(200) + "'");
+             cat.exec("delete * from songs where [Record_Name] < '" + bulkRecordName(200) + "'");
              std::vector<int> left;
              for (int i = 1; i <= kRecords; ++i)
                  if (i < 50 || i > 250)
@@ -249,7 +227,7 @@ TEST_F(RepairTest, EachDamagedCatalogueIsRepairedOnceIntoOneThatOpensWithTheOrig
              for (const Leaf& leaf : leavesOf(cat.databasePath(), "records"))
                  for (int i = 0; i < leaf.cells; ++i, ++row)
                      if (leaf.page <= cut)
-                         e.records.insert(recordName(left[row]));
+                         e.records.insert(bulkRecordName(left[row]));
              EXPECT_EQ(row, left.size());
              int songs = 0;
              for (const Leaf& leaf : leavesOf(cat.databasePath(), "songs")) {
@@ -273,7 +251,7 @@ TEST_F(RepairTest, EachDamagedCatalogueIsRepairedOnceIntoOneThatOpensWithTheOrig
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         testenv::CatalogFixture cat;
-        fillCatalogue(cat, kRecords);
+        fillBulkCatalogue(cat, kRecords);
         const Expected expected = c.damage(cat);
         const QByteArray damaged = bytesOf(cat.databasePath());
 
@@ -332,7 +310,7 @@ TEST_F(RepairTest, CompactionBuildsTheCopyFromTheProgramsOwnDefinitions)
 {
     QTemporaryDir outside;
     testenv::CatalogFixture cat;
-    fillCatalogue(cat, 200);
+    fillBulkCatalogue(cat, 200);
     plantStatements(cat.databasePath(), QDir(outside.path()).filePath("elsewhere.db"));
 
     QString message;
@@ -352,7 +330,7 @@ TEST_F(RepairTest, CompactionBuildsTheCopyFromTheProgramsOwnDefinitions)
 TEST_F(RepairTest, LaterRepairsAndCompactionsLeaveAKeptOriginalAlone)
 {
     testenv::CatalogFixture cat;
-    fillCatalogue(cat, 1000);
+    fillBulkCatalogue(cat, 1000);
     QStringList kept;
     std::vector<QByteArray> keptBytes;
     for (int round = 1; round <= 2; ++round) {
@@ -387,7 +365,7 @@ TEST_F(RepairTest, LaterRepairsAndCompactionsLeaveAKeptOriginalAlone)
 TEST_F(RepairTest, ARepairKilledAtEachFileStepLosesNeitherTheCatalogueNorTheOriginal)
 {
     testenv::CatalogFixture cat;
-    fillCatalogue(cat, 300);
+    fillBulkCatalogue(cat, 300);
     const Expected expected = smashMiddleLeafOfRecords(cat, 300);
     const QByteArray damaged = bytesOf(cat.databasePath());
     const QRegularExpression leftovers(

@@ -115,4 +115,28 @@ int errorOf(const std::function<void()>& action)
     return 0;
 }
 
+QString bulkRecordName(int i)
+{
+    return QStringLiteral("Record %1 ").arg(i, 5, 10, QLatin1Char('0')) + QString(30 + i % 40, QLatin1Char('a' + i % 26));
+}
+
+void fillBulkCatalogue(const CatalogFixture& cat, int count)
+{
+    jet::Database db = jet::DBEngine::OpenDatabase(cat.databasePath());
+    jet::DBEngine::BeginTrans();
+    for (int i = 1; i <= count; ++i) {
+        db.Execute(QStringLiteral("Insert into records ([Artist], [Record_Name], [Record_Type], [Quantity]) Values "
+                                  "('Artist', '%1', '33-LP', %2)")
+                       .arg(bulkRecordName(i))
+                       .arg(i));
+        for (int s = 1; s <= 2; ++s)
+            db.Execute(QStringLiteral("Insert into songs ([Artist], [Record_Name], [Song_Title]) Values ('Artist', '%1', 'Song %2')")
+                           .arg(bulkRecordName(i))
+                           .arg(s));
+    }
+    jet::DBEngine::CommitTrans();
+    db.Close();
+    jet::DBEngine::Workspaces()(0).Close();
+}
+
 } // namespace testenv

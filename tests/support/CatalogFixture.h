@@ -43,6 +43,12 @@ private:
     ProgramFolder folder_;
 };
 
+// The name of record i of a bulk catalogue: numbered, with a tail of 30 to 69 letters.
+QString bulkRecordName(int i);
+// Records 1..count (rowid i holds record i) by one artist with two songs each, in
+// one transaction; the default workspace is closed afterwards.
+void fillBulkCatalogue(const CatalogFixture& cat, int count);
+
 // The number of the engine error the action throws (its description must not
 // be empty), or 0 when it throws none.
 int errorOf(const std::function<void()>& action);

@@ -50,6 +50,18 @@ ScriptedMsgBox::~ScriptedMsgBox()
     EXPECT_TRUE(answers_.empty()) << answers_.size() << " scripted answer(s) not used";
 }
 
+void expectBoxes(const ScriptedMsgBox& boxes, const std::vector<ExpectedBox>& expected)
+{
+    ASSERT_EQ(boxes.calls().size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        if (!expected[i].prompt.isEmpty()) {
+            EXPECT_EQ(boxes.calls()[i].prompt, expected[i].prompt);
+        }
+        EXPECT_EQ(boxes.calls()[i].style, expected[i].style);
+        EXPECT_EQ(boxes.calls()[i].title, expected[i].title);
+    }
+}
+
 EndRecorder::EndRecorder()
 {
     vb::setEndHandler([this] { ++count_; });

@@ -31,6 +31,16 @@ private:
     std::vector<vb::MsgBoxCall> calls_;
 };
 
+// A message box a test expects: its prompt (empty: any text), style and title.
+struct ExpectedBox {
+    QString prompt;
+    int style;
+    QString title;
+};
+
+// The boxes shown are the expected ones, in order.
+void expectBoxes(const ScriptedMsgBox& boxes, const std::vector<ExpectedBox>& expected);
+
 // Counts End calls instead of ending the process.
 class EndRecorder {
 public:
