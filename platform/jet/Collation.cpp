@@ -242,7 +242,7 @@ int compareText(QStringView a, QStringView b)
     return compareFoldedUtf16(a, b);
 }
 
-std::optional<std::uint64_t> orderPrefix(const char* text, int length)
+std::optional<OrderPrefix> orderPrefix(const char* text, int length)
 {
     // The collator's own sort key at the first level, of which only the first
     // bytes are made; its byte order is the collator's order.
@@ -254,14 +254,14 @@ std::optional<std::uint64_t> orderPrefix(const char* text, int length)
     UCharIterator it;
     uiter_setUTF8(&it, text, length);
     uint32_t state[2] = {0, 0};
-    uint8_t key[8] = {};
+    uint8_t key[16] = {};
     UErrorCode status = U_ZERO_ERROR;
     ucol_nextSortKeyPart(c, &it, state, key, static_cast<int32_t>(sizeof key), &status);
     if (U_FAILURE(status))
         return std::nullopt;
-    std::uint64_t prefix = 0;
-    for (const uint8_t byte : key)
-        prefix = (prefix << 8) | byte;
+    OrderPrefix prefix{0, 0};
+    for (int i = 0; i < 16; ++i)
+        prefix[static_cast<std::size_t>(i / 8)] = (prefix[static_cast<std::size_t>(i / 8)] << 8) | key[i];
     return prefix;
 }
 

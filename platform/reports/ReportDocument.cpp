@@ -146,15 +146,15 @@ std::vector<std::uint32_t> columnRanks(const RowStore& rows, int column)
     // Each text carries a prefix of its sort key, which settles most
     // comparisons without reaching for the texts.
     struct Distinct {
-        std::uint64_t prefix;
+        jet::OrderPrefix prefix;
         std::uint32_t id;
         bool keyed;
     };
     std::vector<Distinct> distinct(firstRow.size());
     for (std::uint32_t i = 0; i < distinct.size(); ++i) {
         const std::string_view text = rows.text(firstRow[i], column);
-        const std::optional<std::uint64_t> prefix = jet::orderPrefix(text.data(), static_cast<int>(text.size()));
-        distinct[i] = Distinct{prefix.value_or(0), i, prefix.has_value()};
+        const std::optional<jet::OrderPrefix> prefix = jet::orderPrefix(text.data(), static_cast<int>(text.size()));
+        distinct[i] = Distinct{prefix.value_or(jet::OrderPrefix{0, 0}), i, prefix.has_value()};
     }
     std::sort(distinct.begin(), distinct.end(), [&](const Distinct& a, const Distinct& b) {
         if (a.keyed && b.keyed && a.prefix != b.prefix)
