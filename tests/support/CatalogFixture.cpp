@@ -120,6 +120,14 @@ QString bulkRecordName(int i)
     return QStringLiteral("Record %1 ").arg(i, 5, 10, QLatin1Char('0')) + QString(30 + i % 40, QLatin1Char('a' + i % 26));
 }
 
+std::set<QString> bulkRecordNames(int from, int to)
+{
+    std::set<QString> names;
+    for (int i = from; i <= to; ++i)
+        names.insert(bulkRecordName(i));
+    return names;
+}
+
 void fillBulkCatalogue(const CatalogFixture& cat, int count)
 {
     jet::Database db = jet::DBEngine::OpenDatabase(cat.databasePath());

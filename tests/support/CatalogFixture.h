@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <set>
 #include <vector>
 
 namespace testenv {
@@ -45,6 +46,8 @@ private:
 
 // The name of record i of a bulk catalogue: numbered, with a tail of 30 to 69 letters.
 QString bulkRecordName(int i);
+// The names of bulk records from..to.
+std::set<QString> bulkRecordNames(int from, int to);
 // Records 1..count (rowid i holds record i) by one artist with two songs each, in
 // one transaction; the default workspace is closed afterwards.
 void fillBulkCatalogue(const CatalogFixture& cat, int count);
