@@ -5,6 +5,7 @@
 #include "jet/Testing.h"
 #include "jet/Workgroup.h"
 
+#include <QDate>
 #include <QDir>
 
 namespace testenv {
@@ -113,6 +114,24 @@ int errorOf(const std::function<void()>& action)
         return e.Number();
     }
     return 0;
+}
+
+CatalogEntry addedRecord(const QString& artist, const QString& record)
+{
+    CatalogEntry e;
+    e.Level = Level::Record_Name;
+    e.Artist = artist;
+    e.Record_Name = record;
+    e.Record_Type = QStringLiteral("33-LP");
+    e.Record_Category = QStringLiteral("Jazz");
+    e.Label_Name = QStringLiteral("Label");
+    e.Label_Number = QStringLiteral("L-1");
+    e.Record_Condition = QStringLiteral("Mint");
+    e.Sleeve_Condition = QStringLiteral("Good");
+    e.Record_Date = vb::dateFromQDate(QDate(1990, 1, 2));
+    e.Book_Value = vb::kCurrencyScale;
+    e.Quantity = 1;
+    return e;
 }
 
 QString bulkRecordName(int i)

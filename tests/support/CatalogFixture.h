@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalog/CatalogEntry.h"
 #include "support/TestEnv.h"
 
 #include <QString>
@@ -43,6 +44,10 @@ public:
 private:
     ProgramFolder folder_;
 };
+
+// The entry of a record as CatalogFixture::addRecord writes it with its defaults
+// (date 01/02/1990, book value 1, quantity 1).
+CatalogEntry addedRecord(const QString& artist, const QString& record);
 
 // The name of record i of a bulk catalogue: numbered, with a tail of 30 to 69 letters.
 QString bulkRecordName(int i);
