@@ -133,6 +133,21 @@ std::uint32_t FindResultModel::intern(int slot, const std::optional<QString>& te
     return lastIds_[slot] = id;
 }
 
+void FindResultModel::reserveRows(int count)
+{
+    if (count <= 0)
+        return;
+    const std::size_t rows = order_.size() + static_cast<std::size_t>(filled_) + static_cast<std::size_t>(count);
+    cells_.reserve(rows * static_cast<std::size_t>(textSlots()));
+    nulls_.reserve(rows);
+    order_.reserve(rows);
+    if (kind_ != FindKind::SongTitle) {
+        dates_.reserve(rows);
+        values_.reserve(rows);
+        quantities_.reserve(rows);
+    }
+}
+
 void FindResultModel::appendFromRecordset(const jet::Recordset& rs)
 {
     if (kind_ == FindKind::None)

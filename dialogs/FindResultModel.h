@@ -44,6 +44,8 @@ public:
     // Appends the current row of a recordset opened on the kind's statement
     // (fields in the statement's order). Call finishFill once the rows are in.
     void appendFromRecordset(const jet::Recordset& rs);
+    // Room for that many more rows, so the arrays grow once.
+    void reserveRows(int count);
     void finishFill();
 
     // Orders the shown rows by a column's shown text in the program's order of

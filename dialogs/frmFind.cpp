@@ -10,6 +10,7 @@
 #include "vb/MousePointer.h"
 #include "vb/Runtime.h"
 #include "vb/Twips.h"
+#include "widgets/RowHeightDelegate.h"
 
 #include <QComboBox>
 #include <QDate>
@@ -23,7 +24,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QStyledItemDelegate>
 #include <QTime>
 #include <QTreeView>
 
@@ -34,18 +34,6 @@ namespace {
 // Client area of the dialog as designed, in twips.
 constexpr int kClientWidth = 7695;
 constexpr int kClientHeight = 4845;
-
-// Rows keep room for their icon whichever columns are scrolled into view.
-class RowDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        QSize size = QStyledItemDelegate::sizeHint(option, index);
-        size.setHeight(std::max(size.height(), option.decorationSize.height() + 4));
-        return size;
-    }
-};
 
 double usableFactor(double factor) { return std::isfinite(factor) && factor > 0 ? factor : 1.0; }
 
@@ -102,7 +90,7 @@ void frmFind::buildControls()
     ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1Rows = new FindResultModel(ListView1);
     ListView1->setModel(ListView1Rows);
-    ListView1->setItemDelegate(new RowDelegate(ListView1));
+    ListView1->setItemDelegate(new RowHeightDelegate(ListView1));
     ListView1->setRootIsDecorated(false);
     ListView1->setItemsExpandable(false);
     ListView1->setUniformRowHeights(true);

@@ -189,8 +189,12 @@ void frmFind::RunFindQuery(const QString& kind, const QString& text)
 
     int count = 0;
     try {
-        if (!rs.Eof())
+        if (!rs.Eof()) {
+            // A snapshot knows its size once at its last row.
+            rs.MoveLast();
+            ListView1Rows->reserveRows(rs.RecordCount());
             rs.MoveFirst();
+        }
         while (!rs.Eof()) {
             ListView1Rows->appendFromRecordset(rs);
             ++count;

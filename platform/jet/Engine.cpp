@@ -523,6 +523,21 @@ Field Recordset::Fields(int index) const
     return Field(d_->names[index], d_->types[index], d_->cells[cell].value());
 }
 
+std::optional<std::string_view> Recordset::TextBytes(int index) const
+{
+    if (!d_)
+        throw objectInvalid();
+    if (index < 0 || index >= static_cast<int>(d_->names.size()))
+        throw Error(err::ItemNotFound, QStringLiteral("Item not found in this collection."));
+    if (Eof() || Bof())
+        throw noCurrentRecord();
+    const std::size_t i = static_cast<std::size_t>(d_->position) * d_->names.size() + static_cast<std::size_t>(index);
+    const detail::SnapshotCell& cell = d_->cells[i];
+    if (cell.kind != detail::SnapshotCell::Text)
+        return std::nullopt;
+    return std::string_view(cell.bytes, cell.length);
+}
+
 Field Recordset::Fields(const QString& name) const
 {
     if (!d_)

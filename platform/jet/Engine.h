@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace jet {
@@ -68,6 +69,10 @@ public:
     int FieldCount() const;
     Field Fields(const QString& name) const; // without regard to case
     Field Fields(int index) const;
+    // The UTF-8 bytes of a text field of the current row as the snapshot keeps
+    // them, for readers of many rows; nullopt for Null or a field of another
+    // kind. Valid while the record set stays open.
+    std::optional<std::string_view> TextBytes(int index) const;
     void Close();
     bool isOpen() const { return static_cast<bool>(d_); }
 

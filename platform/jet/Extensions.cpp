@@ -439,7 +439,14 @@ void rebuildStaleTextIndexes(sqlite3* db)
         detail::Stmt s(db, "PRAGMA application_id");
         return s.step() && s.integer(0) == collationStamp();
     };
-    if (stamped())
+    // A file that never names the text order has no index to keep in it: it is
+    // left as it is, so opening an empty or foreign file (which a repair keeps
+    // as the original) never writes into it.
+    const auto usesTextOrder = [db] {
+        detail::Stmt s(db, "SELECT count(*) FROM sqlite_master WHERE instr(upper(sql), 'JETTEXT') > 0");
+        return s.step() && s.integer(0) > 0;
+    };
+    if (stamped() || !usesTextOrder())
         return;
     try {
         detail::exec(db, "BEGIN IMMEDIATE");

@@ -53,12 +53,24 @@ std::unique_ptr<RowStore> takeRows(ReportState& s, jet::Recordset& rs)
                                          .arg(QDir::toNativeSeparators(s.layout.file), f));
         index.push_back(found);
     }
+    std::vector<jet::FieldType> types;
+    for (const int i : index)
+        types.push_back(rs.Fields(i).Type());
     const CellRendering& render = cellRendering();
     rs.MoveLast();
     store->reserveRows(rs.RecordCount());
     rs.MoveFirst();
     while (!rs.Eof()) {
-        for (const int i : index) {
+        for (std::size_t c = 0; c < index.size(); ++c) {
+            const int i = index[c];
+            // Texts are copied as the snapshot keeps them.
+            if (types[c] == jet::FieldType::Text) {
+                if (const std::optional<std::string_view> bytes = rs.TextBytes(i)) {
+                    if (!store->addCell(*bytes))
+                        s.fail(errDataRead, QStringLiteral("The data is too large for the report."));
+                    continue;
+                }
+            }
             const jet::Field field = rs.Fields(i);
             if (field.IsNull()) {
                 store->addNull();

@@ -1,9 +1,9 @@
 #include "reports/ReportDocument.h"
 
+#include "jet/Collation.h"
 #include "vb/VbTypes.h"
 
 #include <QFont>
-#include <QHash>
 #include <QFontMetricsF>
 #include <QLocale>
 #include <QPagedPaintDevice>
@@ -11,7 +11,7 @@
 #include <QPageLayout>
 
 #include <algorithm>
-#include <array>
+#include <string_view>
 #include <thread>
 
 
@@ -28,46 +28,18 @@ CellRendering& renderingStore()
     return rendering;
 }
 
-// Each UTF-16 unit folded to its base letter in lower case.
-const std::array<char16_t, 65536>& foldTable()
+int compareBytes(std::string_view a, std::string_view b)
 {
-    static const std::array<char16_t, 65536> table = [] {
-        std::array<char16_t, 65536> t {};
-        for (int c = 0; c < 65536; ++c) {
-            QChar ch(static_cast<char16_t>(c));
-            if (ch.isSurrogate()) {
-                t[c] = static_cast<char16_t>(c);
-                continue;
-            }
-            if (c >= 0x80 && ch.decompositionTag() != QChar::NoDecomposition) {
-                const QString d = ch.decomposition();
-                if (!d.isEmpty() && !d.at(0).isSurrogate())
-                    ch = d.at(0);
-            }
-            t[c] = ch.toCaseFolded().unicode();
-        }
-        return t;
-    }();
-    return table;
-}
-
-int compareExact(QStringView a, QStringView b)
-{
-    const int c = a.compare(b, Qt::CaseSensitive);
+    const int c = a.compare(b);
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
-int compareFolded(QStringView a, QStringView b)
+// The engine's order of text; texts it holds equal follow their bytes, so
+// that different texts never tie.
+bool precedes(std::string_view a, std::string_view b)
 {
-    const auto& fold = foldTable();
-    const qsizetype n = std::min(a.size(), b.size());
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t x = fold[a[i].unicode()];
-        const char16_t y = fold[b[i].unicode()];
-        if (x != y)
-            return x < y ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+    const int c = jet::compareText(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()));
+    return c != 0 ? c < 0 : compareBytes(a, b) < 0;
 }
 
 QFont reportFont(int pixelSize, bool bold)
@@ -92,8 +64,12 @@ const CellRendering& cellRendering() { return renderingStore(); }
 
 int compareForReport(QStringView a, QStringView b)
 {
-    const int c = compareFolded(a, b);
-    return c != 0 ? c : compareExact(a, b);
+    const int c = jet::compareText(a, b);
+    if (c != 0)
+        return c;
+    const QByteArray x = a.toUtf8();
+    const QByteArray y = b.toUtf8();
+    return compareBytes(std::string_view(x.constData(), x.size()), std::string_view(y.constData(), y.size()));
 }
 
 ReportDocument::ReportDocument(Template layout, std::unique_ptr<RowStore> rows, QDate printDate)
@@ -131,23 +107,47 @@ std::vector<std::uint32_t> columnRanks(const RowStore& rows, int column)
 {
     const std::uint32_t n = rows.rowCount();
     std::vector<std::uint32_t> rank(n);
-    QHash<QStringView, std::uint32_t> ids;
+    // The distinct texts found so far, by the row they were first seen in; an
+    // open hash table of their numbers finds a text again.
     std::vector<std::uint32_t> firstRow;
+    constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;
+    std::vector<std::uint32_t> table(1024, kEmpty);
+    std::size_t mask = table.size() - 1;
+    const std::hash<std::string_view> hash;
     for (std::uint32_t row = 0; row < n; ++row) {
-        const QStringView text = rows.cell(row, column);
-        auto it = ids.constFind(text);
-        if (it == ids.constEnd()) {
-            it = ids.insert(text, static_cast<std::uint32_t>(firstRow.size()));
-            firstRow.push_back(row);
+        const std::string_view text = rows.text(row, column);
+        std::size_t at = hash(text) & mask;
+        for (;;) {
+            const std::uint32_t id = table[at];
+            if (id == kEmpty) {
+                table[at] = static_cast<std::uint32_t>(firstRow.size());
+                rank[row] = static_cast<std::uint32_t>(firstRow.size());
+                firstRow.push_back(row);
+                break;
+            }
+            if (rows.text(firstRow[id], column) == text) {
+                rank[row] = id;
+                break;
+            }
+            at = (at + 1) & mask;
         }
-        rank[row] = it.value();
+        if (firstRow.size() * 2 > table.size()) {
+            std::vector<std::uint32_t>(table.size() * 2, kEmpty).swap(table);
+            mask = table.size() - 1;
+            for (std::uint32_t id = 0; id < firstRow.size(); ++id) {
+                std::size_t a = hash(rows.text(firstRow[id], column)) & mask;
+                while (table[a] != kEmpty)
+                    a = (a + 1) & mask;
+                table[a] = id;
+            }
+        }
     }
-    ids.clear();
+    std::vector<std::uint32_t>().swap(table);
     std::vector<std::uint32_t> distinct(firstRow.size());
     for (std::uint32_t i = 0; i < distinct.size(); ++i)
         distinct[i] = i;
     std::sort(distinct.begin(), distinct.end(), [&](std::uint32_t a, std::uint32_t b) {
-        return compareForReport(rows.cell(firstRow[a], column), rows.cell(firstRow[b], column)) < 0;
+        return precedes(rows.text(firstRow[a], column), rows.text(firstRow[b], column));
     });
     std::vector<std::uint32_t> rankOf(distinct.size());
     for (std::uint32_t i = 0; i < distinct.size(); ++i)
@@ -167,7 +167,6 @@ void ReportDocument::sortRows(std::vector<std::uint32_t>& order) const
         order[i] = i;
     if (sortColumns_.empty())
         return;
-    foldTable();
     // Up to three sort fields (the template reader allows no more), ranked
     // first, then the rows sorted by their ranks.
     struct Keyed {
@@ -203,6 +202,16 @@ void ReportDocument::sortRows(std::vector<std::uint32_t>& order) const
         order[i] = keyed[i].row;
 }
 
+namespace {
+
+// Rows whose group texts the engine holds equal (letter case aside) share a group.
+bool sameGroup(std::string_view a, std::string_view b)
+{
+    return jet::compareText(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size())) == 0;
+}
+
+} // namespace
+
 void ReportDocument::buildLines(const std::vector<std::uint32_t>& order)
 {
     lines_.clear();
@@ -211,7 +220,7 @@ void ReportDocument::buildLines(const std::vector<std::uint32_t>& order)
     std::uint32_t groupRow = 0;
     for (const std::uint32_t row : order) {
         if (groupColumn_ >= 0
-            && (!haveGroup || compareFolded(rows_->cell(row, groupColumn_), rows_->cell(groupRow, groupColumn_)) != 0)) {
+            && (!haveGroup || !sameGroup(rows_->text(row, groupColumn_), rows_->text(groupRow, groupColumn_)))) {
             if (haveGroup)
                 lines_.push_back(BlankLine);
             lines_.push_back(GroupLine | row);
@@ -221,7 +230,7 @@ void ReportDocument::buildLines(const std::vector<std::uint32_t>& order)
         if (layout_.skipEmptyRows) {
             bool empty = true;
             for (std::size_t c = 0; c < columnOf_.size() && empty; ++c)
-                empty = static_cast<int>(columnOf_[c]) == groupColumn_ || rows_->cell(row, columnOf_[c]).isEmpty();
+                empty = static_cast<int>(columnOf_[c]) == groupColumn_ || rows_->text(row, columnOf_[c]).empty();
             if (empty)
                 continue;
         }
@@ -262,14 +271,14 @@ QString ReportDocument::lineText(std::size_t line) const
     const std::uint32_t row = entry & kRowMask;
     switch (entry & ~kRowMask) {
     case GroupLine:
-        return rows_->cell(row, groupColumn_).toString();
+        return rows_->cell(row, groupColumn_);
     case BlankLine:
         return QString();
     default: {
         QStringList cells;
         for (std::size_t c = 0; c < columnOf_.size(); ++c)
             if (columnOf_[c] != groupColumn_)
-                cells << rows_->cell(row, columnOf_[c]).toString();
+                cells << rows_->cell(row, columnOf_[c]);
         return cells.join(QLatin1Char('|'));
     }
     }
@@ -326,7 +335,7 @@ void ReportDocument::paintPage(QPainter& painter, int page, const PageGeometry& 
         if (from < to && (lines_[from] & ~kRowMask) == RowLine) {
             painter.setFont(bold);
             const QFontMetricsF metrics(bold, painter.device());
-            const QString name = rows_->cell(lines_[from] & kRowMask, groupColumn_).toString() + QStringLiteral(" (continued)");
+            const QString name = rows_->cell(lines_[from] & kRowMask, groupColumn_) + QStringLiteral(" (continued)");
             painter.drawText(QRectF(left, y, width, kLineHeight), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                              metrics.elidedText(name, Qt::ElideRight, width));
         }
@@ -341,11 +350,11 @@ void ReportDocument::paintPage(QPainter& painter, int page, const PageGeometry& 
             painter.setFont(bold);
             const QFontMetricsF metrics(bold, painter.device());
             painter.drawText(QRectF(left, y, width, kLineHeight), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                             metrics.elidedText(rows_->cell(row, groupColumn_).toString(), Qt::ElideRight, width));
+                             metrics.elidedText(rows_->cell(row, groupColumn_), Qt::ElideRight, width));
             continue;
         }
         painter.setFont(plain);
-        drawCells(y, [this, row](std::size_t c) { return rows_->cell(row, columnOf_[c]).toString(); });
+        drawCells(y, [this, row](std::size_t c) { return rows_->cell(row, columnOf_[c]); });
     }
 
     // Footer.

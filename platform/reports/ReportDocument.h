@@ -92,7 +92,8 @@ struct CellRendering {
 void setCellRendering(CellRendering rendering);
 const CellRendering& cellRendering();
 
-// Ordering used by the reports: case and accents are ignored first.
+// Ordering used by the reports: the engine's order of text (jet::compareText),
+// and texts it holds equal by their UTF-8 bytes, so different texts never tie.
 int compareForReport(QStringView a, QStringView b);
 
 } // namespace reports

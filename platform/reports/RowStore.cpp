@@ -14,22 +14,32 @@ void RowStore::reserveRows(std::int64_t rows)
     }
 }
 
-bool RowStore::addCell(QStringView text)
+bool RowStore::addCell(std::string_view utf8)
 {
-    const auto length = static_cast<std::uint32_t>(std::min<qsizetype>(text.size(), kMaxLength));
-    std::uint64_t offset = used_ % kBlockUnits;
-    if (blocks_.empty() || offset + length > kBlockUnits) {
-        if (std::uint64_t(blocks_.size() + 1) * kBlockUnits > (std::uint64_t(1) << 32))
+    std::uint32_t length = static_cast<std::uint32_t>(std::min<std::size_t>(utf8.size(), kMaxLength));
+    // Never keep half a character: back up over the continuation bytes of the one cut.
+    if (length < utf8.size())
+        while (length > 0 && (static_cast<unsigned char>(utf8[length]) & 0xC0) == 0x80)
+            --length;
+    std::uint64_t offset = used_ % kBlockBytes;
+    if (blocks_.empty() || offset + length > kBlockBytes) {
+        if (std::uint64_t(blocks_.size() + 1) * kBlockBytes > (std::uint64_t(1) << 32))
             return false;
-        blocks_.push_back(std::make_unique<char16_t[]>(kBlockUnits));
-        used_ = std::uint64_t(blocks_.size() - 1) * kBlockUnits;
+        blocks_.push_back(std::make_unique_for_overwrite<char[]>(kBlockBytes));
+        used_ = std::uint64_t(blocks_.size() - 1) * kBlockBytes;
         offset = 0;
     }
-    std::copy_n(reinterpret_cast<const char16_t*>(text.utf16()), length, blocks_.back().get() + offset);
+    std::copy_n(utf8.data(), length, blocks_.back().get() + offset);
     start_.push_back(static_cast<std::uint32_t>(used_));
     length_.push_back(static_cast<std::uint16_t>(length));
     used_ += length;
     return true;
+}
+
+bool RowStore::addCell(QStringView text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    return addCell(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
 }
 
 void RowStore::addNull()
@@ -40,7 +50,7 @@ void RowStore::addNull()
 
 std::size_t RowStore::bytes() const
 {
-    return blocks_.size() * kBlockUnits * sizeof(char16_t) + start_.capacity() * sizeof(std::uint32_t)
+    return blocks_.size() * kBlockBytes + start_.capacity() * sizeof(std::uint32_t)
            + length_.capacity() * sizeof(std::uint16_t);
 }
 

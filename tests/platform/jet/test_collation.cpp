@@ -4,6 +4,8 @@
 #include "jet/Engine.h"
 #include "jet/Extensions.h"
 
+#include <QFile>
+
 #include <sqlite3.h>
 
 #include <gtest/gtest.h>
@@ -159,6 +161,27 @@ TEST(CollationTest, IndexesBuiltInAnotherOrderAreRebuiltOnOpen)
     EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1)), "ok");
     sqlite3_finalize(stmt);
     sqlite3_close_v2(db);
+}
+
+TEST(CollationTest, OpeningAFileWithoutTextIndexesWritesNothingIntoIt)
+{
+    CatalogFixture f;
+    for (const QByteArray& content : {QByteArray(), QByteArray("not a database at all")}) {
+        {
+            QFile file(f.databasePath());
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(content);
+        }
+        try {
+            jet::Database db = jet::DBEngine::OpenDatabase(f.databasePath(), false, false,
+                                                           QStringLiteral(";uid=brevlin;pwd=mossgravel"));
+            db.Close();
+        } catch (const jet::Error&) {
+        }
+        QFile file(f.databasePath());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), content);
+    }
 }
 
 } // namespace
