@@ -116,7 +116,8 @@ int errorOf(const std::function<void()>& action)
     return 0;
 }
 
-CatalogEntry addedRecord(const QString& artist, const QString& record)
+CatalogEntry addedRecord(const QString& artist, const QString& record, const QDate& date, vb::Currency bookValue,
+                         std::int32_t quantity)
 {
     CatalogEntry e;
     e.Level = Level::Record_Name;
@@ -128,9 +129,9 @@ CatalogEntry addedRecord(const QString& artist, const QString& record)
     e.Label_Number = QStringLiteral("L-1");
     e.Record_Condition = QStringLiteral("Mint");
     e.Sleeve_Condition = QStringLiteral("Good");
-    e.Record_Date = vb::dateFromQDate(QDate(1990, 1, 2));
-    e.Book_Value = vb::kCurrencyScale;
-    e.Quantity = 1;
+    e.Record_Date = vb::dateFromQDate(date);
+    e.Book_Value = bookValue;
+    e.Quantity = quantity;
     return e;
 }
 

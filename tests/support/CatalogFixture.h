@@ -3,6 +3,7 @@
 #include "catalog/CatalogEntry.h"
 #include "support/TestEnv.h"
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -45,9 +46,10 @@ private:
     ProgramFolder folder_;
 };
 
-// The entry of a record as CatalogFixture::addRecord writes it with its defaults
-// (date 01/02/1990, book value 1, quantity 1).
-CatalogEntry addedRecord(const QString& artist, const QString& record);
+// The entry of a record as CatalogFixture::addRecord writes it, by default with
+// its default date (01/02/1990), book value (1) and quantity (1).
+CatalogEntry addedRecord(const QString& artist, const QString& record, const QDate& date = QDate(1990, 1, 2),
+                         vb::Currency bookValue = vb::kCurrencyScale, std::int32_t quantity = 1);
 
 // The name of record i of a bulk catalogue: numbered, with a tail of 30 to 69 letters.
 QString bulkRecordName(int i);
