@@ -328,6 +328,13 @@ void frmPrint::cmdPrint_Click()
         }
     };
     step([this] { crTable->SetDataSource(reports::kRecordsetDataTag, rs); });
+    // The report has taken the rows: the snapshot's memory goes now, before
+    // the report lays them out.
+    try {
+        if (rs.isOpen())
+            rs.Close();
+    } catch (const jet::Error&) {
+    }
     step([this] {
         crTable->LogOnServer(QString(), vb::App::file(QStringLiteral("records.mdb")), QStringLiteral("brevlin"),
                              QStringLiteral("mossgravel"));

@@ -1,4 +1,4 @@
-add_executable(artist_child catalog/artist_child.cpp)
+add_executable(artist_child catalog/artist_child.cpp support/FileStepKill.cpp)
 target_include_directories(artist_child PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(artist_child PRIVATE catalog Qt6::Core)
 

@@ -2,7 +2,7 @@ discavo_add_test(test_filemaintenance
   SOURCES platform/jet/test_filemaintenance.cpp
   LIBS platform_jet)
 
-add_executable(maintenance_compact_child maintenance/compact_child.cpp)
+add_executable(maintenance_compact_child maintenance/compact_child.cpp support/FileStepKill.cpp)
 target_include_directories(maintenance_compact_child PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(maintenance_compact_child PRIVATE catalog Qt6::Core)
 

@@ -17,6 +17,25 @@ QVariant optionalValue(const std::optional<std::int32_t>& v)
     return v ? QVariant(static_cast<qint32>(*v)) : QVariant();
 }
 
+// The typed values a row keeps in its first column; a missing one was Null.
+std::optional<vb::Date> recordDateOf(const QTreeWidgetItem* row)
+{
+    const QVariant v = row->data(0, ListRow::RecordDateRole);
+    return v.isValid() ? std::optional<vb::Date>(v.toDouble()) : std::nullopt;
+}
+
+std::optional<vb::Currency> bookValueOf(const QTreeWidgetItem* row)
+{
+    const QVariant v = row->data(0, ListRow::BookValueRole);
+    return v.isValid() ? std::optional<vb::Currency>(v.toLongLong()) : std::nullopt;
+}
+
+std::optional<std::int32_t> quantityOf(const QTreeWidgetItem* row)
+{
+    const QVariant v = row->data(0, ListRow::QuantityRole);
+    return v.isValid() ? std::optional<std::int32_t>(v.toInt()) : std::nullopt;
+}
+
 // A text cell of a row that may be a plain item; NullTexts notes a Null cell.
 QString cell(const QTreeWidgetItem* row, int column, const char* name, CatalogEntry& entry)
 {
@@ -55,23 +74,11 @@ void ListRow::setQuantity(int column, const std::optional<std::int32_t>& value)
     setData(0, QuantityRole, optionalValue(value));
 }
 
-std::optional<vb::Date> ListRow::RecordDate() const
-{
-    const QVariant v = data(0, RecordDateRole);
-    return v.isValid() ? std::optional<vb::Date>(v.toDouble()) : std::nullopt;
-}
+std::optional<vb::Date> ListRow::RecordDate() const { return recordDateOf(this); }
 
-std::optional<vb::Currency> ListRow::BookValue() const
-{
-    const QVariant v = data(0, BookValueRole);
-    return v.isValid() ? std::optional<vb::Currency>(v.toLongLong()) : std::nullopt;
-}
+std::optional<vb::Currency> ListRow::BookValue() const { return bookValueOf(this); }
 
-std::optional<std::int32_t> ListRow::Quantity() const
-{
-    const QVariant v = data(0, QuantityRole);
-    return v.isValid() ? std::optional<std::int32_t>(v.toInt()) : std::nullopt;
-}
+std::optional<std::int32_t> ListRow::Quantity() const { return quantityOf(this); }
 
 bool ListRow::operator<(const QTreeWidgetItem& other) const
 {
@@ -90,12 +97,9 @@ void ReadRecordRow(const QTreeWidgetItem* row, CatalogEntry& entry)
     entry.Label_Number = cell(row, 4, "Label_Number", entry);
     entry.Record_Condition = cell(row, 5, "Record_Condition", entry);
     entry.Sleeve_Condition = cell(row, 6, "Sleeve_Condition", entry);
-    const QVariant date = row->data(0, ListRow::RecordDateRole);
-    const QVariant value = row->data(0, ListRow::BookValueRole);
-    const QVariant quantity = row->data(0, ListRow::QuantityRole);
-    entry.Record_Date = date.isValid() ? std::optional<vb::Date>(date.toDouble()) : std::nullopt;
-    entry.Book_Value = value.isValid() ? std::optional<vb::Currency>(value.toLongLong()) : std::nullopt;
-    entry.Quantity = quantity.isValid() ? std::optional<std::int32_t>(quantity.toInt()) : std::nullopt;
+    entry.Record_Date = recordDateOf(row);
+    entry.Book_Value = bookValueOf(row);
+    entry.Quantity = quantityOf(row);
 }
 
 void ReadSongRow(const QTreeWidgetItem* row, CatalogEntry& entry)

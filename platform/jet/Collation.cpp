@@ -5,6 +5,7 @@
 #include <QList>
 
 #include <unicode/ucol.h>
+#include <unicode/uiter.h>
 
 #include <algorithm>
 #include <array>
@@ -239,6 +240,29 @@ int compareText(QStringView a, QStringView b)
     if (const int r = primaryUtf16(a, b))
         return r;
     return compareFoldedUtf16(a, b);
+}
+
+std::optional<OrderPrefix> orderPrefix(const char* text, int length)
+{
+    // The collator's own sort key at the first level, of which only the first
+    // bytes are made; its byte order is the collator's order.
+    if (holdsYpogegrammeni(text, length))
+        return std::nullopt;
+    UCollator* c = primaryCollator();
+    if (!c)
+        return std::nullopt;
+    UCharIterator it;
+    uiter_setUTF8(&it, text, length);
+    uint32_t state[2] = {0, 0};
+    uint8_t key[16] = {};
+    UErrorCode status = U_ZERO_ERROR;
+    ucol_nextSortKeyPart(c, &it, state, key, static_cast<int32_t>(sizeof key), &status);
+    if (U_FAILURE(status))
+        return std::nullopt;
+    OrderPrefix prefix{0, 0};
+    for (int i = 0; i < 16; ++i)
+        prefix[static_cast<std::size_t>(i / 8)] = (prefix[static_cast<std::size_t>(i / 8)] << 8) | key[i];
+    return prefix;
 }
 
 int collationStamp()

@@ -6,6 +6,10 @@
 #include <QString>
 #include <QStringView>
 
+#include <array>
+#include <cstdint>
+#include <optional>
+
 namespace jet {
 
 // Orders two texts first by their letters without regard to accents and
@@ -15,6 +19,14 @@ namespace jet {
 // equality stays what it always was. Returns <0, 0 or >0.
 int compareText(const char* a, int aLength, const char* b, int bLength); // UTF-8
 int compareText(QStringView a, QStringView b);
+
+// The first sixteen bytes of a key whose byte order is the first level of the
+// order above, as two big-endian numbers compared in turn: two texts whose
+// prefixes differ compare as their prefixes do, so a sort meets the texts
+// themselves only on equal prefixes. nullopt for the few texts the key does
+// not serve; compare those in full.
+using OrderPrefix = std::array<std::uint64_t, 2>;
+std::optional<OrderPrefix> orderPrefix(const char* text, int length); // UTF-8
 
 // A number that changes whenever the order above changes (a new collation
 // of the Unicode library included). A database file keeps the number of the

@@ -192,9 +192,16 @@ void PageFile::markFreePages()
     }
 }
 
-// The whole payload of a cell whose first `local` bytes start at `offset`.
-bool PageFile::payload(const QByteArray& data, int offset, std::int64_t size, int local, QByteArray& out)
+// The whole payload of a cell of `size` bytes that starts at `offset`, on a page
+// that keeps up to maxLocal bytes of a cell before the rest goes to overflow pages.
+bool PageFile::payload(const QByteArray& data, int offset, std::int64_t size, int maxLocal, QByteArray& out)
 {
+    const int minLocal = (usable_ - 12) * 32 / 255 - 23;
+    int local = int(size);
+    if (size > maxLocal) {
+        const std::int64_t k = minLocal + (size - minLocal) % (usable_ - 4);
+        local = int(k <= maxLocal ? k : minLocal);
+    }
     // No payload is larger than the file that holds it.
     if (offset + local + (size > local ? 4 : 0) > usable_ || size > std::int64_t(filePages_) * usable_)
         return false;
@@ -247,7 +254,6 @@ bool PageFile::walk(std::uint32_t number, bool table, const RowSink& sink, std::
         return false;
     }
     const int maxLocal = (usable_ - 12) * 64 / 255 - 23;
-    const int minLocal = (usable_ - 12) * 32 / 255 - 23;
     // Rowids below a child of a table's interior page lie above the key of
     // the cell before it, up to its own key.
     std::int64_t below = std::numeric_limits<std::int64_t>::min();
@@ -279,14 +285,9 @@ bool PageFile::walk(std::uint32_t number, bool table, const RowSink& sink, std::
             damaged_ = true;
             continue;
         }
-        int local = int(size);
-        if (size > maxLocal) {
-            const std::int64_t k = minLocal + (size - minLocal) % (usable_ - 4);
-            local = int(k <= maxLocal ? k : minLocal);
-        }
         QByteArray entry;
         StoredRecord record;
-        if (!payload(*data, offset + n, size, local, entry) || !decodeRecord(entry, record) || record.empty() ||
+        if (!payload(*data, offset + n, size, maxLocal, entry) || !decodeRecord(entry, record) || record.empty() ||
             record.back().kind != StoredValue::Integer) {
             damaged_ = true;
             continue;
@@ -311,7 +312,6 @@ void PageFile::leafRows(const QByteArray& data, std::uint32_t number, const RowS
         return;
     }
     const int maxLocal = usable_ - 35;
-    const int minLocal = (usable_ - 12) * 32 / 255 - 23;
     for (int i = 0; i < cells; ++i) {
         const int offset = int(be(p + pointers + 2 * i, 2));
         std::int64_t size = 0;
@@ -323,14 +323,9 @@ void PageFile::leafRows(const QByteArray& data, std::uint32_t number, const RowS
             damaged_ = true;
             continue;
         }
-        int local = int(size);
-        if (size > maxLocal) {
-            const std::int64_t k = minLocal + (size - minLocal) % (usable_ - 4);
-            local = int(k <= maxLocal ? k : minLocal);
-        }
         QByteArray row;
         StoredRecord record;
-        if (!payload(data, offset + n + m, size, local, row) || !decodeRecord(row, record)) {
+        if (!payload(data, offset + n + m, size, maxLocal, row) || !decodeRecord(row, record)) {
             damaged_ = true;
             continue;
         }

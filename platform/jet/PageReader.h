@@ -65,7 +65,7 @@ public:
 
 private:
     std::optional<QByteArray> page(std::uint32_t number) const;
-    bool payload(const QByteArray& page, int offset, std::int64_t size, int local, QByteArray& out);
+    bool payload(const QByteArray& page, int offset, std::int64_t size, int maxLocal, QByteArray& out);
     using Ranges = std::vector<std::pair<std::int64_t, std::int64_t>>;
     // False when the page itself could not be read.
     bool walk(std::uint32_t root, bool table, const RowSink& sink, std::vector<std::int64_t>* rowids, Ranges* lost, int depth);

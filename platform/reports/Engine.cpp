@@ -8,6 +8,9 @@
 
 #include <QDir>
 
+#include <bit>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace reports {
@@ -20,6 +23,10 @@ struct ReportState {
     int errorNumber = 0;
     QString errorText;
     std::shared_ptr<const ReportDocument> document;
+    // The rows taken at hand-over, laid out when the preview first needs them
+    // (by then the caller may have closed its record set and freed the snapshot).
+    std::unique_ptr<RowStore> rows;
+    QDate handedOver;
     QString server, database, user, password;
     QPointer<PreviewWindow> preview;
 
@@ -57,6 +64,8 @@ std::unique_ptr<RowStore> takeRows(ReportState& s, jet::Recordset& rs)
     for (const int i : index)
         types.push_back(rs.Fields(i).Type());
     const CellRendering& render = cellRendering();
+    constexpr std::size_t kRenderedKept = 1u << 16;
+    std::vector<std::unordered_map<std::uint64_t, std::string>> rendered(index.size());
     rs.MoveLast();
     store->reserveRows(rs.RecordCount());
     rs.MoveFirst();
@@ -76,11 +85,31 @@ std::unique_ptr<RowStore> takeRows(ReportState& s, jet::Recordset& rs)
                 store->addNull();
                 continue;
             }
+            // Dates, values and quantities repeat: each distinct one is rendered once.
+            std::optional<std::uint64_t> raw;
+            switch (field.Type()) {
+            case jet::FieldType::Date:
+                raw = std::bit_cast<std::uint64_t>(*field.Date());
+                break;
+            case jet::FieldType::Currency:
+                raw = static_cast<std::uint64_t>(*field.Currency());
+                break;
+            case jet::FieldType::Long:
+                raw = static_cast<std::uint32_t>(*field.Long());
+                break;
+            default:
+                break;
+            }
+            if (raw) {
+                const auto known = rendered[c].find(*raw);
+                if (known != rendered[c].end()) {
+                    if (!store->addCell(std::string_view(known->second)))
+                        s.fail(errDataRead, QStringLiteral("The data is too large for the report."));
+                    continue;
+                }
+            }
             QString text;
             switch (field.Type()) {
-            case jet::FieldType::Text:
-                text = field.Value().toString();
-                break;
             case jet::FieldType::Date:
                 text = render.date(*field.Date());
                 break;
@@ -94,6 +123,8 @@ std::unique_ptr<RowStore> takeRows(ReportState& s, jet::Recordset& rs)
                 text = field.Value().toString();
                 break;
             }
+            if (raw && rendered[c].size() < kRenderedKept)
+                rendered[c].emplace(*raw, text.toStdString());
             if (!store->addCell(text))
                 s.fail(errDataRead, QStringLiteral("The data is too large for the report."));
         }
@@ -115,7 +146,9 @@ void ReportTable::SetDataSource(int dataTag, jet::Recordset& recordset)
         s.fail(errNoData, QStringLiteral("The record set handed to the report is not open."));
     try {
         auto rows = takeRows(s, recordset);
-        s.document = std::make_shared<const ReportDocument>(s.layout, std::move(rows), QDate::currentDate());
+        s.document.reset();
+        s.rows = std::move(rows);
+        s.handedOver = QDate::currentDate();
     } catch (const jet::Error& e) {
         s.fail(errDataRead, e.Description());
     } catch (const std::bad_alloc&) {
@@ -220,6 +253,14 @@ reports::PrintWindowOptions Report::PrintWindowOptions() const
 PreviewView Report::Preview(const QString& title, QWidget* parent)
 {
     ReportState& s = *s_;
+    if (s.rows) {
+        try {
+            s.document = std::make_shared<const ReportDocument>(s.layout, std::move(s.rows), s.handedOver);
+        } catch (const std::bad_alloc&) {
+            s.rows.reset();
+            s.fail(errDataRead, QStringLiteral("Not enough memory for the report's data."));
+        }
+    }
     if (!s.document)
         s.fail(errNoPreview, QStringLiteral("The report %1 has no data to preview.")
                                  .arg(QDir::toNativeSeparators(s.layout.file)));
@@ -239,6 +280,7 @@ void Report::DiscardJob()
     if (s_->preview)
         s_->preview->close();
     s_->document.reset();
+    s_->rows.reset();
     s_->errorNumber = 0;
     s_->errorText.clear();
 }

@@ -143,15 +143,40 @@ std::vector<std::uint32_t> columnRanks(const RowStore& rows, int column)
         }
     }
     std::vector<std::uint32_t>().swap(table);
-    std::vector<std::uint32_t> distinct(firstRow.size());
-    for (std::uint32_t i = 0; i < distinct.size(); ++i)
-        distinct[i] = i;
-    std::sort(distinct.begin(), distinct.end(), [&](std::uint32_t a, std::uint32_t b) {
-        return precedes(rows.text(firstRow[a], column), rows.text(firstRow[b], column));
+    // Each text carries a prefix of its sort key, which settles most
+    // comparisons without reaching for the texts.
+    struct Distinct {
+        jet::OrderPrefix prefix;
+        std::uint32_t id;
+        bool keyed;
+    };
+    std::vector<Distinct> distinct(firstRow.size());
+    for (std::uint32_t i = 0; i < distinct.size(); ++i) {
+        const std::string_view text = rows.text(firstRow[i], column);
+        const std::optional<jet::OrderPrefix> prefix = jet::orderPrefix(text.data(), static_cast<int>(text.size()));
+        distinct[i] = Distinct{prefix.value_or(jet::OrderPrefix{0, 0}), i, prefix.has_value()};
+    }
+    std::sort(distinct.begin(), distinct.end(), [&](const Distinct& a, const Distinct& b) {
+        if (a.keyed && b.keyed && a.prefix != b.prefix)
+            return a.prefix < b.prefix;
+        return precedes(rows.text(firstRow[a.id], column), rows.text(firstRow[b.id], column));
     });
+    // Texts the engine holds equal (letter case aside) share a rank, so that
+    // their rows sort by the next field as the engine's ORDER BY sorts them.
     std::vector<std::uint32_t> rankOf(distinct.size());
-    for (std::uint32_t i = 0; i < distinct.size(); ++i)
-        rankOf[distinct[i]] = i;
+    std::uint32_t next = 0;
+    for (std::uint32_t i = 0; i < distinct.size(); ++i) {
+        if (i > 0) {
+            const Distinct& a = distinct[i - 1];
+            const Distinct& b = distinct[i];
+            const std::string_view x = rows.text(firstRow[a.id], column);
+            const std::string_view y = rows.text(firstRow[b.id], column);
+            if ((a.keyed && b.keyed && a.prefix != b.prefix)
+                || jet::compareText(x.data(), static_cast<int>(x.size()), y.data(), static_cast<int>(y.size())) != 0)
+                ++next;
+        }
+        rankOf[distinct[i].id] = next;
+    }
     for (std::uint32_t& r : rank)
         r = rankOf[r];
     return rank;
@@ -167,16 +192,8 @@ void ReportDocument::sortRows(std::vector<std::uint32_t>& order) const
         order[i] = i;
     if (sortColumns_.empty())
         return;
-    // Up to three sort fields (the template reader allows no more), ranked
-    // first, then the rows sorted by their ranks.
-    struct Keyed {
-        std::uint32_t rank[kMaxSortFields];
-        std::uint32_t row;
-    };
-    std::vector<Keyed> keyed(n);
-    for (std::uint32_t i = 0; i < n; ++i)
-        keyed[i] = Keyed{{0, 0, 0}, i};
-    // The columns are ranked side by side.
+    // Up to three sort fields (the template reader allows no more), each
+    // ranked once, the columns side by side.
     const std::size_t ranked = std::min(sortColumns_.size(), kMaxSortFields);
     std::vector<std::vector<std::uint32_t>> ranks(ranked);
     {
@@ -187,19 +204,35 @@ void ReportDocument::sortRows(std::vector<std::uint32_t>& order) const
         for (std::thread& w : workers)
             w.join();
     }
-    for (std::size_t c = 0; c < ranked; ++c) {
-        for (std::uint32_t i = 0; i < n; ++i)
-            keyed[i].rank[c] = ranks[c][i];
-        std::vector<std::uint32_t>().swap(ranks[c]);
+    // The rows go into buckets by their first rank, keeping their order...
+    const std::vector<std::uint32_t>& first = ranks[0];
+    const std::uint32_t buckets = n == 0 ? 0 : *std::max_element(first.begin(), first.end()) + 1;
+    std::vector<std::uint32_t> end(std::size_t(buckets) + 1, 0);
+    for (const std::uint32_t r : first)
+        ++end[r + 1];
+    for (std::uint32_t b = 0; b < buckets; ++b)
+        end[b + 1] += end[b];
+    for (std::uint32_t row = 0; row < n; ++row)
+        order[end[first[row]]++] = row;
+    std::vector<std::uint32_t>().swap(ranks[0]);
+    // ... and each bucket is sorted by the other ranks, ties in row order.
+    if (ranked > 1) {
+        const std::vector<std::uint32_t>& second = ranks[1];
+        const std::vector<std::uint32_t>* third = ranked > 2 ? &ranks[2] : nullptr;
+        const auto less = [&](std::uint32_t a, std::uint32_t b) {
+            if (second[a] != second[b])
+                return second[a] < second[b];
+            if (third && (*third)[a] != (*third)[b])
+                return (*third)[a] < (*third)[b];
+            return a < b;
+        };
+        std::uint32_t from = 0;
+        for (std::uint32_t b = 0; b < buckets; ++b) {
+            if (end[b] - from > 1)
+                std::sort(order.begin() + from, order.begin() + end[b], less);
+            from = end[b];
+        }
     }
-    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
-        for (std::size_t c = 0; c < kMaxSortFields; ++c)
-            if (a.rank[c] != b.rank[c])
-                return a.rank[c] < b.rank[c];
-        return a.row < b.row;
-    });
-    for (std::uint32_t i = 0; i < n; ++i)
-        order[i] = keyed[i].row;
 }
 
 namespace {

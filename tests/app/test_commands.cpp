@@ -7,6 +7,7 @@
 #include "dialogs/frmAddSongs.h"
 #include "jet/Testing.h"
 #include "support/CatalogFixture.h"
+#include "support/ExplorerTesting.h"
 #include "support/QtPrint.h"
 #include "support/TestEnv.h"
 #include "vb/MsgBox.h"
@@ -40,6 +41,10 @@ const QString kSongQuestion = QStringLiteral("Are you sure you want to delete th
 const QString kTwoLines =
     QStringLiteral("You must select an entry to delete it.\r\nThe entry cannot be the database.");
 
+using testenv::columnTexts;
+using testenv::showArtist;
+using testenv::treeNode;
+
 class CommandsTest : public ::testing::Test {
 public:
     void SetUp() override
@@ -71,23 +76,6 @@ public:
         return *window;
     }
 
-    static QTreeWidgetItem* node(const QTreeWidget* tree, const QString& text)
-    {
-        const auto found = tree->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
-        return found.isEmpty() ? nullptr : found.first();
-    }
-
-    // Selects the artist's node and loads its records, as a click on the node does.
-    void showArtist(CommandProbe& w, const QString& artist)
-    {
-        QTreeWidgetItem* n = node(w.tv1, artist);
-        ASSERT_TRUE(n) << artist.toStdString();
-        w.tv1->setCurrentItem(n);
-        CatalogEntry entry;
-        GetNodeItem(n, entry);
-        w.LoadRecords(entry);
-    }
-
     static void focus(QWidget* widget)
     {
         widget->setFocus(Qt::OtherFocusReason);
@@ -101,13 +89,6 @@ public:
             list->topLevelItem(row)->setSelected(true);
     }
 
-    static QStringList column(const QTreeWidget* list, int column = 0)
-    {
-        QStringList texts;
-        for (int i = 0; i < list->topLevelItemCount(); ++i)
-            texts << list->topLevelItem(i)->text(column);
-        return texts;
-    }
 
     // The prompts of the boxes shown since the first `from` ones.
     QStringList prompts(std::size_t from = 0) const
@@ -164,7 +145,7 @@ TEST_F(CommandsTest, DeleteOfSeveralRecordsAsksOnceAndNeverTheArtistQuestion)
         EXPECT_EQ(cherRecords(), left);
         EXPECT_EQ(catalog.count(QStringLiteral("Select * from songs")), answer == vb::vbYes ? 0 : 3);
         // The artist stays, its list reloaded; ABBA untouched.
-        EXPECT_EQ(column(w.ListView1), left);
+        EXPECT_EQ(columnTexts(w.ListView1), left);
         EXPECT_EQ(w.ListView2->topLevelItemCount(), 0);
         EXPECT_EQ(catalog.count(QStringLiteral("Select * from records where [Artist] = 'ABBA'")), 2);
         EXPECT_EQ(catalog.count(QStringLiteral("Select * from records where [Artist] = 'Cher'")), 1 + left.size());
@@ -221,12 +202,12 @@ TEST_F(CommandsTest, EachPreconditionShowsItsMessageAndChangesNothing)
         QString message;
     };
     auto onRoot = [](CommandsTest&, CommandProbe& w) { w.tv1->setCurrentItem(w.tv1->topLevelItem(0)); };
-    auto artistOnly = [](CommandsTest& t, CommandProbe& w) { t.showArtist(w, QStringLiteral("Cher")); };
+    auto artistOnly = [](CommandsTest&, CommandProbe& w) { showArtist(w, QStringLiteral("Cher")); };
     // The list was loaded for Cher, then the tree selection moved to ABBA by the keyboard.
-    auto movedAway = [](CommandsTest& t, CommandProbe& w) {
-        t.showArtist(w, QStringLiteral("Cher"));
+    auto movedAway = [](CommandsTest&, CommandProbe& w) {
+        showArtist(w, QStringLiteral("Cher"));
         selectRows(w.ListView1, {0});
-        w.tv1->setCurrentItem(node(w.tv1, QStringLiteral("ABBA")));
+        w.tv1->setCurrentItem(treeNode(w.tv1, QStringLiteral("ABBA")));
     };
     const std::vector<Case> cases = {
         {"new record, root selected", onRoot, &frmDatabaseExplorer::mnuNewRecordName_Click,
@@ -236,8 +217,8 @@ TEST_F(CommandsTest, EachPreconditionShowsItsMessageAndChangesNothing)
         {"new song, list of another artist", movedAway, &frmDatabaseExplorer::mnuNewSong_Click,
          "You must selected a corresponding Record in order to add a new song titles."},
         {"rename, record list without a row",
-         [](CommandsTest& t, CommandProbe& w) {
-             t.showArtist(w, QStringLiteral("Cher"));
+         [](CommandsTest&, CommandProbe& w) {
+             showArtist(w, QStringLiteral("Cher"));
              focus(w.ListView1);
          },
          &frmDatabaseExplorer::mnuRename_Click, "You must selected an entry to rename it."},
@@ -250,8 +231,8 @@ TEST_F(CommandsTest, EachPreconditionShowsItsMessageAndChangesNothing)
         {"song modify without a song", artistOnly, &frmDatabaseExplorer::mnuPopupSongRename_Click,
          "You must select an entry to rename it."},
         {"delete, song list without a song",
-         [](CommandsTest& t, CommandProbe& w) {
-             t.showArtist(w, QStringLiteral("Cher"));
+         [](CommandsTest&, CommandProbe& w) {
+             showArtist(w, QStringLiteral("Cher"));
              focus(w.ListView2);
          },
          &frmDatabaseExplorer::mnuDelete_Click, "You must select an entry to delete it."},
@@ -262,8 +243,8 @@ TEST_F(CommandsTest, EachPreconditionShowsItsMessageAndChangesNothing)
          },
          &frmDatabaseExplorer::mnuDelete_Click, kTwoLines},
         {"delete, record list without a row",
-         [](CommandsTest& t, CommandProbe& w) {
-             t.showArtist(w, QStringLiteral("Cher"));
+         [](CommandsTest&, CommandProbe& w) {
+             showArtist(w, QStringLiteral("Cher"));
              focus(w.ListView1);
          },
          &frmDatabaseExplorer::mnuDelete_Click, kTwoLines},
@@ -280,7 +261,7 @@ TEST_F(CommandsTest, EachPreconditionShowsItsMessageAndChangesNothing)
         SCOPED_TRACE(c.name);
         CommandProbe& w = load();
         c.arrange(*this, w);
-        const QStringList listed = column(w.ListView1);
+        const QStringList listed = columnTexts(w.ListView1);
         const std::size_t start = boxes.calls().size();
         boxes.answer(vb::vbOK);
         testenv::withWatchdog(5000, [&] { (w.*c.command)(); });
@@ -292,7 +273,7 @@ TEST_F(CommandsTest, EachPreconditionShowsItsMessageAndChangesNothing)
         EXPECT_EQ(frmAddSongsInstance().peek(), nullptr);
         EXPECT_EQ(catalog.rows(QStringLiteral("Select * from records")), records);
         EXPECT_EQ(catalog.count(QStringLiteral("Select * from songs")), 3);
-        EXPECT_EQ(column(w.ListView1), listed);
+        EXPECT_EQ(columnTexts(w.ListView1), listed);
         delete window.data();
     }
 }
@@ -308,7 +289,7 @@ TEST_F(CommandsTest, RenameOnTheFocusedTreeStartsTheInPlaceEdit)
     w.mnuRename_Click();
     EXPECT_EQ(w.tv1->viewport()->findChild<QLineEdit*>(), nullptr);
 
-    w.tv1->setCurrentItem(node(w.tv1, QStringLiteral("Cher")));
+    w.tv1->setCurrentItem(treeNode(w.tv1, QStringLiteral("Cher")));
     focus(w.tv1);
     w.mnuRename_Click();
     auto* editor = w.tv1->viewport()->findChild<QLineEdit*>();
@@ -373,7 +354,7 @@ TEST_F(CommandsTest, ModifyOpensTheFirstSelectedRecordAndARecordWithNullCellsIsF
     EXPECT_EQ(catalog.rows(QStringLiteral("Select [Label_Name], [Label_Number], [Quantity] from records where "
                                           "[Record_Name] = 'Closer'")),
               QStringList{"Verve|V-1|1"});
-    EXPECT_EQ(column(w.ListView1, 3), (QStringList{"Label", "Verve"}));
+    EXPECT_EQ(columnTexts(w.ListView1, 3), (QStringList{"Label", "Verve"}));
     EXPECT_EQ(w.ListView2->topLevelItemCount(), 0);
 
     // ... and a row whose cells are Null is deleted too.
@@ -386,7 +367,7 @@ TEST_F(CommandsTest, ModifyOpensTheFirstSelectedRecordAndARecordWithNullCellsIsF
     w.mnuDelete_Click();
     EXPECT_EQ(prompts(start), QStringList{kRecordQuestion});
     EXPECT_EQ(catalog.count(QStringLiteral("Select * from records where [Record_Name] = 'Dove'")), 0);
-    EXPECT_EQ(column(w.ListView1), (QStringList{"Believe", "Closer"}));
+    EXPECT_EQ(columnTexts(w.ListView1), (QStringList{"Believe", "Closer"}));
 }
 
 TEST_F(CommandsTest, ADoubleClickedRowOpensItsDialogAndTheReloadedListsSelectNothing)
@@ -449,7 +430,7 @@ TEST_F(CommandsTest, SongDeleteReloadsTheSongsOfTheDeletedRowsRecord)
     heart.Artist = QStringLiteral("Cher");
     heart.Record_Name = QStringLiteral("Heart");
     w.LoadSongTitles(heart);
-    ASSERT_EQ(column(w.ListView2), (QStringList{"Another", "Song of Heart", "Third"}));
+    ASSERT_EQ(columnTexts(w.ListView2), (QStringList{"Another", "Song of Heart", "Third"}));
     // Find may have left another entry behind.
     CurrentEntry.Artist = QStringLiteral("ABBA");
     CurrentEntry.Record_Name = QStringLiteral("Arrival");
@@ -458,7 +439,7 @@ TEST_F(CommandsTest, SongDeleteReloadsTheSongsOfTheDeletedRowsRecord)
     boxes.answer(vb::vbYes);
     w.mnuPopupSongDelete_Click();
     EXPECT_EQ(prompts(), QStringList{kSongQuestion});
-    EXPECT_EQ(column(w.ListView2), QStringList{"Song of Heart"});
+    EXPECT_EQ(columnTexts(w.ListView2), QStringList{"Song of Heart"});
     EXPECT_EQ(catalog.count(QStringLiteral("Select * from songs")), 3);
 }
 

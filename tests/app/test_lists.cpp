@@ -3,6 +3,7 @@
 #include "widgets/ListRow.h"
 #include "catalog/ProgramState.h"
 #include "support/CatalogFixture.h"
+#include "support/ExplorerTesting.h"
 #include "support/QtPrint.h"
 #include "support/TestEnv.h"
 #include "vb/App.h"
@@ -33,13 +34,8 @@ public:
     void mnuPopupSongDelete_Click() override { ran << "mnuPopupSongDelete_Click"; }
 };
 
-QStringList columnTexts(const QTreeWidget* list, int column)
-{
-    QStringList texts;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        texts << list->topLevelItem(i)->text(column);
-    return texts;
-}
+using testenv::columnTexts;
+using testenv::showArtist;
 
 QStringList rowTexts(const QTreeWidgetItem* row)
 {
@@ -84,17 +80,6 @@ protected:
         window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.data()));
         return *window;
-    }
-
-    // Selects the artist's node and loads its records, as a click on the node does.
-    void showArtist(ListProbe& w, const QString& artist)
-    {
-        const auto found = w.tv1->findItems(artist, Qt::MatchExactly | Qt::MatchRecursive);
-        ASSERT_FALSE(found.isEmpty()) << artist.toStdString();
-        w.tv1->setCurrentItem(found.first());
-        CatalogEntry entry;
-        GetNodeItem(found.first(), entry);
-        w.LoadRecords(entry);
     }
 
     // A point on the row's first cell.

@@ -3,6 +3,7 @@
 #include "catalog/ArtistAccounts.h"
 #include "catalog/ProgramState.h"
 #include "support/CatalogFixture.h"
+#include "support/ExplorerTesting.h"
 #include "support/TestEnv.h"
 #include "vb/App.h"
 
@@ -26,6 +27,8 @@ public:
     void mnuExit_Click() override { ran << "mnuExit_Click"; }
     void mnuDelete_Click() override { ran << "mnuDelete_Click"; }
 };
+
+using testenv::treeNode;
 
 class TreeTest : public ::testing::Test {
 protected:
@@ -58,12 +61,6 @@ protected:
         for (int i = 0; root && i < root->childCount(); ++i)
             names << root->child(i)->text(0);
         return names;
-    }
-
-    static QTreeWidgetItem* node(const QTreeWidget* tree, const QString& text)
-    {
-        const auto found = tree->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
-        return found.isEmpty() ? nullptr : found.first();
     }
 
     testenv::CatalogFixture catalog;
@@ -164,7 +161,7 @@ TEST_F(TreeTest, RefusedNamesKeepTheOldNameWithTheirMessage)
     catalog.addArtist(QStringLiteral("Cher"));
     TreeProbe& w = load();
     w.PopulateTree();
-    node(w.tv1, QStringLiteral("Cher"))->setSelected(true);
+    treeNode(w.tv1, QStringLiteral("Cher"))->setSelected(true);
 
     const QString badEntry =
         QStringLiteral("Incorrect Entry!.  Please enter a value with no spaces or special characters.");
@@ -201,7 +198,7 @@ TEST_F(TreeTest, RefusedNamesKeepTheOldNameWithTheirMessage)
     EXPECT_NE(cancel, 0);
     cancel = 0;
     w.tv1->clearSelection();
-    node(w.tv1, QStringLiteral("Cher"))->setSelected(true);
+    treeNode(w.tv1, QStringLiteral("Cher"))->setSelected(true);
     w.tv1_BeforeLabelEdit(cancel);
     EXPECT_EQ(cancel, 0);
 
@@ -281,7 +278,7 @@ TEST_F(TreeTest, ClicksKeysAndThePopupWorkOnTheSelection)
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     w.PopulateTree();
-    QTreeWidgetItem* cher = node(w.tv1, QStringLiteral("Cher"));
+    QTreeWidgetItem* cher = treeNode(w.tv1, QStringLiteral("Cher"));
     ASSERT_TRUE(cher);
 
     // A left click selects the artist and sets the artist's menu state.
@@ -318,8 +315,8 @@ TEST_F(TreeTest, ALeftClickBesideTheNodesChangesNothing)
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     w.PopulateTree();
-    QTreeWidgetItem* abba = node(w.tv1, QStringLiteral("ABBA"));
-    QTreeWidgetItem* cher = node(w.tv1, QStringLiteral("Cher"));
+    QTreeWidgetItem* abba = treeNode(w.tv1, QStringLiteral("ABBA"));
+    QTreeWidgetItem* cher = treeNode(w.tv1, QStringLiteral("Cher"));
     ASSERT_TRUE(abba && cher);
     QTest::mouseClick(w.tv1->viewport(), Qt::LeftButton, {}, w.tv1->visualItemRect(abba).center());
     QTest::mouseClick(w.tv1->viewport(), Qt::LeftButton, {}, w.tv1->visualItemRect(cher).center());
@@ -362,7 +359,7 @@ TEST_F(TreeTest, AnInPlaceEditRenamesTheArtistAndRebuildsTheTree)
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     w.PopulateTree();
-    QTreeWidgetItem* cher = node(w.tv1, QStringLiteral("Cher"));
+    QTreeWidgetItem* cher = treeNode(w.tv1, QStringLiteral("Cher"));
     ASSERT_TRUE(cher);
     w.tv1->setCurrentItem(cher);
     cher->setSelected(true);
@@ -399,7 +396,7 @@ TEST_F(TreeTest, AnInPlaceEditRenamesTheNodeItWasOpenedOnWhereverTheSelectionMov
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     w.PopulateTree();
-    w.tv1->setCurrentItem(node(w.tv1, QStringLiteral("ABBA")));
+    w.tv1->setCurrentItem(treeNode(w.tv1, QStringLiteral("ABBA")));
     w.tv1_StartLabelEdit();
     auto* editor = w.tv1->viewport()->findChild<QLineEdit*>();
     ASSERT_TRUE(editor);

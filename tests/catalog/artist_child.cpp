@@ -11,73 +11,32 @@
 #include "catalog/ArtistAccounts.h"
 #include "jet/Engine.h"
 #include "jet/Workgroup.h"
+#include "tests/support/FileStepKill.h"
 #include "vb/App.h"
 #include "vb/MsgBox.h"
 
 #include <QCoreApplication>
 #include <QDir>
 
-#include <dlfcn.h>
 #include <sys/types.h>
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-namespace {
-
-int killAt = 0;
-int fileSteps = 0;
-
-void fileStep()
-{
-    if (killAt > 0 && ++fileSteps == killAt)
-        std::raise(SIGKILL);
-}
-
-template <typename F>
-F next(const char* name)
-{
-    return reinterpret_cast<F>(::dlsym(RTLD_NEXT, name));
-}
-
-} // namespace
-
-// SQLite reaches the files through these.
+// SQLite also reaches the files through these (fsync, fdatasync and unlink: FileStepKill).
 extern "C" ssize_t pwrite64(int fd, const void* buffer, size_t count, off64_t offset)
 {
-    static const auto real = next<ssize_t (*)(int, const void*, size_t, off64_t)>("pwrite64");
-    fileStep();
+    static const auto real = filestep::next<ssize_t (*)(int, const void*, size_t, off64_t)>("pwrite64");
+    filestep::step();
     return real(fd, buffer, count, offset);
-}
-
-extern "C" int fsync(int fd)
-{
-    static const auto real = next<int (*)(int)>("fsync");
-    fileStep();
-    return real(fd);
-}
-
-extern "C" int fdatasync(int fd)
-{
-    static const auto real = next<int (*)(int)>("fdatasync");
-    fileStep();
-    return real(fd);
 }
 
 extern "C" int ftruncate64(int fd, off64_t length)
 {
-    static const auto real = next<int (*)(int, off64_t)>("ftruncate64");
-    fileStep();
+    static const auto real = filestep::next<int (*)(int, off64_t)>("ftruncate64");
+    filestep::step();
     return real(fd, length);
-}
-
-extern "C" int unlink(const char* path)
-{
-    static const auto real = next<int (*)(const char*)>("unlink");
-    fileStep();
-    return real(path);
 }
 
 int main(int argc, char** argv)
@@ -87,7 +46,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: %s <program folder> add|rename|delete --kill-at N\n", argv[0]);
         return 2;
     }
-    killAt = std::atoi(argv[4]);
+    filestep::killAt = std::atoi(argv[4]);
     const QString folder = QString::fromLocal8Bit(argv[1]);
     vb::App::setPath(folder);
     jet::DBEngine::setSystemDB(QDir(folder).filePath(QStringLiteral("records.mdw")));

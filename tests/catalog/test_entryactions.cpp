@@ -85,24 +85,8 @@ QString addClash(const QString& name)
     return QStringLiteral("Cannot add ") + name + QStringLiteral(". The name already exists. Please specify a different name.");
 }
 
-// A record as the fixture stores it (date 01/02/1990, book value 1, quantity 1).
-CatalogEntry record(const QString& artist, const QString& name)
-{
-    CatalogEntry e;
-    e.Level = Level::Record_Name;
-    e.Artist = artist;
-    e.Record_Name = name;
-    e.Record_Type = QStringLiteral("33-LP");
-    e.Record_Category = QStringLiteral("Jazz");
-    e.Label_Name = QStringLiteral("Label");
-    e.Label_Number = QStringLiteral("L-1");
-    e.Record_Condition = QStringLiteral("Mint");
-    e.Sleeve_Condition = QStringLiteral("Good");
-    e.Record_Date = vb::dateFromQDate(QDate(1990, 1, 2));
-    e.Book_Value = vb::kCurrencyScale;
-    e.Quantity = 1;
-    return e;
-}
+// A record as the fixture stores it.
+CatalogEntry record(const QString& artist, const QString& name) { return testenv::addedRecord(artist, name); }
 
 CatalogEntry song(const QString& artist, const QString& recordName, const QString& title)
 {

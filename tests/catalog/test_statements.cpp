@@ -217,24 +217,7 @@ const QString kAllRecords = QStringLiteral(
 const QString kAllSongs = QStringLiteral("select [Artist], [Record_Name], [Song_Title] from songs");
 
 // A record with the details the fixture's addRecord writes.
-CatalogEntry fixtureRecord(const QString& artist, const QString& name, const QDate& date, vb::Currency value,
-                           std::int32_t quantity)
-{
-    CatalogEntry e;
-    e.Artist = artist;
-    e.Record_Name = name;
-    e.Record_Type = QStringLiteral("33-LP");
-    e.Record_Category = QStringLiteral("Jazz");
-    e.Label_Name = QStringLiteral("Label");
-    e.Label_Number = QStringLiteral("L-1");
-    e.Record_Condition = QStringLiteral("Mint");
-    e.Sleeve_Condition = QStringLiteral("Good");
-    e.Record_Date = vb::dateFromQDate(date);
-    e.Book_Value = value;
-    e.Quantity = quantity;
-    e.Level = Level::Record_Name;
-    return e;
-}
+using testenv::addedRecord;
 
 CatalogEntry songEntry(const QString& artist, const QString& record, const QString& title)
 {
@@ -312,7 +295,7 @@ TEST_F(StatementEffectTest, UniquenessWithinTheParent)
 
     const CatalogEntry berlinSong = songEntry(QStringLiteral("Ella"), QStringLiteral("Berlin"), QString());
     const CatalogEntry romeSong = songEntry(QStringLiteral("Ella"), QStringLiteral("Rome"), QString());
-    const CatalogEntry ellaRecord = fixtureRecord(QStringLiteral("Ella"), QString(), QDate(1990, 1, 2), 10000, 1);
+    const CatalogEntry ellaRecord = addedRecord(QStringLiteral("Ella"), QString(), QDate(1990, 1, 2), 10000, 1);
     CatalogEntry anitaRecord = ellaRecord;
     anitaRecord.Artist = QStringLiteral("Anita");
     const CatalogEntry anyArtist = artistEntry(QString());
@@ -347,7 +330,7 @@ TEST_F(StatementEffectTest, DetailUniquenessComparesTextFieldsOnly)
     db.addRecord(QStringLiteral("Ella"), QStringLiteral("Berlin"), QStringLiteral("01/02/1990"), QStringLiteral("1"), 1);
     db.addSong(QStringLiteral("Ella"), QStringLiteral("Berlin"), QStringLiteral("Summertime"));
 
-    const CatalogEntry same = fixtureRecord(QStringLiteral("Ella"), QStringLiteral("Berlin"), QDate(1990, 1, 2), 10000, 1);
+    const CatalogEntry same = addedRecord(QStringLiteral("Ella"), QStringLiteral("Berlin"), QDate(1990, 1, 2), 10000, 1);
     CatalogEntry otherValues = withoutValues(same);
     CatalogEntry otherNumber = same;
     otherNumber.Label_Number = QStringLiteral("L-2");
@@ -388,7 +371,7 @@ TEST_F(StatementEffectTest, DeletingARecordTakesTheSongsOfItsSameNamedSibling)
     db.addSong(QStringLiteral("Anita"), QStringLiteral("Berlin"), QStringLiteral("Sweet Georgia Brown"));
 
     bool ok = false;
-    ExecDeleteItem(fixtureRecord(QStringLiteral("Ella"), QStringLiteral("Berlin"), QDate(1960, 1, 2), 10000, 1), ok);
+    ExecDeleteItem(addedRecord(QStringLiteral("Ella"), QStringLiteral("Berlin"), QDate(1960, 1, 2), 10000, 1), ok);
     EXPECT_TRUE(ok);
     EXPECT_EQ(records(), QStringList({
                              fixtureRow("Anita", "Berlin", "01/02/1990", "1", 1),
@@ -425,7 +408,7 @@ TEST_F(StatementEffectTest, StaleEntriesSucceedAndChangeNothing)
     const QStringList recordsBefore = records();
     const QStringList songsBefore = songs();
 
-    const CatalogEntry stale = fixtureRecord(QStringLiteral("Ella"), QStringLiteral("Berlin"), QDate(1990, 1, 2), 10000, 5);
+    const CatalogEntry stale = addedRecord(QStringLiteral("Ella"), QStringLiteral("Berlin"), QDate(1990, 1, 2), 10000, 5);
     CatalogEntry renamed = stale;
     renamed.Record_Name = QStringLiteral("Berlin Live");
     const CatalogEntry goneSong = songEntry(QStringLiteral("Ella"), QStringLiteral("Berlin"), QStringLiteral("Misty"));
@@ -464,7 +447,7 @@ TEST_F(StatementEffectTest, UpdatingARecordRewritesEveryIdenticalRowAndMovesTheS
     CatalogEntry updated = rome();
     updated.Record_Name = QStringLiteral("Berlin 1960");
     bool ok = false;
-    ExecUpdateItem(fixtureRecord(QStringLiteral("Ella"), QStringLiteral("Berlin"), QDate(1990, 1, 2), 10000, 1), updated, ok);
+    ExecUpdateItem(addedRecord(QStringLiteral("Ella"), QStringLiteral("Berlin"), QDate(1990, 1, 2), 10000, 1), updated, ok);
     EXPECT_TRUE(ok);
     const QString rewritten = QStringLiteral("Ella|Berlin 1960|00-CD|Vocal|Verve|835 454-2|Mint|Mint|04/25/1988|7|1");
     EXPECT_EQ(records(), QStringList({rewritten, rewritten, fixtureRow("Ella", "Berlin", "01/02/1990", "1", 3)}));
@@ -478,9 +461,9 @@ TEST_F(StatementEffectTest, RecordWithMissingValuesCanBeUpdatedAndDeleted)
                            "[Label_Name], [Label_Number], [Record_Condition], [Sleeve_Condition]) Values "
                            "('Ella', 'Berlin', '33-LP', 'Jazz', 'Label', 'L-1', 'Mint', 'Good')"));
     db.addSong(QStringLiteral("Ella"), QStringLiteral("Berlin"), QStringLiteral("Summertime"));
-    const CatalogEntry stored = withoutValues(fixtureRecord(QStringLiteral("Ella"), QStringLiteral("Berlin"), QDate(), 0, 0));
+    const CatalogEntry stored = withoutValues(addedRecord(QStringLiteral("Ella"), QStringLiteral("Berlin"), QDate(), 0, 0));
 
-    CatalogEntry valued = fixtureRecord(QStringLiteral("Ella"), QStringLiteral("Berlin"), QDate(1960, 2, 13), 125000, 4);
+    CatalogEntry valued = addedRecord(QStringLiteral("Ella"), QStringLiteral("Berlin"), QDate(1960, 2, 13), 125000, 4);
     bool ok = false;
     ExecUpdateItem(stored, valued, ok);
     EXPECT_TRUE(ok);
@@ -535,7 +518,7 @@ TEST_F(StatementEffectTest, FractionalBookValueUnderACommaLocale)
 {
     const QLocale previous;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    const CatalogEntry entry = fixtureRecord(QStringLiteral("Ella"), QStringLiteral("Berlin"), QDate(1960, 2, 13), 125000, 1);
+    const CatalogEntry entry = addedRecord(QStringLiteral("Ella"), QStringLiteral("Berlin"), QDate(1960, 2, 13), 125000, 1);
     CatalogEntry more = entry;
     more.Book_Value = 12345; // 1.2345
     bool inserted = false, updated = false, deleted = false;
@@ -602,7 +585,7 @@ TEST_F(StatementEffectTest, RecordLevelRenameLeavesTheCallersFlag)
 {
     db.addRecord(QStringLiteral("Ella"), QStringLiteral("Berlin"));
     const QStringList before = records();
-    const CatalogEntry record = fixtureRecord(QStringLiteral("Ella"), QStringLiteral("Berlin"), QDate(1990, 1, 2), 10000, 1);
+    const CatalogEntry record = addedRecord(QStringLiteral("Ella"), QStringLiteral("Berlin"), QDate(1990, 1, 2), 10000, 1);
     for (const bool given : {true, false}) {
         bool ok = given;
         ExecRenameItem(record, QStringLiteral("Rome"), ok);

@@ -53,24 +53,8 @@ Box clash(const QString& name)
             16, QStringLiteral("User Entry Error!")};
 }
 
-// A record as the catalogue fixture writes it (see CatalogFixture::addRecord).
-CatalogEntry seededRecord()
-{
-    CatalogEntry e;
-    e.Artist = QStringLiteral("Cher");
-    e.Record_Name = QStringLiteral("Believe");
-    e.Record_Type = QStringLiteral("33-LP");
-    e.Record_Category = QStringLiteral("Jazz");
-    e.Label_Name = QStringLiteral("Label");
-    e.Label_Number = QStringLiteral("L-1");
-    e.Record_Condition = QStringLiteral("Mint");
-    e.Sleeve_Condition = QStringLiteral("Good");
-    e.Record_Date = vb::dateFromQDate(QDate(1990, 1, 2));
-    e.Book_Value = 10000;
-    e.Quantity = 1;
-    e.Level = Level::Record_Name;
-    return e;
-}
+// A record as the catalogue fixture writes it.
+CatalogEntry seededRecord() { return testenv::addedRecord(QStringLiteral("Cher"), QStringLiteral("Believe")); }
 
 const QString kRecordColumns = QStringLiteral(
     "select [Artist], [Record_Name], [Record_Type], [Record_Category], [Label_Name], [Label_Number], "

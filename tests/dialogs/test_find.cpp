@@ -6,6 +6,7 @@
 #include "dialogs/frmAddSongs.h"
 #include "dialogs/frmFind.h"
 #include "support/CatalogFixture.h"
+#include "support/QtPrint.h"
 #include "support/TestEnv.h"
 #include "help/Help.h"
 #include "vb/App.h"
@@ -30,17 +31,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-inline void PrintTo(const QStringList& l, std::ostream* os)
-{
-    *os << "{";
-    for (int i = 0; i < l.size(); ++i)
-        *os << (i ? ", \"" : "\"") << l[i].toStdString() << '"';
-    *os << "}";
-}
-QT_END_NAMESPACE
 
 namespace {
 

@@ -11,69 +11,33 @@
 //                                        the same for one repair
 
 #include "catalog/Maintenance.h"
+#include "tests/support/FileStepKill.h"
 #include "vb/App.h"
 
 #include <QCoreApplication>
 
-#include <dlfcn.h>
-
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 namespace {
 
-int killAt = 0;
-int fileSteps = 0;
 bool failRename = false;
-
-void fileStep()
-{
-    if (killAt > 0 && ++fileSteps == killAt)
-        std::raise(SIGKILL);
-}
-
-template <typename F>
-F next(const char* name)
-{
-    return reinterpret_cast<F>(::dlsym(RTLD_NEXT, name));
-}
 
 } // namespace
 
-// Every caller in the process, SQLite and Qt included, reaches these.
-extern "C" int fsync(int fd)
-{
-    static const auto real = next<int (*)(int)>("fsync");
-    fileStep();
-    return real(fd);
-}
-
-extern "C" int fdatasync(int fd)
-{
-    static const auto real = next<int (*)(int)>("fdatasync");
-    fileStep();
-    return real(fd);
-}
-
+// Every caller in the process, SQLite and Qt included, reaches this (and
+// fsync, fdatasync and unlink: FileStepKill).
 extern "C" int rename(const char* from, const char* to)
 {
-    static const auto real = next<int (*)(const char*, const char*)>("rename");
-    fileStep();
+    static const auto real = filestep::next<int (*)(const char*, const char*)>("rename");
+    filestep::step();
     if (failRename) {
         errno = EIO;
         return -1;
     }
     return real(from, to);
-}
-
-extern "C" int unlink(const char* path)
-{
-    static const auto real = next<int (*)(const char*)>("unlink");
-    fileStep();
-    return real(path);
 }
 
 int main(int argc, char** argv)
@@ -86,7 +50,7 @@ int main(int argc, char** argv)
         argc = 4;
     }
     if (argc == 4 && std::strcmp(argv[2], "--kill-at") == 0) {
-        killAt = std::atoi(argv[3]);
+        filestep::killAt = std::atoi(argv[3]);
     } else if (argc == 3 && std::strcmp(argv[2], "--fail-rename") == 0) {
         failRename = true;
     } else if (argc != 2) {
@@ -95,7 +59,7 @@ int main(int argc, char** argv)
     }
     vb::App::setPath(QString::fromLocal8Bit(argv[1]));
     // Bounded, so a parent that never kills it does not leave it running.
-    const int rounds = killAt > 0 || failRename ? 1 : 100000;
+    const int rounds = filestep::killAt > 0 || failRename ? 1 : 100000;
     for (int round = 0; round < rounds; ++round) {
         QString message;
         const bool ok = repair ? RepairDatabaseFile(QStringLiteral("records"), message)

@@ -45,33 +45,15 @@ QString repairedButCompactFailed(const QString& description)
 }
 
 using testenv::bulkRecordName;
+using testenv::bulkRecordNames;
+using testenv::bytesOf;
+using testenv::writeFile;
 using testenv::fillBulkCatalogue;
 
 std::set<QString> recordsOf(const testenv::CatalogFixture& cat)
 {
     const QStringList rows = cat.rows("select Record_Name from records");
     return {rows.begin(), rows.end()};
-}
-
-std::set<QString> expectedRecords(int from, int to)
-{
-    std::set<QString> names;
-    for (int i = from; i <= to; ++i)
-        names.insert(bulkRecordName(i));
-    return names;
-}
-
-QByteArray bytesOf(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
 }
 
 QStringList entries(const QString& folder)
@@ -165,7 +147,7 @@ TEST_F(MaintenanceTest, CompactReplacesTheDatabaseWithAConsistentCopyAndRemovesA
         EXPECT_EQ(entries(cat.folder()), (QStringList{"records.mdb", "records.mdw"}));
         EXPECT_LT(QFileInfo(cat.databasePath()).size(), sizeBefore);
         EXPECT_EQ(integrity(cat.databasePath()), "ok");
-        EXPECT_EQ(recordsOf(cat), expectedRecords(1, 400));
+        EXPECT_EQ(recordsOf(cat), bulkRecordNames(1, 400));
         EXPECT_EQ(cat.count("select * from songs"), 1200);
         expectEngineLeftForTheCatalogue(cat);
     }
@@ -261,7 +243,7 @@ TEST_F(MaintenanceTest, RepairSalvagesADamagedDatabaseThenCompactsIt)
         EXPECT_EQ(entries(cat.folder()), (keptFiles + QStringList{"records.mdb", "records.mdw"}));
         EXPECT_EQ(integrity(cat.databasePath()), "ok");
         const std::set<QString> kept = recordsOf(cat);
-        const std::set<QString> all = expectedRecords(1, 1000);
+        const std::set<QString> all = bulkRecordNames(1, 1000);
         EXPECT_EQ(kept.size(), all.size() - size_t(lost));
         EXPECT_TRUE(std::includes(all.begin(), all.end(), kept.begin(), kept.end()));
         EXPECT_EQ(cat.count("select * from songs"), 2000);
@@ -348,7 +330,7 @@ TEST_F(MaintenanceTest, ACompactionKilledAtAnyMomentLeavesAnOpenableCatalogueWit
 {
     testenv::CatalogFixture cat;
     fillBulkCatalogue(cat, 1500);
-    const std::set<QString> all = expectedRecords(1, 1500);
+    const std::set<QString> all = bulkRecordNames(1, 1500);
 
     for (int delayMs : {0, 1, 2, 3, 4, 6, 8, 11, 15, 20}) {
         SCOPED_TRACE(delayMs);
@@ -379,7 +361,7 @@ TEST_F(MaintenanceTest, ACompactionKilledAtEachFileStepLeavesAnOpenableCatalogue
 {
     testenv::CatalogFixture cat;
     fillBulkCatalogue(cat, 300);
-    const std::set<QString> all = expectedRecords(1, 300);
+    const std::set<QString> all = bulkRecordNames(1, 300);
 
     int killed = 0;
     for (int step = 1; step < 200; ++step) {

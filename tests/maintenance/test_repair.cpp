@@ -24,28 +24,10 @@ const QString CrLf = QStringLiteral("\r\n");
 const QString Repaired = QStringLiteral("Database successfully repaired and compacted.");
 
 using testenv::bulkRecordName;
+using testenv::bulkRecordNames;
+using testenv::bytesOf;
+using testenv::writeFile;
 using testenv::fillBulkCatalogue;
-
-std::set<QString> names(int from, int to)
-{
-    std::set<QString> n;
-    for (int i = from; i <= to; ++i)
-        n.insert(bulkRecordName(i));
-    return n;
-}
-
-QByteArray bytesOf(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
 
 // A raw connection with the engine's collations, for making damage and
 // looking at the result from outside the engine.
@@ -129,7 +111,7 @@ Expected smashMiddleLeafOfRecords(const testenv::CatalogFixture& cat, int count)
     for (size_t i = 0; i < middle; ++i)
         first += leaves[i].cells;
     smashPage(cat.databasePath(), leaves[middle].page);
-    std::set<QString> kept = names(1, count);
+    std::set<QString> kept = bulkRecordNames(1, count);
     for (int i = first; i < first + leaves[middle].cells; ++i)
         kept.erase(bulkRecordName(i));
     return Expected{kept, 2 * count, leaves[middle].cells, 0};
@@ -192,7 +174,7 @@ TEST_F(RepairTest, EachDamagedCatalogueIsRepairedOnceIntoOneThatOpensWithTheOrig
                       "INSERT INTO other VALUES (1)");
              for (int i = 1; i <= 20; ++i)
                  raw.exec(QStringLiteral("INSERT INTO Records VALUES ('%1', %2, 'Someone')").arg(bulkRecordName(i)).arg(i));
-             return Expected{names(1, 20), 0};
+             return Expected{bulkRecordNames(1, 20), 0};
          }},
         {"a smashed page of records", [](const testenv::CatalogFixture& cat) { return smashMiddleLeafOfRecords(cat, kRecords); }},
         {"a smashed root page of records",
@@ -201,14 +183,14 @@ TEST_F(RepairTest, EachDamagedCatalogueIsRepairedOnceIntoOneThatOpensWithTheOrig
              const int root = raw.column("SELECT rootpage FROM sqlite_master WHERE name = 'records'").value(0).toInt();
              EXPECT_GT(root, 1);
              smashPage(cat.databasePath(), root);
-             return Expected{names(1, kRecords), 2 * kRecords};
+             return Expected{bulkRecordNames(1, kRecords), 2 * kRecords};
          }},
         {"a smashed page of an index",
          [](const testenv::CatalogFixture& cat) {
              const std::vector<Leaf> leaves = leavesOf(cat.databasePath(), "records_by_artist_record");
              EXPECT_GT(leaves.size(), 2u);
              smashPage(cat.databasePath(), leaves[leaves.size() / 2].page);
-             return Expected{names(1, kRecords), 2 * kRecords};
+             return Expected{bulkRecordNames(1, kRecords), 2 * kRecords};
          }},
         {"a file cut short",
          [](const testenv::CatalogFixture& cat) {

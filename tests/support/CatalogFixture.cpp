@@ -5,6 +5,7 @@
 #include "jet/Testing.h"
 #include "jet/Workgroup.h"
 
+#include <QDate>
 #include <QDir>
 
 namespace testenv {
@@ -115,9 +116,36 @@ int errorOf(const std::function<void()>& action)
     return 0;
 }
 
+CatalogEntry addedRecord(const QString& artist, const QString& record, const QDate& date, vb::Currency bookValue,
+                         std::int32_t quantity)
+{
+    CatalogEntry e;
+    e.Level = Level::Record_Name;
+    e.Artist = artist;
+    e.Record_Name = record;
+    e.Record_Type = QStringLiteral("33-LP");
+    e.Record_Category = QStringLiteral("Jazz");
+    e.Label_Name = QStringLiteral("Label");
+    e.Label_Number = QStringLiteral("L-1");
+    e.Record_Condition = QStringLiteral("Mint");
+    e.Sleeve_Condition = QStringLiteral("Good");
+    e.Record_Date = vb::dateFromQDate(date);
+    e.Book_Value = bookValue;
+    e.Quantity = quantity;
+    return e;
+}
+
 QString bulkRecordName(int i)
 {
     return QStringLiteral("Record %1 ").arg(i, 5, 10, QLatin1Char('0')) + QString(30 + i % 40, QLatin1Char('a' + i % 26));
+}
+
+std::set<QString> bulkRecordNames(int from, int to)
+{
+    std::set<QString> names;
+    for (int i = from; i <= to; ++i)
+        names.insert(bulkRecordName(i));
+    return names;
 }
 
 void fillBulkCatalogue(const CatalogFixture& cat, int count)

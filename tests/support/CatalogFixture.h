@@ -1,11 +1,14 @@
 #pragma once
 
+#include "catalog/CatalogEntry.h"
 #include "support/TestEnv.h"
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <set>
 #include <vector>
 
 namespace testenv {
@@ -43,8 +46,15 @@ private:
     ProgramFolder folder_;
 };
 
+// The entry of a record as CatalogFixture::addRecord writes it, by default with
+// its default date (01/02/1990), book value (1) and quantity (1).
+CatalogEntry addedRecord(const QString& artist, const QString& record, const QDate& date = QDate(1990, 1, 2),
+                         vb::Currency bookValue = vb::kCurrencyScale, std::int32_t quantity = 1);
+
 // The name of record i of a bulk catalogue: numbered, with a tail of 30 to 69 letters.
 QString bulkRecordName(int i);
+// The names of bulk records from..to.
+std::set<QString> bulkRecordNames(int from, int to);
 // Records 1..count (rowid i holds record i) by one artist with two songs each, in
 // one transaction; the default workspace is closed afterwards.
 void fillBulkCatalogue(const CatalogFixture& cat, int count);

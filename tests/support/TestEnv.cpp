@@ -4,6 +4,7 @@
 #include "vb/Runtime.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QTimer>
 #include <QWidget>
 
@@ -60,6 +61,19 @@ void expectBoxes(const ScriptedMsgBox& boxes, const std::vector<ExpectedBox>& ex
         EXPECT_EQ(boxes.calls()[i].style, expected[i].style);
         EXPECT_EQ(boxes.calls()[i].title, expected[i].title);
     }
+}
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
 }
 
 EndRecorder::EndRecorder()

@@ -65,6 +65,11 @@ private:
     QString previous_;
 };
 
+// The bytes of a file; "<missing>" when it cannot be read.
+QByteArray bytesOf(const QString& path);
+// Replaces a file's content; a failure fails the test.
+void writeFile(const QString& path, const QByteArray& bytes);
+
 // Runs `body` while a watchdog fails the test (and closes every modal window)
 // if it takes longer than timeoutMs.
 void withWatchdog(int timeoutMs, const std::function<void()>& body);

@@ -1,5 +1,6 @@
 #include "jet/FileMaintenance.h"
 #include "jet/Schema.h"
+#include "support/TestEnv.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,6 +17,8 @@
 #include <random>
 
 namespace {
+
+using testenv::writeFile;
 
 // A collation of our own, so the files carry an index that only opens with the
 // connection set-up the maintenance routines are given.
@@ -122,13 +125,6 @@ QByteArray bytesOf(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
 }
 
 ino_t inodeOf(const QString& path)
