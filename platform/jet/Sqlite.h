@@ -38,10 +38,10 @@ private:
 void exec(sqlite3* db, const char* sql);
 
 // Marks the upper halves of the processor's wide vector registers unused.
-// Some drawing code of the window system returns with them in use; until
-// something clears them, every SSE instruction waits on them, and a large
-// query run right after a repaint took a third longer. Call before stepping
-// through a statement; does nothing on processors without AVX.
+// Code run while windows repaint can return with them in use; until something
+// clears them every SSE instruction waits on them, and a large query run right
+// after a repaint took a third longer than the same query alone. Call before
+// stepping through a statement; does nothing on processors without AVX.
 void clearUpperVectorState();
 
 } // namespace jet::detail
