@@ -1,6 +1,7 @@
 #include "bench/EveryArtistFind.h"
 
 #include "bench/PlainSqlite.h"
+#include "bench/SnapshotRead.h"
 #include "jet/Dialect.h"
 #include "jet/Engine.h"
 
@@ -44,20 +45,7 @@ long long engineRun(const QString& path, const QString& connect, const QString& 
 {
     jet::Database db = jet::DBEngine::OpenDatabase(path, false, false, connect);
     jet::Recordset rs = db.OpenRecordset(sql, jet::dbOpenSnapshot);
-    long long rows = 0;
-    volatile qsizetype touched = 0;
-    const int fields = rs.FieldCount();
-    while (!rs.Eof()) {
-        for (int f = 0; f < fields; ++f) {
-            const jet::Field field = rs.Fields(f);
-            if (field.Type() == jet::FieldType::Text)
-                touched = touched + field.Text().value_or(QString()).size();
-            else
-                (void)field.Value();
-        }
-        ++rows;
-        rs.MoveNext();
-    }
+    const long long rows = readEveryField(rs);
     db.Close();
     return rows;
 }

@@ -1,4 +1,5 @@
 #include "bench/FindDialogRows.h"
+#include "bench/SnapshotRead.h"
 
 #include "catalog/DataAccess.h"
 #include "dialogs/FindResultModel.h"
@@ -50,21 +51,9 @@ long long engineAlone(const QString& sql)
     jet::Database db = jet::DBEngine::OpenDatabase(DatabasePath(), false, false, ConnectString);
     jet::Recordset rs = db.OpenRecordset(sql, jet::dbOpenSnapshot);
     long long rows = 0;
-    volatile qsizetype touched = 0;
     if (!rs.Eof()) {
         rs.MoveFirst();
-        const int fields = rs.FieldCount();
-        while (!rs.Eof()) {
-            for (int f = 0; f < fields; ++f) {
-                const jet::Field field = rs.Fields(f);
-                if (field.Type() == jet::FieldType::Text)
-                    touched = touched + field.Text().value_or(QString()).size();
-                else
-                    (void)field.Value();
-            }
-            ++rows;
-            rs.MoveNext();
-        }
+        rows = readEveryField(rs);
     }
     rs.Close();
     db.Close();

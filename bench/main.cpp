@@ -7,6 +7,7 @@
 #include "bench/EveryArtistFind.h"
 #include "bench/FindDialogRows.h"
 #include "bench/PlainSqlite.h"
+#include "bench/SnapshotRead.h"
 #include "bench/Reports.h"
 
 #include "app/frmDatabaseExplorer.h"
@@ -176,25 +177,10 @@ std::vector<double> medianMs(int runs, const std::vector<std::function<void()>>&
 // Reads every field of every row of the snapshot, as the list loaders do.
 long long readAll(jet::Recordset& rs)
 {
-    long long rows = 0;
-    volatile qsizetype touched = 0;
     if (rs.Eof())
         return 0;
     rs.MoveFirst();
-    const int fields = rs.FieldCount();
-    while (!rs.Eof()) {
-        for (int f = 0; f < fields; ++f) {
-            const jet::Field field = rs.Fields(f);
-            if (field.Type() == jet::FieldType::Text)
-                touched = touched + field.Text().value_or(QString()).size();
-            else
-                (void)field.Value();
-        }
-        ++rows;
-        rs.MoveNext();
-        jet::DBEngine::Idle();
-    }
-    return rows;
+    return bench::readEveryField(rs, true);
 }
 
 // One database open and one snapshot read in full, as every reader does.

@@ -512,28 +512,28 @@ int Recordset::FieldCount() const
     return static_cast<int>(d_->names.size());
 }
 
+// The cell of field index in the current row, after the checks every field
+// access makes.
+static const detail::SnapshotCell& currentCell(const Recordset& rs, const detail::RecordsetData* d, int index)
+{
+    if (!d)
+        throw objectInvalid();
+    if (index < 0 || index >= static_cast<int>(d->names.size()))
+        throw Error(err::ItemNotFound, QStringLiteral("Item not found in this collection."));
+    if (rs.Eof() || rs.Bof())
+        throw noCurrentRecord();
+    return d->cells[static_cast<std::size_t>(d->position) * d->names.size() + static_cast<std::size_t>(index)];
+}
+
 Field Recordset::Fields(int index) const
 {
-    if (!d_)
-        throw objectInvalid();
-    if (index < 0 || index >= static_cast<int>(d_->names.size()))
-        throw Error(err::ItemNotFound, QStringLiteral("Item not found in this collection."));
-    if (Eof() || Bof())
-        throw noCurrentRecord();
-    const std::size_t cell = static_cast<std::size_t>(d_->position) * d_->names.size() + static_cast<std::size_t>(index);
-    return Field(d_->names[index], d_->types[index], d_->cells[cell].value());
+    const detail::SnapshotCell& cell = currentCell(*this, d_.get(), index);
+    return Field(d_->names[index], d_->types[index], cell.value());
 }
 
 std::optional<std::string_view> Recordset::TextBytes(int index) const
 {
-    if (!d_)
-        throw objectInvalid();
-    if (index < 0 || index >= static_cast<int>(d_->names.size()))
-        throw Error(err::ItemNotFound, QStringLiteral("Item not found in this collection."));
-    if (Eof() || Bof())
-        throw noCurrentRecord();
-    const std::size_t i = static_cast<std::size_t>(d_->position) * d_->names.size() + static_cast<std::size_t>(index);
-    const detail::SnapshotCell& cell = d_->cells[i];
+    const detail::SnapshotCell& cell = currentCell(*this, d_.get(), index);
     if (cell.kind != detail::SnapshotCell::Text)
         return std::nullopt;
     return std::string_view(cell.bytes, cell.length);
