@@ -298,8 +298,9 @@ void frmFind::Form_Resize()
 
 void frmFind::Form_Unload(int& cancel)
 {
-    (void)cancel;
     cmdReturn_Click();
+    if (closePending_)
+        cancel = 1;
     setMousePointer(vb::vbDefault);
 }
 
@@ -307,6 +308,10 @@ void frmFind::cmdReturn_Click()
 {
     if (closing_)
         return;
+    if (busy_ > 0) {
+        closePending_ = true;
+        return;
+    }
     closing_ = true;
     setMousePointer(vb::vbHourglass);
     clock_.stop();

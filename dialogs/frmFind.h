@@ -100,8 +100,30 @@ private:
     double layoutClientHeight_ = 0;
     QTimer clock_;
     bool closing_ = false;
+    // A close asked for while a handler lets pending events run waits until
+    // that handler is done: the window must outlive the code still using it.
+    class BusyScope;
+    int busy_ = 0;
+    bool closePending_ = false;
     // The kind and text of the search that filled the list.
     std::optional<std::pair<QString, QString>> listedSearch_;
+};
+
+class frmFind::BusyScope {
+public:
+    explicit BusyScope(frmFind& window) : window_(window) { ++window_.busy_; }
+    ~BusyScope()
+    {
+        if (--window_.busy_ == 0 && window_.closePending_) {
+            window_.closePending_ = false;
+            window_.cmdReturn_Click();
+        }
+    }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    frmFind& window_;
 };
 
 // The statement Find runs for a kind text and a trimmed search text; empty for

@@ -59,12 +59,14 @@ void frmFind::ListView1_MouseDown(int button, int, double x, double y)
 
 void frmFind::ListView1_DblClick()
 {
+    const BusyScope busy(*this);
     mnuPopupModify_Click();
     setMousePointer(vb::vbDefault);
 }
 
 void frmFind::ListView1_KeyDown(int keyCode, int)
 {
+    const BusyScope busy(*this);
     if (keyCode == 46)
         mnuPopupDelete_Click();
     setMousePointer(vb::vbDefault);
@@ -72,6 +74,7 @@ void frmFind::ListView1_KeyDown(int keyCode, int)
 
 void frmFind::mnuPopupDelete_Click()
 {
+    const BusyScope busy(*this);
     // The rows stay as they are until the search runs again at the end; each
     // becomes a fresh entry from its typed values.
     const std::vector<int> selected = SelectedRows();
@@ -106,6 +109,7 @@ void frmFind::mnuPopupDelete_Click()
 
 void frmFind::mnuPopupModify_Click()
 {
+    const BusyScope busy(*this);
     ModifyMode = true;
     const std::vector<int> selected = SelectedRows();
     if (!selected.empty()) {

@@ -107,6 +107,7 @@ void frmFind::cmbFolderType_Click()
 
 void frmFind::cmdRun_Click()
 {
+    const BusyScope busy(*this);
     vb::DoEvents();
     const QString kind = vb::Trim(cmbFolderType->currentText());
     if (kind.isEmpty() || !IsValidSearchText(kind)) {
