@@ -2,6 +2,7 @@
 #include "app/frmDatabaseExplorer.h"
 
 #include "app/CatalogFunctions.h"
+#include "app/frmDatabaseExplorer_CommandGuard.h"
 #include "catalog/ArtistAccounts.h"
 #include "catalog/CatalogStatements.h"
 #include "catalog/DataAccess.h"
@@ -50,26 +51,6 @@ std::optional<QSet<QString>> accountNames()
 }
 
 } // namespace
-
-// Sets the busy flag for one command; a command started while another runs
-// (a queued event, a timer) does nothing.
-class frmDatabaseExplorer::CommandGuard {
-public:
-    explicit CommandGuard(frmDatabaseExplorer& window) : window_(window), entered_(!window.mCommandBusy)
-    {
-        window_.mCommandBusy = true;
-    }
-    ~CommandGuard()
-    {
-        if (entered_)
-            window_.mCommandBusy = false;
-    }
-    bool entered() const { return entered_; }
-
-private:
-    frmDatabaseExplorer& window_;
-    bool entered_;
-};
 
 bool frmDatabaseExplorer::listShowsArtist(const CatalogEntry& nodeEntry) const
 {

@@ -1,5 +1,6 @@
 // The Print Preview command.
 #include "app/frmDatabaseExplorer.h"
+#include "app/frmDatabaseExplorer_CommandGuard.h"
 
 #include "dialogs/frmPrint.h"
 #include "vb/MousePointer.h"
@@ -9,6 +10,9 @@
 
 void frmDatabaseExplorer::mnuPrint_Click()
 {
+    CommandGuard guard(*this);
+    if (!guard.entered())
+        return;
     setMousePointer(vb::vbHourglass);
     // The root and at least one artist.
     int nodes = 0;
