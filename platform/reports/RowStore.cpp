@@ -21,7 +21,9 @@ bool RowStore::addCell(std::string_view utf8)
     if (length < utf8.size())
         while (length > 0 && (static_cast<unsigned char>(utf8[length]) & 0xC0) == 0x80)
             --length;
-    std::uint64_t offset = used_ % kBlockBytes;
+    // Taken from the last block's start, not used_ % kBlockBytes: a block
+    // filled to its last byte leaves an offset of kBlockBytes, not 0.
+    std::uint64_t offset = blocks_.empty() ? 0 : used_ - std::uint64_t(blocks_.size() - 1) * kBlockBytes;
     if (blocks_.empty() || offset + length > kBlockBytes) {
         if (std::uint64_t(blocks_.size() + 1) * kBlockBytes > (std::uint64_t(1) << 32))
             return false;

@@ -21,6 +21,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace {
 
 const QString kConnect = QStringLiteral(";uid=brevlin;pwd=mossgravel");
@@ -127,6 +129,18 @@ TEST(RowStore, KeepsTextNullAndEmptyApartAcrossBlocks)
     EXPECT_FALSE(store.isNull(1, 0));
     EXPECT_TRUE(store.cell(1, 0).isEmpty());
     EXPECT_EQ(store.cell(1, 1), QStringView(long2).left(65534));
+}
+
+TEST(RowStore, CellAfterABlockFilledExactlyGoesToANewBlock)
+{
+    reports::RowStore store(1);
+    const std::string big(65534, 'x');
+    for (int i = 0; i < 16; ++i)
+        ASSERT_TRUE(store.addCell(std::string_view(big)));
+    ASSERT_TRUE(store.addCell(std::string_view(std::string(32, 'y')))); // the first block is now full to its last byte
+    ASSERT_TRUE(store.addCell(std::string_view("abc")));
+    EXPECT_EQ(store.text(0, 0).substr(0, 3), "xxx");
+    EXPECT_EQ(store.text(17, 0), "abc");
 }
 
 TEST(ReportOrder, IgnoresCaseAndAccentsFirst)
