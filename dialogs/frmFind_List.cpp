@@ -13,6 +13,7 @@
 #include "vb/TextBox.h"
 #include "vb/Twips.h"
 
+#include <QApplication>
 #include <QItemSelectionModel>
 #include <QMenu>
 #include <QSet>
@@ -127,7 +128,9 @@ void frmFind::mnuPopupModify_Click()
             frmAddRecordName& dlg = frmAddRecordNameInstance()();
             dlg.FillFields(CurrentEntry);
             dlg.mArtist->setEnabled(false);
-            vb::DoEvents();
+            // Pending paints run, but no queued key or click reaches the list
+            // between the prefill and the show.
+            QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
             dlg.Show(vb::vbModal);
             break;
         }
@@ -138,7 +141,9 @@ void frmFind::mnuPopupModify_Click()
             dlg.mSongTitle->setText(CurrentEntry.Song_Title);
             dlg.mArtist->setEnabled(false);
             dlg.mRecordName->setEnabled(false);
-            vb::DoEvents();
+            // Pending paints run, but no queued key or click reaches the list
+            // between the prefill and the show.
+            QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
             dlg.Show(vb::vbModal);
             break;
         }
