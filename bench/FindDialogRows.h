@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bench/Catalogue.h"
+#include "bench/TableRow.h"
 
 #include <QString>
 
@@ -9,15 +10,8 @@
 
 namespace bench {
 
-// One line of the benchmark table.
-struct FindRow {
-    QString what;
-    long long rows = -1;
-    double ours = -1;
-    double beside = -1;
-    QString target;
-    std::optional<bool> met;
-};
+// Our time beside the engine running the same statement alone.
+using FindRow = TableRow;
 
 // Times the Find dialog's own search (cmdRun_Click until the list is filled,
 // counted and sorted) beside the engine running the same statement alone, and

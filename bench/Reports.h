@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bench/Catalogue.h"
+#include "bench/TableRow.h"
 
 #include <QString>
 
@@ -9,15 +10,7 @@
 
 namespace bench {
 
-// One line of the benchmark table.
-struct ReportRow {
-    QString what;
-    long long rows = -1;
-    double ours = -1;
-    double plain = -1;
-    QString target;
-    std::optional<bool> met;
-};
+using ReportRow = TableRow;
 
 // Previews the Record Index and the Song Title Index through the Print dialog
 // and exports the Record Index to PDF, each beside the engine's statement

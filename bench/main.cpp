@@ -230,14 +230,7 @@ void printPlans(const QString& what, const QString& jetSql, const char* plainSql
         std::fprintf(stderr, "    %s\n", line.toUtf8().constData());
 }
 
-struct Row {
-    QString what;
-    long long rows = -1;
-    double ours = -1;
-    double plain = -1;
-    QString target;
-    std::optional<bool> met;
-};
+using Row = bench::TableRow;
 
 std::vector<Row> table;
 
@@ -366,14 +359,14 @@ int run(const bench::Size& size, const QString& folder)
     QApplication::processEvents();
 
     if (reportsOnly) {
-        for (const bench::ReportRow& r : bench::reportRows(size, folder))
-            addRow({r.what, r.rows, r.ours, r.plain, r.target, r.met});
+        for (bench::ReportRow& r : bench::reportRows(size, folder))
+            addRow(std::move(r));
         printTable(size, -1);
         return boxes > 0 ? 1 : 0;
     }
     if (findOnly) {
-        for (const bench::FindRow& r : bench::findDialogRows(size))
-            addRow({r.what, r.rows, r.ours, r.beside, r.target, r.met});
+        for (bench::FindRow& r : bench::findDialogRows(size))
+            addRow(std::move(r));
         printTable(size, -1);
         return boxes > 0 ? 1 : 0;
     }
@@ -548,10 +541,10 @@ int run(const bench::Size& size, const QString& folder)
     // have rows of their own for theirs.
     rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
-    for (const bench::FindRow& r : bench::findDialogRows(size))
-        addRow({r.what, r.rows, r.ours, r.beside, r.target, r.met});
-    for (const bench::ReportRow& r : bench::reportRows(size, folder))
-        addRow({r.what, r.rows, r.ours, r.plain, r.target, r.met});
+    for (bench::FindRow& r : bench::findDialogRows(size))
+        addRow(std::move(r));
+    for (bench::ReportRow& r : bench::reportRows(size, folder))
+        addRow(std::move(r));
     printTable(size, usage.ru_maxrss);
     if (boxes > 0)
         say(QStringLiteral("%1 unexpected message box(es) were shown.").arg(boxes));

@@ -227,9 +227,9 @@ TEST(ReportEngine, OptionsAndMarginsAreLiveObjectsOfTheReport)
     EXPECT_EQ(table.LogOnDatabase(), QStringLiteral("db.mdb"));
 }
 
-TEST(ReportEngine, ManyRowsArePagedAndOnlyThePageShownIsDrawn)
+// The Song Title Index handed 130 song rows, "Song 000" to "Song 129": several pages.
+static Opened openSongIndexOf130(testenv::CatalogFixture& db)
 {
-    testenv::CatalogFixture db;
     QStringList inserts;
     for (int i = 0; i < 130; ++i)
         inserts << QStringLiteral("Insert into songs ([Artist], [Record_Name], [Song_Title]) Values ('A', 'R', 'Song %1')")
@@ -238,6 +238,13 @@ TEST(ReportEngine, ManyRowsArePagedAndOnlyThePageShownIsDrawn)
     Opened o = openWithRows(QDir(QStringLiteral(REPORT_TEMPLATES)).filePath(QStringLiteral("SongsIdxRpt.rpt")),
                             QStringLiteral("Select * from songs"));
     o.report->Database().Tables().Item(1).SetDataSource(reports::kRecordsetDataTag, o.rs);
+    return o;
+}
+
+TEST(ReportEngine, ManyRowsArePagedAndOnlyThePageShownIsDrawn)
+{
+    testenv::CatalogFixture db;
+    Opened o = openSongIndexOf130(db);
     o.report->Margins().setTopMargin(360);
     o.report->Margins().setLeftMargin(360);
     reports::PreviewWindow* w = o.report->Preview(QStringLiteral("P")).Window().window();
@@ -269,14 +276,7 @@ TEST(ReportEngine, ManyRowsArePagedAndOnlyThePageShownIsDrawn)
 TEST(ReportEngine, PrintingToAFileWritesTheChosenPagesAndAStoppedPrintLeavesNoFile)
 {
     testenv::CatalogFixture db;
-    QStringList inserts;
-    for (int i = 0; i < 130; ++i)
-        inserts << QStringLiteral("Insert into songs ([Artist], [Record_Name], [Song_Title]) Values ('A', 'R', 'Song %1')")
-                       .arg(i, 3, 10, QLatin1Char('0'));
-    db.exec(inserts);
-    Opened o = openWithRows(QDir(QStringLiteral(REPORT_TEMPLATES)).filePath(QStringLiteral("SongsIdxRpt.rpt")),
-                            QStringLiteral("Select * from songs"));
-    o.report->Database().Tables().Item(1).SetDataSource(reports::kRecordsetDataTag, o.rs);
+    Opened o = openSongIndexOf130(db);
     reports::PreviewWindow* w = o.report->Preview(QStringLiteral("P")).Window().window();
     ASSERT_NE(w, nullptr);
     const QString pdf = QDir(db.folder()).filePath(QStringLiteral("printed.pdf"));
