@@ -2,12 +2,14 @@
 #include "vb/App.h"
 #include "vb/DefaultInstance.h"
 #include "vb/Form.h"
+#include "vb/Keys.h"
 #include "vb/MsgBox.h"
 #include "vb/Runtime.h"
 #include "vb/Twips.h"
 #include "vb/VbTypes.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QTimer>
 
 #include <gtest/gtest-spi.h>
@@ -119,6 +121,48 @@ TEST(FormTest, CentresOnlyInTheNormalState)
     const auto left = form.Left();
     form.centreOnScreen();
     EXPECT_EQ(form.Left(), left);
+}
+
+// Qt numbers many keys like other keys' key codes; only keys with a key code of
+// their own get one, and that code.
+TEST(KeysTest, KeyEventsBecomeVisualBasicKeyCodesOrNone)
+{
+    struct Case {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        std::optional<int> code;
+    };
+    const std::vector<Case> cases = {
+        {Qt::Key_Delete, Qt::NoModifier, vb::vbKeyDelete},
+        {Qt::Key_Delete, Qt::KeypadModifier, vb::vbKeyDelete},
+        {Qt::Key_Delete, Qt::ShiftModifier, vb::vbKeyDelete},
+        {Qt::Key_Period, Qt::NoModifier, std::nullopt},
+        {Qt::Key_Period, Qt::KeypadModifier, vb::vbKeyDecimal},
+        {Qt::Key_Comma, Qt::NoModifier, std::nullopt},
+        {Qt::Key_Minus, Qt::NoModifier, std::nullopt},
+        {Qt::Key_Minus, Qt::KeypadModifier, vb::vbKeySubtract},
+        {Qt::Key_Exclam, Qt::ShiftModifier, std::nullopt},
+        {Qt::Key_Adiaeresis, Qt::NoModifier, std::nullopt},
+        {Qt::Key_A, Qt::NoModifier, vb::vbKeyA},
+        {Qt::Key_Z, Qt::ShiftModifier, vb::vbKeyZ},
+        {Qt::Key_0, Qt::NoModifier, vb::vbKey0},
+        {Qt::Key_9, Qt::NoModifier, vb::vbKey9},
+        {Qt::Key_7, Qt::KeypadModifier, vb::vbKeyNumpad0 + 7},
+        {Qt::Key_Backspace, Qt::NoModifier, vb::vbKeyBack},
+        {Qt::Key_Insert, Qt::NoModifier, vb::vbKeyInsert},
+        {Qt::Key_Home, Qt::KeypadModifier, vb::vbKeyHome},
+        {Qt::Key_Enter, Qt::KeypadModifier, vb::vbKeyReturn},
+        {Qt::Key_Print, Qt::NoModifier, vb::vbKeySnapshot},
+        {Qt::Key_F1, Qt::NoModifier, vb::vbKeyF1},
+        {Qt::Key_F16, Qt::NoModifier, vb::vbKeyF16},
+        {Qt::Key_F17, Qt::NoModifier, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(QKeySequence(c.key).toString().toStdString());
+        const QKeyEvent event(QEvent::KeyPress, c.key, c.modifiers);
+        EXPECT_EQ(vb::KeyCode(event), c.code);
+    }
+    EXPECT_EQ(vb::ShiftState(Qt::ShiftModifier | Qt::AltModifier | Qt::KeypadModifier), vb::vbShiftMask | vb::vbAltMask);
 }
 
 TEST(RuntimeTest, EndGoesThroughTheInstalledHandler)
