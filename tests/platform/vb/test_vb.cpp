@@ -9,6 +9,11 @@
 #include "vb/VbTypes.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSpontaneKeyEvent>
+#include <QTest>
 #include <QKeyEvent>
 #include <QTimer>
 
@@ -52,6 +57,60 @@ TEST(MsgBoxTest, ScriptedResponderRecordsCallsAndAnswersInOrder)
 TEST(MsgBoxTest, UnexpectedBoxFailsTheTest)
 {
     EXPECT_NONFATAL_FAILURE(vb::MsgBox("Nobody expects this box."), "unexpected message box");
+}
+
+// Esc and the close box answer only a box that has OK or Cancel; a Yes/No box
+// waits for a button. Driven through the real box.
+TEST(MsgBoxTest, EscAndTheCloseBoxAnswerOnlyABoxWithOKOrCancel)
+{
+    struct Case {
+        int style;
+        std::optional<int> escAnswer; // none: Esc and the close box leave the box open
+        QMessageBox::StandardButton then;
+        int thenAnswer;
+    };
+    const std::vector<Case> cases = {
+        {vb::vbYesNo, std::nullopt, QMessageBox::No, vb::vbNo},
+        {vb::vbYesNo + vb::vbQuestion, std::nullopt, QMessageBox::Yes, vb::vbYes},
+        {vb::vbAbortRetryIgnore, std::nullopt, QMessageBox::Ignore, vb::vbIgnore},
+        {vb::vbOKOnly + vb::vbCritical, vb::vbOK, QMessageBox::Ok, vb::vbOK},
+        {vb::vbOKCancel, vb::vbCancel, QMessageBox::Ok, vb::vbOK},
+        {vb::vbYesNoCancel, vb::vbCancel, QMessageBox::Yes, vb::vbYes},
+        {vb::vbRetryCancel, vb::vbCancel, QMessageBox::Retry, vb::vbRetry},
+    };
+    const testenv::ScriptedMsgBox restoresTheTestBoxAtTheEnd;
+    vb::setMsgBoxResponder({});
+    for (const bool byCloseBox : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.style);
+            SCOPED_TRACE(byCloseBox ? "close box" : "Esc");
+            bool stayedOpen = false;
+            bool closeButtonShown = true;
+            testenv::withWatchdog(5000, [&] {
+                testenv::later(0, [&] {
+                    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                    ASSERT_TRUE(box);
+                    closeButtonShown = box->windowFlags().testFlag(Qt::WindowCloseButtonHint);
+                    if (byCloseBox) {
+                        QCloseEvent close; // as the window system sends it
+                        QSpontaneKeyEvent::setSpontaneous(&close);
+                        QApplication::instance()->notify(box, &close);
+                    } else {
+                        QTest::keyClick(box, Qt::Key_Escape);
+                    }
+                    QApplication::processEvents();
+                    stayedOpen = QApplication::activeModalWidget() == box && box->isVisible();
+                    if (stayedOpen)
+                        box->button(c.then)->click();
+                });
+                const int answer = vb::MsgBox(QStringLiteral("Do you want to enter another record?"), c.style,
+                                              QStringLiteral("More Data?"));
+                EXPECT_EQ(answer, c.escAnswer.value_or(c.thenAnswer));
+            });
+            EXPECT_EQ(stayedOpen, !c.escAnswer.has_value());
+            EXPECT_EQ(closeButtonShown, c.escAnswer.has_value());
+        }
+    }
 }
 
 TEST(DefaultInstanceTest, FirstAccessLoadsOnceAndUnloadStartsAfresh)
