@@ -74,6 +74,10 @@ void compactIntoCopy(PendingError& error, const Files& files)
         jet::DBEngine::CompactDatabase(files.database, files.copy, QStringLiteral(";LANGID=0x0409;CP=1252;COUNTRY=0"), 34,
                                        QStringLiteral(";pwd=mossgravel"));
     });
+    // The workgroup file is compacted with the catalogue; it takes its new
+    // place at once, and a failure leaves it as it was.
+    if (!error.pending())
+        error.attempt([] { jet::DBEngine::CompactWorkgroup(); });
 }
 
 // Puts the compacted copy in the database file's place with one rename, so

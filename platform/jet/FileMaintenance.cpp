@@ -3,6 +3,7 @@
 #include "jet/Error.h"
 #include "jet/PageReader.h"
 #include "jet/Schema.h"
+#include "jet/Sqlite.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -56,6 +57,8 @@ public:
         if (rc != SQLITE_OK)
             return rc;
         sqlite3_busy_timeout(db_, options.busyTimeoutMs);
+        // Nothing stored in a file the routines read or build ever runs.
+        detail::distrustStoredSchema(db_);
         if (options.setup)
             options.setup(db_);
         return SQLITE_OK;
@@ -242,15 +245,6 @@ bool replace(const QString& newFile, const QString& target, Outcome& out)
     return true;
 }
 
-// Settings for a connection to a file whose content is not trusted: its
-// stored schema is parsed (SQLite must, to read it) but nothing in it runs.
-void distrust(const Connection& db)
-{
-    sqlite3_db_config(db.get(), SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-    sqlite3_db_config(db.get(), SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
-    sqlite3_db_config(db.get(), SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
-    sqlite3_db_config(db.get(), SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
-}
 
 const SchemaDefinition& schemaOf(const MaintenanceOptions& options)
 {
@@ -345,8 +339,13 @@ public:
         int rc = db_.open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, options);
         sqlite3_extended_result_codes(db_.get(), 1);
         // A scratch file: it is flushed as a whole before it replaces anything.
-        if (rc == SQLITE_OK)
+        // The defensive setting refuses to go without a journal; the file is
+        // the routine's own, made from the schema.
+        if (rc == SQLITE_OK) {
+            sqlite3_db_config(db_.get(), SQLITE_DBCONFIG_DEFENSIVE, 0, nullptr);
             rc = db_.exec("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; BEGIN");
+            sqlite3_db_config(db_.get(), SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+        }
         for (const TableDefinition& t : schema_.tables)
             if (rc == SQLITE_OK)
                 rc = db_.exec(t.createStatement());
@@ -938,7 +937,6 @@ bool CompactFile(const QString& source, const QString& destination, QString& err
     Connection db;
     if (const int rc = db.open(source, SQLITE_OPEN_READWRITE, options); rc != SQLITE_OK)
         return out.fail(describe(rc, source, db));
-    distrust(db);
     // Reading the schema proves the file is a database (and rolls back what a
     // writer that died half-way left behind) before anything is locked.
     if (const int rc = db.exec("SELECT count(*) FROM sqlite_master"); rc != SQLITE_OK)
@@ -1013,7 +1011,6 @@ bool RepairFile(const QString& path, QString& errorDescription, const Maintenanc
     Connection db;
     if (const int rc = db.open(path, SQLITE_OPEN_READWRITE, options); rc != SQLITE_OK)
         return out.fail(describe(rc, path, db));
-    distrust(db);
     Connection guard;
     bool locked = false;
     if (const int rc = lockAgainstWriters(guard, path, options, locked); rc != SQLITE_OK && isTransient(rc))

@@ -475,7 +475,8 @@ TEST_F(RepairTest, ARepairKilledAtEachFileStepLosesNeitherTheCatalogueNorTheOrig
     const Expected expected = smashMiddleLeafOfRecords(cat, 300);
     const QByteArray damaged = bytesOf(cat.databasePath());
     const QRegularExpression leftovers(
-        R"(^(records\.mdb|records\.mdw|records\.mdb\.repair(-journal)?|~records\.new(-journal)?|records\.damaged-[-\d]+\.mdb(\.part)?)$)");
+        R"(^(records\.mdb|records\.mdw|records\.mdb\.repair(-journal)?|~records\.new(-journal)?|records\.mdw\.new(-journal)?|)"
+        R"(records\.damaged-[-\d]+\.mdb(\.part)?)$)");
 
     int killed = 0;
     for (int step = 1; step < 200; ++step) {
