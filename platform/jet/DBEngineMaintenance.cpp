@@ -3,6 +3,7 @@
 
 #include "jet/Engine.h"
 #include "jet/Extensions.h"
+#include "jet/FileIdentity.h"
 #include "jet/FileMaintenance.h"
 #include "jet/Workgroup.h"
 
@@ -85,7 +86,7 @@ MaintenanceOptions engineOptions()
 {
     MaintenanceOptions options;
     options.setup = registerExtensions;
-    options.built = stampTextOrder;
+    options.built = stampBuiltFile;
     options.busyTimeoutMs = DBEngine::LockTimeoutMs();
     return options;
 }

@@ -1,5 +1,6 @@
 #include "jet/Workgroup.h"
 
+#include "jet/Schema.h"
 #include "jet/Sqlite.h"
 
 #include <QCryptographicHash>
@@ -55,19 +56,8 @@ void addAccount(const Db& db, const QString& name, const QString& pid, bool isGr
 
 void createSchema(sqlite3* db)
 {
-    detail::exec(db,
-                 "CREATE TABLE accounts ("
-                 " name TEXT NOT NULL COLLATE JETTEXT UNIQUE,"
-                 " pid TEXT NOT NULL,"
-                 " is_group INTEGER NOT NULL,"
-                 " can_logon INTEGER NOT NULL,"
-                 " salt BLOB NOT NULL,"
-                 " hash BLOB);"
-                 "CREATE TABLE memberships ("
-                 " user TEXT NOT NULL COLLATE JETTEXT,"
-                 " grp TEXT NOT NULL COLLATE JETTEXT,"
-                 " PRIMARY KEY (user, grp));"
-                 "PRAGMA user_version = 1;");
+    for (const TableDefinition& table : workgroupSchema().tables)
+        detail::exec(db, table.createStatement().toUtf8().constData());
 }
 
 void addBuiltInAccounts(sqlite3* db)
