@@ -212,6 +212,7 @@ struct IndexToCheck {
     std::vector<QByteArray> columns;
     bool ordersText = false;
     bool plain = true; // ascending columns of the table only
+    bool unique = false;
 };
 
 std::vector<IndexToCheck> textIndexes(sqlite3* db)
@@ -220,9 +221,12 @@ std::vector<IndexToCheck> textIndexes(sqlite3* db)
     {
         Stmt list(db, "SELECT name, tbl_name FROM sqlite_master WHERE type = 'index'");
         while (list.step())
-            indexes.push_back({list.text(0).toUtf8(), list.text(1).toUtf8(), {}, false, true});
+            indexes.push_back({list.text(0).toUtf8(), list.text(1).toUtf8(), {}, false, true, false});
     }
     for (IndexToCheck& index : indexes) {
+        Stmt unique(db, "SELECT \"unique\" FROM pragma_index_list(?1) WHERE name = ?2");
+        unique.bind(1, QString::fromUtf8(index.table)).bind(2, QString::fromUtf8(index.name));
+        index.unique = unique.step() && unique.integer(0) != 0;
         Stmt info(db, "SELECT cid, name, desc, coll FROM pragma_index_xinfo(?1) WHERE key = 1 ORDER BY seqno");
         info.bind(1, QString::fromUtf8(index.name));
         while (info.step()) {
@@ -237,7 +241,8 @@ std::vector<IndexToCheck> textIndexes(sqlite3* db)
 
 // True when the index holds its entries in the program's order: read in the
 // index's own order (a scan of the index alone), each entry follows the one
-// before it, by its key columns and then by rowid.
+// before it, by its key columns and then by rowid. Two entries of a unique
+// index that the order makes equal cannot be mended by rebuilding it.
 bool inOrder(sqlite3* db, const IndexToCheck& index)
 {
     if (!index.plain || index.columns.empty())
@@ -262,8 +267,13 @@ bool inOrder(sqlite3* db, const IndexToCheck& index)
         const sqlite3_int64 rowid = sqlite3_column_int64(scan.stmt, n);
         if (!first) {
             int order = 0;
-            for (int c = 0; c < n && order == 0; ++c)
+            bool nulls = false;
+            for (int c = 0; c < n && order == 0; ++c) {
                 order = compareKeys(previous[static_cast<std::size_t>(c)], current[static_cast<std::size_t>(c)]);
+                nulls = nulls || current[static_cast<std::size_t>(c)].kind == 0;
+            }
+            if (order == 0 && index.unique && !nulls)
+                throw notMendable(db);
             if (order > 0 || (order == 0 && previousRowid >= rowid))
                 return false;
         }
@@ -348,17 +358,24 @@ void mend(sqlite3* db)
         throw notMendable(db);
     // A file of an earlier version kept its text order in its application id.
     const int builtIn = state.stamp ? state.stamp->textOrder : state.applicationId;
-    if (builtIn != collationStamp()) {
+    if (builtIn != collationStamp())
         rebuildIndexes(db, kTextCollation);
-    } else {
-        for (const IndexToCheck& index : textIndexes(db))
-            if (!inOrder(db, index))
-                rebuildIndexes(db, index.name);
-    }
+    else
+        for (const QString& index : detail::textIndexesOutOfOrder(db))
+            rebuildIndexes(db, index.toUtf8());
     writeIdentity(db, *schema);
 }
 
 } // namespace
+
+QStringList detail::textIndexesOutOfOrder(sqlite3* db)
+{
+    QStringList names;
+    for (const IndexToCheck& index : textIndexes(db))
+        if (!inOrder(db, index))
+            names << QString::fromUtf8(index.name);
+    return names;
+}
 
 void noteOwnWrites(sqlite3* db)
 {

@@ -8,6 +8,8 @@
 // whoever writes, so a file whose counter differs from its stamp was written
 // by another program since.
 
+#include <QStringList>
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -53,5 +55,12 @@ private:
     sqlite3* db_;
     bool open_ = false;
 };
+
+namespace detail {
+// The indexes ordered by the text collation whose entries are not in the
+// program's order. Throws jet::Error, CorruptDatabase for a unique index
+// holding two entries the order makes equal.
+QStringList textIndexesOutOfOrder(sqlite3* db);
+} // namespace detail
 
 } // namespace jet
