@@ -5,6 +5,7 @@
 #include "jet/Extensions.h"
 #include "jet/FileIdentity.h"
 #include "jet/FileMaintenance.h"
+#include "jet/Sqlite.h"
 #include "jet/Workgroup.h"
 
 #include <QDir>
@@ -67,6 +68,7 @@ void logOn()
     bool valid = false;
     if (rc == SQLITE_OK) {
         sqlite3_busy_timeout(db, DBEngine::LockTimeoutMs());
+        detail::distrustStoredSchema(db);
         registerExtensions(db);
         try {
             valid = workgroup::authenticate(db, DBEngine::DefaultUser(), DBEngine::DefaultPassword());
@@ -89,6 +91,22 @@ MaintenanceOptions engineOptions()
     options.built = stampBuiltFile;
     options.busyTimeoutMs = DBEngine::LockTimeoutMs();
     return options;
+}
+
+MaintenanceOptions workgroupOptions()
+{
+    MaintenanceOptions options = engineOptions();
+    options.schema = &workgroup::schema();
+    return options;
+}
+
+// The new file a workgroup file is built in before it takes the file's place.
+QString workgroupScratch(const QString& path) { return path + QStringLiteral(".new"); }
+
+void removeWithJournal(const QString& path)
+{
+    QFile::remove(path);
+    QFile::remove(path + QStringLiteral("-journal"));
 }
 
 } // namespace
@@ -117,6 +135,22 @@ void DBEngine::RepairDatabase(const QString& path, RepairReport* report)
     int number = 0;
     if (!RepairFile(path, description, engineOptions(), &number, report))
         throw Error(number, description);
+}
+
+void DBEngine::CompactWorkgroup()
+{
+    logOn();
+    const QString path = SystemDB();
+    refuseOpenDatabase(path);
+    const QString scratch = workgroupScratch(path);
+    removeWithJournal(scratch);
+    QString description;
+    int number = 0;
+    if (!CompactFile(path, scratch, description, workgroupOptions(), &number) ||
+        !ReplaceFileAtomically(scratch, path, description, &number)) {
+        removeWithJournal(scratch);
+        throw Error(number, description);
+    }
 }
 
 } // namespace jet

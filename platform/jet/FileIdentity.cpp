@@ -4,6 +4,7 @@
 #include "jet/Error.h"
 #include "jet/Schema.h"
 #include "jet/Sqlite.h"
+#include "jet/Workgroup.h"
 
 #include <QDir>
 #include <QStringList>
@@ -112,7 +113,7 @@ FileState readState(sqlite3* db)
     return state;
 }
 
-const SchemaDefinition* const kSchemas[] = {&catalogSchema(), &workgroupSchema()};
+const SchemaDefinition* const kSchemas[] = {&catalogSchema(), &workgroup::schema()};
 
 // The program's schema a file follows: the one its application id names, or
 // for a file of an earlier version, which named no kind, the one whose tables

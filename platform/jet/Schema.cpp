@@ -7,7 +7,7 @@ QString TableDefinition::createStatement() const
     QStringList parts;
     for (const ColumnDefinition& c : columns)
         parts << QLatin1Char(' ') + c.name + QLatin1Char(' ') + c.declaration;
-    if (!constraint.isEmpty())
+    for (const QString& constraint : constraints)
         parts << QLatin1Char(' ') + constraint;
     return QStringLiteral("CREATE TABLE %1 (%2)").arg(name, parts.join(QLatin1Char(',')));
 }
@@ -65,33 +65,6 @@ const SchemaDefinition& catalogSchema()
         s.probe = QStringLiteral("SELECT DISTINCT Artist FROM records ORDER BY Artist");
         s.applicationId = kCatalogApplicationId;
         s.version = 1;
-        return s;
-    }();
-    return schema;
-}
-
-const SchemaDefinition& workgroupSchema()
-{
-    static const SchemaDefinition schema = [] {
-        const QString name = QStringLiteral("TEXT NOT NULL COLLATE JETTEXT");
-        SchemaDefinition s;
-        s.tables = {
-            {QStringLiteral("accounts"),
-             {{QStringLiteral("name"), name + QStringLiteral(" UNIQUE")},
-              {QStringLiteral("pid"), QStringLiteral("TEXT NOT NULL")},
-              {QStringLiteral("is_group"), QStringLiteral("INTEGER NOT NULL")},
-              {QStringLiteral("can_logon"), QStringLiteral("INTEGER NOT NULL")},
-              {QStringLiteral("salt"), QStringLiteral("BLOB NOT NULL")},
-              {QStringLiteral("hash"), QStringLiteral("BLOB")}},
-             {}},
-            {QStringLiteral("memberships"),
-             {{QStringLiteral("user"), name}, {QStringLiteral("grp"), name}},
-             QStringLiteral("PRIMARY KEY (user, grp)")},
-        };
-        s.probe = QStringLiteral("SELECT name FROM accounts ORDER BY name");
-        s.applicationId = kWorkgroupApplicationId;
-        // Version 1 was the same tables without the stamp table.
-        s.version = 2;
         return s;
     }();
     return schema;

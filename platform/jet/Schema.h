@@ -20,7 +20,8 @@ struct ColumnDefinition {
 struct TableDefinition {
     QString name;
     std::vector<ColumnDefinition> columns;
-    QString constraint = {}; // a table constraint after the columns, such as a primary key of two columns
+    // Table constraints after the columns, as in CREATE TABLE.
+    std::vector<QString> constraints = {};
     QString createStatement() const;
 };
 
@@ -55,8 +56,6 @@ struct SchemaDefinition {
 
 // The catalogue database: tables records and songs with their indexes.
 const SchemaDefinition& catalogSchema();
-// The workgroup file: accounts and memberships.
-const SchemaDefinition& workgroupSchema();
 
 // One row in every file of the program: the order its text indexes were built
 // in and the file change counter that the program's last write left.

@@ -4,6 +4,7 @@
 #include "jet/Sqlite.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QRandomGenerator>
 
 namespace jet::workgroup {
@@ -32,7 +33,9 @@ QByteArray passwordHash(const QByteArray& salt, const QString& password)
 Stmt statement(const Db& db, const char* text)
 {
     const QByteArray schema = QByteArray("\"") + db.schema + "\"";
-    return Stmt(db.db, QByteArray(text).replace("{wg}", schema).constData());
+    const char* file = sqlite3_db_filename(db.db, db.schema);
+    return Stmt(db.db, QByteArray(text).replace("{wg}", schema).constData(),
+                file ? QDir::toNativeSeparators(QString::fromUtf8(file)) : QString());
 }
 
 void addAccount(const Db& db, const QString& name, const QString& pid, bool isGroup, bool canLogOn,
@@ -54,9 +57,35 @@ void addAccount(const Db& db, const QString& name, const QString& pid, bool isGr
 
 } // namespace
 
+const SchemaDefinition& schema()
+{
+    static const SchemaDefinition definition = [] {
+        const QString name = QStringLiteral("TEXT NOT NULL COLLATE JETTEXT");
+        SchemaDefinition s;
+        s.tables = {
+            {QStringLiteral("accounts"),
+             {{QStringLiteral("name"), name + QStringLiteral(" UNIQUE")},
+              {QStringLiteral("pid"), QStringLiteral("TEXT NOT NULL")},
+              {QStringLiteral("is_group"), QStringLiteral("INTEGER NOT NULL")},
+              {QStringLiteral("can_logon"), QStringLiteral("INTEGER NOT NULL")},
+              {QStringLiteral("salt"), QStringLiteral("BLOB NOT NULL")},
+              {QStringLiteral("hash"), QStringLiteral("BLOB")}}},
+            {QStringLiteral("memberships"),
+             {{QStringLiteral("user"), name}, {QStringLiteral("grp"), name}},
+             {QStringLiteral("PRIMARY KEY (user, grp)")}},
+        };
+        s.probe = QStringLiteral("SELECT a.name, a.salt, a.hash, m.grp FROM accounts a LEFT JOIN memberships m ON m.user = a.name");
+        s.applicationId = kWorkgroupApplicationId;
+        // Version 1 was the same tables without the stamp table.
+        s.version = 2;
+        return s;
+    }();
+    return definition;
+}
+
 void createSchema(sqlite3* db)
 {
-    for (const TableDefinition& table : workgroupSchema().tables)
+    for (const TableDefinition& table : schema().tables)
         detail::exec(db, table.createStatement().toUtf8().constData());
 }
 

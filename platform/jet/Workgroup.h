@@ -13,6 +13,8 @@ struct sqlite3;
 
 namespace jet {
 
+struct SchemaDefinition;
+
 struct Account {
     QString name;
     QString pid;
@@ -35,6 +37,9 @@ inline const QString kUsers = QStringLiteral("Users");
 inline const QString kProgramUser = QStringLiteral("brevlin");
 inline const QString kProgramPassword = QStringLiteral("mossgravel");
 
+// What a workgroup file consists of: the tables accounts and memberships.
+// Files are built from this definition only.
+const SchemaDefinition& schema();
 // Creates the tables of a workgroup file on an empty database.
 void createSchema(sqlite3* db);
 // The built-in accounts admin, Creator and Engine, the groups Admins and Users,

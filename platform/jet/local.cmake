@@ -28,3 +28,11 @@ target_link_libraries(jettext PRIVATE Qt6::Core ICU::i18n ICU::uc)
 set_target_properties(jettext PROPERTIES PREFIX "" LIBRARY_OUTPUT_DIRECTORY ${DISCAVO_PROGRAM_FOLDER}
                                          CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
 cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL add_dependencies records jettext)
+# It is loaded into programs built without sanitizers: none of them in it.
+foreach(property COMPILE_OPTIONS LINK_OPTIONS)
+  get_target_property(options jettext ${property})
+  if(options)
+    list(FILTER options EXCLUDE REGEX "sanitize")
+    set_target_properties(jettext PROPERTIES ${property} "${options}")
+  endif()
+endforeach()

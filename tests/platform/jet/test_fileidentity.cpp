@@ -116,7 +116,7 @@ TEST(FileIdentityTest, NewFilesNameTheirKindVersionAndTextOrder)
 {
     CatalogFixture f;
     expectStampedByTheProgram(f.databasePath(), jet::catalogSchema());
-    expectStampedByTheProgram(f.workgroupPath(), jet::workgroupSchema());
+    expectStampedByTheProgram(f.workgroupPath(), jet::workgroup::schema());
     // Plain 32-bit numbers: the letters DCVC and DCVW.
     EXPECT_EQ(QByteArray::number(jet::kCatalogApplicationId, 16), "44435643");
     EXPECT_EQ(QByteArray::number(jet::kWorkgroupApplicationId, 16), "44435657");
@@ -177,7 +177,7 @@ TEST(FileIdentityTest, TheProgramsOwnWritesAreNeverTakenForAnotherProgramsAndAnO
         c.write(f);
         closeAll();
         expectStampedByTheProgram(f.databasePath(), jet::catalogSchema());
-        expectStampedByTheProgram(f.workgroupPath(), jet::workgroupSchema());
+        expectStampedByTheProgram(f.workgroupPath(), jet::workgroup::schema());
         const QByteArray catalogue = bytesOf(f.databasePath());
         const QByteArray workgroup = bytesOf(f.workgroupPath());
         EXPECT_FALSE(f.rows("select * from records").isEmpty() && f.rows("select * from songs").isEmpty() &&
@@ -281,7 +281,7 @@ TEST(FileIdentityTest, AWorkgroupFileWrittenThroughALookAlikeOrderIsMendedWhenTh
                        "('Zydeco', 'g2', 1, 0, x'00')");
         }
         openAsTheProgram(f);
-        expectStampedByTheProgram(f.workgroupPath(), jet::workgroupSchema());
+        expectStampedByTheProgram(f.workgroupPath(), jet::workgroup::schema());
         const Raw raw(f.workgroupPath());
         EXPECT_EQ(jet::detail::textIndexesOutOfOrder(raw.db), QStringList{});
         EXPECT_EQ(raw.rows("SELECT pid FROM accounts WHERE name = 'ÉMILE GROUP' OR name = 'zydeco' ORDER BY name"),
@@ -437,7 +437,7 @@ TEST(FileIdentityTest, FilesOfTheEarlierFormAreBroughtToTheNewFormOnceKeepingEve
         EXPECT_EQ(everyRow(f.databasePath(), false), catalogue);
         EXPECT_EQ(everyRow(f.workgroupPath(), true), workgroup);
         expectStampedByTheProgram(f.databasePath(), jet::catalogSchema());
-        expectStampedByTheProgram(f.workgroupPath(), jet::workgroupSchema());
+        expectStampedByTheProgram(f.workgroupPath(), jet::workgroup::schema());
         EXPECT_EQ(Raw(f.databasePath()).rows("SELECT sql FROM sqlite_master WHERE type = 'table' ORDER BY name").value(0),
                   jet::stampTable().createStatement());
 

@@ -8,6 +8,7 @@
 #include "jet/Engine.h"
 #include "jet/FileIdentity.h"
 #include "jet/Schema.h"
+#include "jet/Workgroup.h"
 
 #include <QDir>
 #include <QFile>
@@ -200,7 +201,7 @@ TEST(SqliteToolsTest, ADumpLoadedIntoANewFileGivesFilesTheProgramOpensWithEveryR
     EXPECT_EQ(f.count("select * from records where [Artist] = 'ölsen' and [Record_Name] = 'LIVE'"), 1);
     closeAll();
     for (const auto& [path, schema] : {std::pair{f.databasePath(), &jet::catalogSchema()},
-                                       std::pair{f.workgroupPath(), &jet::workgroupSchema()}}) {
+                                       std::pair{f.workgroupPath(), &jet::workgroup::schema()}}) {
         const Output identity = shell(path, "PRAGMA application_id;\nPRAGMA user_version;\nPRAGMA integrity_check;\n");
         EXPECT_EQ(lines(identity.out),
                   (QStringList{QString::number(schema->applicationId), QString::number(schema->version), "ok"}));
