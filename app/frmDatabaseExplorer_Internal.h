@@ -3,6 +3,7 @@
 // Helpers the main window's files share: the mouse as its handlers take it, and
 // the splitter margins.
 
+#include "vb/Keys.h"
 #include "vb/Twips.h"
 
 #include <QEvent>
@@ -29,17 +30,7 @@ inline int vbButton(Qt::MouseButtons buttons)
     return b;
 }
 
-inline int vbShift(Qt::KeyboardModifiers m)
-{
-    int s = 0;
-    if (m & Qt::ShiftModifier)
-        s |= 1;
-    if (m & Qt::ControlModifier)
-        s |= 2;
-    if (m & Qt::AltModifier)
-        s |= 4;
-    return s;
-}
+inline int vbShift(Qt::KeyboardModifiers m) { return vb::ShiftState(m); }
 
 // The event as a mouse press, move, release or double click; nullptr for any other event.
 inline QMouseEvent* mouseEvent(QEvent* event)

@@ -8,6 +8,7 @@
 #include "catalog/ProgramState.h"
 #include "jet/Engine.h"
 #include "vb/App.h"
+#include "vb/Keys.h"
 #include "vb/MousePointer.h"
 #include "vb/MsgBox.h"
 #include "vb/Runtime.h"
@@ -125,9 +126,10 @@ bool frmDatabaseExplorer::listEvent(QObject* watched, QEvent* event)
     if (watched == list) {
         if (event->type() == QEvent::KeyPress) {
             auto* ke = static_cast<QKeyEvent*>(event);
-            const int keyCode = ke->key() == Qt::Key_Delete ? 46 : ke->key();
-            first ? ListView1_KeyDown(keyCode, vbShift(ke->modifiers()))
-                  : ListView2_KeyDown(keyCode, vbShift(ke->modifiers()));
+            if (const std::optional<int> keyCode = vb::KeyCode(*ke)) {
+                first ? ListView1_KeyDown(*keyCode, vb::ShiftState(ke->modifiers()))
+                      : ListView2_KeyDown(*keyCode, vb::ShiftState(ke->modifiers()));
+            }
         }
         return false;
     }
@@ -340,14 +342,14 @@ void frmDatabaseExplorer::ListView2_DblClick() { mnuPopupSongRename_Click(); }
 
 void frmDatabaseExplorer::ListView1_KeyDown(int keyCode, int)
 {
-    if (keyCode == 46)
+    if (keyCode == vb::vbKeyDelete)
         mnuDelete_Click();
     setMousePointer(vb::vbDefault);
 }
 
 void frmDatabaseExplorer::ListView2_KeyDown(int keyCode, int)
 {
-    if (keyCode == 46)
+    if (keyCode == vb::vbKeyDelete)
         mnuPopupSongDelete_Click();
     setMousePointer(vb::vbDefault);
 }

@@ -12,6 +12,7 @@
 #include "catalog/ProgramState.h"
 #include "jet/Engine.h"
 #include "vb/App.h"
+#include "vb/Keys.h"
 #include "vb/MousePointer.h"
 #include "vb/MsgBox.h"
 #include "vb/Runtime.h"
@@ -105,7 +106,8 @@ bool frmDatabaseExplorer::treeEvent(QObject* watched, QEvent* event)
     if (watched == tv1) {
         if (event->type() == QEvent::KeyPress) {
             auto* ke = static_cast<QKeyEvent*>(event);
-            tv1_KeyDown(ke->key() == Qt::Key_Delete ? 46 : ke->key(), vbShift(ke->modifiers()));
+            if (const std::optional<int> keyCode = vb::KeyCode(*ke))
+                tv1_KeyDown(*keyCode, vb::ShiftState(ke->modifiers()));
         }
         return false;
     }
@@ -302,7 +304,7 @@ void frmDatabaseExplorer::tv1_AfterLabelEdit(int& cancel, QString& newString)
 
 void frmDatabaseExplorer::tv1_KeyDown(int keyCode, int)
 {
-    if (keyCode == 46)
+    if (keyCode == vb::vbKeyDelete)
         mnuDelete_Click();
 }
 

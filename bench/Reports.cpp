@@ -83,11 +83,11 @@ std::vector<ReportRow> measure(const Size& size, const QString& folder)
             ++unexpected;
         return static_cast<int>(vb::vbOK);
     });
-    // The templates come from the program folder of the build.
+    // The templates come from the sources.
     for (const char* name : {"RecordIdxRpt.rpt", "SongsIdxRpt.rpt", "ArtistIdxRpt.rpt", "TypeIdxRpt.rpt"}) {
         const QString target = QDir(folder).filePath(QLatin1String(name));
         QFile::remove(target);
-        QFile::copy(QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(name)), target);
+        QFile::copy(QDir(QStringLiteral(REPORT_TEMPLATES)).filePath(QLatin1String(name)), target);
     }
 
     // Record Index.

@@ -7,6 +7,7 @@
 #include "help/Help.h"
 #include "vb/App.h"
 #include "vb/Control.h"
+#include "vb/Keys.h"
 #include "vb/MousePointer.h"
 #include "vb/Runtime.h"
 #include "vb/Twips.h"
@@ -344,9 +345,10 @@ bool frmFind::eventFilter(QObject* watched, QEvent* event)
     if (watched == ListView1) {
         if (event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
-            if (key->key() == Qt::Key_Delete) {
-                ListView1_KeyDown(46, 0);
-                return true;
+            if (const std::optional<int> keyCode = vb::KeyCode(*key)) {
+                ListView1_KeyDown(*keyCode, vb::ShiftState(key->modifiers()));
+                // The list has no use of its own for Delete.
+                return *keyCode == vb::vbKeyDelete;
             }
         }
         return false;

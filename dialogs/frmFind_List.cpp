@@ -7,6 +7,7 @@
 #include "dialogs/frmAddArtist.h"
 #include "dialogs/frmAddRecordName.h"
 #include "dialogs/frmAddSongs.h"
+#include "vb/Keys.h"
 #include "vb/MsgBox.h"
 #include "vb/MousePointer.h"
 #include "vb/Runtime.h"
@@ -68,7 +69,7 @@ void frmFind::ListView1_DblClick()
 void frmFind::ListView1_KeyDown(int keyCode, int)
 {
     const BusyScope busy(*this);
-    if (keyCode == 46)
+    if (keyCode == vb::vbKeyDelete)
         mnuPopupDelete_Click();
     setMousePointer(vb::vbDefault);
 }

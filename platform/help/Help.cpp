@@ -59,7 +59,7 @@ bool connectTo(QLocalSocket& socket)
 bool startViewer(QLocalSocket& socket)
 {
     const QString program = viewerProgram();
-    if (!QFileInfo(program).isExecutable())
+    if (!QFileInfo(program).isExecutable() || serverName().isEmpty())
         return false;
     if (!QProcess::startDetached(program, {QStringLiteral("--server"), serverName()}))
         return false;

@@ -51,7 +51,7 @@ void setRequestHandler(RequestHandler handler);
 // window that also handles F1 itself does not send the command twice.
 void enableF1();
 
-// The local socket the viewer listens on: in $XDG_RUNTIME_DIR, else the temporary folder.
+// The local socket the viewer listens on, in the user's runtime folder; empty when there is none.
 QString serverName();
 // The viewer program: recordshelp in the running executable's folder.
 QString viewerProgram();

@@ -1,7 +1,7 @@
 #include "help/Protocol.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include "vb/RuntimeFolder.h"
+
 #include <QJsonDocument>
 
 namespace help::protocol {
@@ -39,12 +39,6 @@ Request toRequest(const QJsonObject& message)
 
 namespace help {
 
-QString serverName()
-{
-    QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (dir.isEmpty() || !QFileInfo(dir).isDir())
-        dir = QDir::tempPath();
-    return QDir(dir).filePath(QStringLiteral("recordshelp.socket"));
-}
+QString serverName() { return vb::RuntimeFile(QStringLiteral("recordshelp.socket")); }
 
 } // namespace help

@@ -27,6 +27,7 @@ void createFile(const QString& path, Fill fill)
     try {
         if (rc != SQLITE_OK)
             throw detail::sqliteError(db, rc, temp);
+        detail::distrustStoredSchema(db);
         registerExtensions(db);
         detail::exec(db, "PRAGMA journal_mode = DELETE; PRAGMA synchronous = FULL; BEGIN");
         fill(db);

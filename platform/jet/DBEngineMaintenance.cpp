@@ -4,6 +4,7 @@
 #include "jet/Engine.h"
 #include "jet/Extensions.h"
 #include "jet/FileMaintenance.h"
+#include "jet/Sqlite.h"
 #include "jet/Workgroup.h"
 
 #include <QDir>
@@ -66,6 +67,7 @@ void logOn()
     bool valid = false;
     if (rc == SQLITE_OK) {
         sqlite3_busy_timeout(db, DBEngine::LockTimeoutMs());
+        detail::distrustStoredSchema(db);
         registerExtensions(db);
         try {
             valid = workgroup::authenticate(db, DBEngine::DefaultUser(), DBEngine::DefaultPassword());
@@ -88,6 +90,26 @@ MaintenanceOptions engineOptions()
     options.built = stampTextOrder;
     options.busyTimeoutMs = DBEngine::LockTimeoutMs();
     return options;
+}
+
+MaintenanceOptions workgroupOptions()
+{
+    MaintenanceOptions options = engineOptions();
+    options.schema = &workgroup::schema();
+    options.built = [](sqlite3* db) {
+        stampTextOrder(db);
+        workgroup::markFormat(db);
+    };
+    return options;
+}
+
+// The new file a workgroup file is built in before it takes the file's place.
+QString workgroupScratch(const QString& path) { return path + QStringLiteral(".new"); }
+
+void removeWithJournal(const QString& path)
+{
+    QFile::remove(path);
+    QFile::remove(path + QStringLiteral("-journal"));
 }
 
 } // namespace
@@ -116,6 +138,22 @@ void DBEngine::RepairDatabase(const QString& path, RepairReport* report)
     int number = 0;
     if (!RepairFile(path, description, engineOptions(), &number, report))
         throw Error(number, description);
+}
+
+void DBEngine::CompactWorkgroup()
+{
+    logOn();
+    const QString path = SystemDB();
+    refuseOpenDatabase(path);
+    const QString scratch = workgroupScratch(path);
+    removeWithJournal(scratch);
+    QString description;
+    int number = 0;
+    if (!CompactFile(path, scratch, description, workgroupOptions(), &number) ||
+        !ReplaceFileAtomically(scratch, path, description, &number)) {
+        removeWithJournal(scratch);
+        throw Error(number, description);
+    }
 }
 
 } // namespace jet

@@ -6,6 +6,7 @@
 #include "jet/Sqlite.h"
 #include "jet/Testing.h"
 #include "jet/Workgroup.h"
+#include "vb/VbTypes.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -54,18 +55,19 @@ std::shared_ptr<Connection> openConnection(const QString& path, bool readOnly, b
         throw detail::sqliteError(conn->db, rc, path);
     sqlite3_extended_result_codes(conn->db, 0);
     sqlite3_busy_timeout(conn->db, engine().lockTimeoutMs);
+    detail::distrustStoredSchema(conn->db);
     registerExtensions(conn->db);
     try {
         if (exclusive)
-            detail::exec(conn->db, "PRAGMA locking_mode = EXCLUSIVE");
+            detail::exec(conn->db, "PRAGMA locking_mode = EXCLUSIVE", path);
         // Reading the schema proves the file is a database and not locked away.
-        detail::exec(conn->db, "SELECT count(*) FROM sqlite_master");
+        detail::exec(conn->db, "SELECT count(*) FROM sqlite_master", path);
         // The temporary indexes of Distinct, Union and In lists stay in memory
         // instead of spilling into temporary files page by page.
-        detail::exec(conn->db, "PRAGMA temp_store = MEMORY");
+        detail::exec(conn->db, "PRAGMA temp_store = MEMORY", path);
         if (!readOnly) {
-            detail::exec(conn->db, "PRAGMA journal_mode = DELETE");
-            detail::exec(conn->db, "PRAGMA synchronous = FULL");
+            detail::exec(conn->db, "PRAGMA journal_mode = DELETE", path);
+            detail::exec(conn->db, "PRAGMA synchronous = FULL", path);
             rebuildStaleTextIndexes(conn->db);
         }
     } catch (const Error& e) {
@@ -351,6 +353,9 @@ detail::SnapshotCell readCell(sqlite3_stmt* stmt, int column, FieldType type, bo
 // Prepares exactly one statement of the engine's dialect.
 sqlite3_stmt* prepare(Connection& conn, const QString& sql)
 {
+    // Half a character would be stored as "?": the text is refused whole.
+    if (vb::hasLoneSurrogate(sql))
+        throw Error(err::InvalidCharacter, QStringLiteral("The statement holds half of a character."));
     const QString translated = translateStatement(
         sql, [&conn](const QString& table, const QString& column) { return conn.kindOf(table, column); });
     const QByteArray utf8 = translated.toUtf8();

@@ -287,6 +287,9 @@ public:
                                 int options = 0, const QString& password = QString());
     // report (optional) receives what a repair that replaced the file did.
     static void RepairDatabase(const QString& path, RepairReport* report = nullptr);
+    // Compacts the workgroup file (SystemDB) in its place, every account and
+    // membership kept; the file is replaced in one rename.
+    static void CompactWorkgroup();
 };
 
 // True when two texts are equal as the engine compares text (in statements and

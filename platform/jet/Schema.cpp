@@ -9,6 +9,8 @@ QString TableDefinition::createStatement() const
     QStringList parts;
     for (const ColumnDefinition& c : columns)
         parts << QLatin1Char(' ') + c.name + QLatin1Char(' ') + c.declaration;
+    for (const QString& constraint : constraints)
+        parts << QLatin1Char(' ') + constraint;
     return QStringLiteral("CREATE TABLE %1 (%2)").arg(name, parts.join(QLatin1Char(',')));
 }
 

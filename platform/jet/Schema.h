@@ -18,6 +18,8 @@ struct ColumnDefinition {
 struct TableDefinition {
     QString name;
     std::vector<ColumnDefinition> columns;
+    // Table constraints after the columns, as in CREATE TABLE.
+    std::vector<QString> constraints = {};
     QString createStatement() const;
 };
 

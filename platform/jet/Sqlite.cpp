@@ -2,6 +2,8 @@
 
 #include "jet/Extensions.h"
 
+#include <QDir>
+
 namespace jet::detail {
 
 namespace {
@@ -19,8 +21,20 @@ void clearUpperVectorState()
 #endif
 }
 
-Error sqliteError(sqlite3* db, int rc, const QString& fileName)
+void distrustStoredSchema(sqlite3* db)
 {
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+}
+
+Error sqliteError(sqlite3* db, int rc, const QString& givenName)
+{
+    QString fileName = givenName;
+    if (fileName.isEmpty() && db)
+        if (const char* main = sqlite3_db_filename(db, "main"))
+            fileName = QDir::toNativeSeparators(QString::fromUtf8(main));
     const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
     int number = 0;
     QString description;
@@ -57,11 +71,11 @@ Error sqliteError(sqlite3* db, int rc, const QString& fileName)
     }
 }
 
-Stmt::Stmt(sqlite3* db, const char* sql) : db_(db)
+Stmt::Stmt(sqlite3* db, const char* sql, const QString& fileName) : db_(db), fileName_(fileName)
 {
     const int rc = sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr);
     if (rc != SQLITE_OK)
-        throw sqliteError(db, rc);
+        throw sqliteError(db, rc, fileName_);
 }
 
 Stmt::~Stmt() { sqlite3_finalize(stmt_); }
@@ -98,7 +112,7 @@ bool Stmt::step()
         return true;
     if (rc == SQLITE_DONE)
         return false;
-    throw sqliteError(db_, rc);
+    throw sqliteError(db_, rc, fileName_);
 }
 
 QString Stmt::text(int column) const
@@ -117,13 +131,13 @@ int Stmt::integer(int column) const { return sqlite3_column_int(stmt_, column); 
 
 std::int64_t Stmt::integer64(int column) const { return sqlite3_column_int64(stmt_, column); }
 
-void exec(sqlite3* db, const char* sql)
+void exec(sqlite3* db, const char* sql, const QString& fileName)
 {
     char* msg = nullptr;
     const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &msg);
     sqlite3_free(msg);
     if (rc != SQLITE_OK)
-        throw sqliteError(db, rc);
+        throw sqliteError(db, rc, fileName);
 }
 
 } // namespace jet::detail

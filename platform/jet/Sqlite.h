@@ -12,13 +12,21 @@
 
 namespace jet::detail {
 
-// The engine's error for a failed SQLite call on db.
+// The engine's error for a failed SQLite call on db. A message that names a
+// file names fileName, or the connection's main file when it is empty.
 Error sqliteError(sqlite3* db, int rc, const QString& fileName = QString());
+
+// Settings of every connection the engine opens: nothing stored in the file
+// runs (its triggers and views are off, functions and virtual tables its
+// schema names are not trusted) and ordinary statements cannot corrupt it.
+// The stored schema is still parsed, as SQLite must to read the file.
+void distrustStoredSchema(sqlite3* db);
 
 // A prepared statement of the engine's own SQL; values are always bound.
 class Stmt {
 public:
-    Stmt(sqlite3* db, const char* sql);
+    // fileName: the file a failure names; the connection's main file when empty.
+    Stmt(sqlite3* db, const char* sql, const QString& fileName = QString());
     ~Stmt();
     Stmt(const Stmt&) = delete;
     Stmt& operator=(const Stmt&) = delete;
@@ -37,9 +45,10 @@ public:
 private:
     sqlite3* db_;
     sqlite3_stmt* stmt_ = nullptr;
+    QString fileName_;
 };
 
-void exec(sqlite3* db, const char* sql);
+void exec(sqlite3* db, const char* sql, const QString& fileName = QString());
 
 // Marks the upper halves of the processor's wide vector registers unused.
 // Code run while windows repaint can return with them in use; until something

@@ -1,8 +1,10 @@
 #include "jet/Workgroup.h"
 
+#include "jet/Schema.h"
 #include "jet/Sqlite.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QRandomGenerator>
 
 namespace jet::workgroup {
@@ -31,7 +33,9 @@ QByteArray passwordHash(const QByteArray& salt, const QString& password)
 Stmt statement(const Db& db, const char* text)
 {
     const QByteArray schema = QByteArray("\"") + db.schema + "\"";
-    return Stmt(db.db, QByteArray(text).replace("{wg}", schema).constData());
+    const char* file = sqlite3_db_filename(db.db, db.schema);
+    return Stmt(db.db, QByteArray(text).replace("{wg}", schema).constData(),
+                file ? QDir::toNativeSeparators(QString::fromUtf8(file)) : QString());
 }
 
 void addAccount(const Db& db, const QString& name, const QString& pid, bool isGroup, bool canLogOn,
@@ -53,22 +57,37 @@ void addAccount(const Db& db, const QString& name, const QString& pid, bool isGr
 
 } // namespace
 
+const SchemaDefinition& schema()
+{
+    static const SchemaDefinition definition = [] {
+        const QString name = QStringLiteral("TEXT NOT NULL COLLATE JETTEXT");
+        SchemaDefinition s;
+        s.tables = {
+            {QStringLiteral("accounts"),
+             {{QStringLiteral("name"), name + QStringLiteral(" UNIQUE")},
+              {QStringLiteral("pid"), QStringLiteral("TEXT NOT NULL")},
+              {QStringLiteral("is_group"), QStringLiteral("INTEGER NOT NULL")},
+              {QStringLiteral("can_logon"), QStringLiteral("INTEGER NOT NULL")},
+              {QStringLiteral("salt"), QStringLiteral("BLOB NOT NULL")},
+              {QStringLiteral("hash"), QStringLiteral("BLOB")}}},
+            {QStringLiteral("memberships"),
+             {{QStringLiteral("user"), name}, {QStringLiteral("grp"), name}},
+             {QStringLiteral("PRIMARY KEY (user, grp)")}},
+        };
+        s.probe = QStringLiteral("SELECT a.name, a.salt, a.hash, m.grp FROM accounts a LEFT JOIN memberships m ON m.user = a.name");
+        return s;
+    }();
+    return definition;
+}
+
 void createSchema(sqlite3* db)
 {
-    detail::exec(db,
-                 "CREATE TABLE accounts ("
-                 " name TEXT NOT NULL COLLATE JETTEXT UNIQUE,"
-                 " pid TEXT NOT NULL,"
-                 " is_group INTEGER NOT NULL,"
-                 " can_logon INTEGER NOT NULL,"
-                 " salt BLOB NOT NULL,"
-                 " hash BLOB);"
-                 "CREATE TABLE memberships ("
-                 " user TEXT NOT NULL COLLATE JETTEXT,"
-                 " grp TEXT NOT NULL COLLATE JETTEXT,"
-                 " PRIMARY KEY (user, grp));"
-                 "PRAGMA user_version = 1;");
+    for (const TableDefinition& table : schema().tables)
+        detail::exec(db, table.createStatement().toUtf8().constData());
+    markFormat(db);
 }
+
+void markFormat(sqlite3* db) { detail::exec(db, "PRAGMA user_version = 1"); }
 
 void addBuiltInAccounts(sqlite3* db)
 {

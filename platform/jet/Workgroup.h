@@ -14,6 +14,8 @@ struct sqlite3;
 
 namespace jet {
 
+struct SchemaDefinition;
+
 struct Account {
     QString name;
     QString pid;
@@ -37,8 +39,13 @@ inline const QString kUsers = QStringLiteral("Users");
 inline const QString kProgramUser = QStringLiteral("brevlin");
 inline const QString kProgramPassword = QStringLiteral("mossgravel");
 
+// What a workgroup file consists of: the tables accounts and memberships.
+// Files are built from this definition only.
+const SchemaDefinition& schema();
 // Creates the tables of a workgroup file on an empty database.
 void createSchema(sqlite3* db);
+// Notes the workgroup format in a file built from schema().
+void markFormat(sqlite3* db);
 // The built-in accounts admin, Creator and Engine, the groups Admins and Users,
 // and the program's account (member of both groups).
 void addBuiltInAccounts(sqlite3* db);

@@ -1,9 +1,10 @@
 #include "vb/App.h"
 
+#include "vb/RuntimeFolder.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QStandardPaths>
 
 #include <memory>
 
@@ -58,13 +59,7 @@ QString App::ProductName() { return QStringLiteral("Discavo 3"); }
 QString App::HelpFile() { return data().helpFile; }
 void App::setHelpFile(const QString& file) { data().helpFile = file; }
 
-QString App::lockFilePath()
-{
-    QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (dir.isEmpty() || !QFileInfo(dir).isDir())
-        dir = QDir::tempPath();
-    return QDir(dir).filePath(data().exeName + QStringLiteral(".instance.lock"));
-}
+QString App::lockFilePath() { return RuntimeFile(data().exeName + QStringLiteral(".instance.lock")); }
 
 bool App::PrevInstance()
 {
@@ -72,7 +67,13 @@ bool App::PrevInstance()
     if (d.lockChecked)
         return d.prevInstance;
     d.lockChecked = true;
-    d.lock = std::make_unique<QLockFile>(lockFilePath());
+    const QString path = lockFilePath();
+    // With no private folder to hold a lock, no copy is refused.
+    if (path.isEmpty()) {
+        d.prevInstance = false;
+        return false;
+    }
+    d.lock = std::make_unique<QLockFile>(path);
     // A lock whose owner is no longer running is stale and QLockFile takes it over.
     d.lock->setStaleLockTime(0);
     d.prevInstance = !d.lock->tryLock(0);

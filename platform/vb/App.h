@@ -34,7 +34,7 @@ public:
     static bool PrevInstance();
     // Frees the lock this process holds; End calls it before the process ends.
     static void releaseInstanceLock();
-    // Folder of the lock file: $XDG_RUNTIME_DIR, else the temporary folder.
+    // The lock file, in the user's runtime folder; empty when there is none.
     static QString lockFilePath();
 
     // Native path of a file in the program folder (App.Path & "\" & name).

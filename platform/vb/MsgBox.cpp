@@ -3,8 +3,12 @@
 #include "vb/App.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace vb {
 
@@ -14,6 +18,26 @@ MsgBoxResponder& responder()
     static MsgBoxResponder r;
     return r;
 }
+
+// A box without OK and without Cancel asks for an answer: Esc and the close box
+// give none (QMessageBox would take No for them).
+class AnswerRequired : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress)
+            return static_cast<QKeyEvent*>(event)->matches(QKeySequence::Cancel);
+        // The window system's close (close box, Alt+F4); the box's own close after an answer passes.
+        if (event->type() == QEvent::Close && event->spontaneous()) {
+            event->ignore();
+            return true;
+        }
+        return false;
+    }
+};
 
 int showRealBox(const MsgBoxCall& call)
 {
@@ -46,6 +70,15 @@ int showRealBox(const MsgBoxCall& call)
         all |= b.qt;
     box.setStandardButtons(all);
     box.setDefaultButton(buttons.front().qt);
+    const bool escapes = std::any_of(buttons.begin(), buttons.end(),
+                                     [](const Button& b) { return b.answer == vbOK || b.answer == vbCancel; });
+    AnswerRequired answerRequired;
+    if (!escapes) {
+        // Without CustomizeWindowHint Qt puts the close button back.
+        box.setWindowFlags((box.windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+                           & ~Qt::WindowCloseButtonHint);
+        box.installEventFilter(&answerRequired);
+    }
     const int clicked = box.exec();
     for (const Button& b : buttons)
         if (b.qt == clicked)

@@ -5,6 +5,7 @@
 #include "support/CatalogFixture.h"
 #include "support/ExplorerTesting.h"
 #include "support/QtPrint.h"
+#include "support/StrayKeys.h"
 #include "support/TestEnv.h"
 #include "vb/App.h"
 
@@ -412,6 +413,71 @@ TEST_F(ListsTest, KeysDoubleClicksAndRightPressesStartTheirCommands)
         EXPECT_EQ(w.ran, (QStringList{c.deleteCommand, c.modifyCommand}));
     }
     EXPECT_TRUE(boxes.empty());
+}
+
+// The window's own delete commands run: a stray key must show no box and
+// delete nothing, while Delete still asks first.
+TEST_F(ListsTest, OnlyTheDeleteKeyAsksToDeleteInTheTreeAndBothLists)
+{
+    catalog.addArtist(QStringLiteral("Cher"));
+    catalog.addRecord(QStringLiteral("Cher"), QStringLiteral("Believe"));
+    catalog.addSong(QStringLiteral("Cher"), QStringLiteral("Believe"), QStringLiteral("Strong Enough"));
+    const std::unique_ptr<frmDatabaseExplorer> w = std::make_unique<frmDatabaseExplorer>();
+    w->Load();
+    w->TimerPopulateTree.stop();
+    w->PopulateTree();
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    // The delete command works on the view that has the focus.
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    // Home, letters and digits move the selection of the view; each Delete
+    // comes after choosing the artist, its record and its song again.
+    auto choose = [&] {
+        QTreeWidgetItem* node = testenv::treeNode(w->tv1, QStringLiteral("Cher"));
+        ASSERT_TRUE(node);
+        w->tv1->setCurrentItem(node);
+        QTest::mouseClick(w->tv1->viewport(), Qt::LeftButton, {}, w->tv1->visualItemRect(node).center());
+        ASSERT_EQ(w->ListView1->topLevelItemCount(), 1);
+        QTest::mouseClick(w->ListView1->viewport(), Qt::LeftButton, {}, rowCentre(w->ListView1, 0));
+        ASSERT_EQ(w->ListView2->topLevelItemCount(), 1);
+        w->ListView2->topLevelItem(0)->setSelected(true);
+    };
+    choose();
+
+    struct View {
+        QTreeWidget* view;
+        QString question;
+    };
+    const std::vector<View> views = {
+        {w->tv1, "Are you sure you want to delete the folder, Cher, with all its related contents?"},
+        {w->ListView1, "Are you sure you want to delete the selected record(s)?"},
+        {w->ListView2, "Are you sure you want to delete the selected song title(s)?"},
+    };
+    for (const View& v : views) {
+        SCOPED_TRACE(v.view->objectName().toStdString());
+        v.view->setFocus();
+        ASSERT_EQ(QApplication::focusWidget(), v.view);
+        for (const testenv::StrayKey& k : testenv::strayKeys()) {
+            SCOPED_TRACE(k.name);
+            const std::size_t before = boxes.calls().size();
+            QTest::keyClick(v.view, k.key, k.modifiers);
+            EXPECT_EQ(boxes.calls().size(), before);
+        }
+        EXPECT_EQ(catalog.count(QStringLiteral("select * from songs")), 1);
+        EXPECT_EQ(catalog.count(QStringLiteral("select * from records")), 2);
+
+        choose();
+        v.view->setFocus();
+        const std::size_t before = boxes.calls().size();
+        boxes.answer(vb::vbNo);
+        QTest::keyClick(v.view, Qt::Key_Delete);
+        ASSERT_EQ(boxes.calls().size(), before + 1);
+        EXPECT_EQ(boxes.calls().back().prompt, v.question);
+        EXPECT_EQ(boxes.calls().back().style, vb::vbYesNo);
+        EXPECT_EQ(catalog.count(QStringLiteral("select * from songs")), 1);
+        EXPECT_EQ(catalog.count(QStringLiteral("select * from records")), 2);
+    }
 }
 
 TEST_F(ListsTest, RowsKeepOneHeightWhateverColumnIsInView)

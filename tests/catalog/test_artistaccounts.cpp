@@ -48,14 +48,19 @@ QStringList accountsWith(QStringList names, const QStringList& added, const QStr
     return names;
 }
 
-// Makes the catalogue file refuse a statement: SQL run on the file itself,
-// below the engine (a trigger that raises an error).
-void sabotage(const CatalogFixture& cat, const char* sql)
+// Makes a table of the catalogue file refuse every row of the artist Bob: a
+// check written into its stored definition, below the engine (which runs no
+// trigger a file holds).
+void refuseBobIn(const CatalogFixture& cat, const char* table)
 {
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open_v2(cat.databasePath().toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    const std::string sql = std::string("PRAGMA writable_schema = ON;"
+                                        "UPDATE sqlite_master SET sql = substr(sql, 1, length(sql) - 1) || "
+                                        "', CHECK (Artist <> ''Bob''))' WHERE type = 'table' AND name = '") +
+                            table + "'; PRAGMA writable_schema = OFF;";
     char* message = nullptr;
-    const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &message);
+    const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message);
     const std::string text = message ? message : "";
     sqlite3_free(message);
     sqlite3_close(db);
@@ -265,10 +270,14 @@ TEST(ArtistAccountsRoadsTest, AddArtistMakesAccountAndRowTogetherOrNeither)
         {"the name is taken", QStringLiteral("ella"), [](const CatalogFixture&) {}, false, false,
          {QStringLiteral("Error: 3390-Account name already exists."), vb::vbCritical,
           QStringLiteral("Error Adding User System Information")}},
+        // Half of a two-unit character would be stored as "?".
+        {"the name holds half a character", QStringLiteral("Abcdefghijklmn") + QChar(0xD83C),
+         [](const CatalogFixture&) {}, false, false,
+         {QString(), vb::vbCritical, QStringLiteral("Error Adding User System Information")}},
         // The account made first goes again with the row.
         {"the row cannot be added", QStringLiteral("Bob"),
          [](const CatalogFixture& cat) {
-             sabotage(cat, "CREATE TRIGGER refuse BEFORE INSERT ON records BEGIN SELECT RAISE(ABORT, 'refused'); END");
+             refuseBobIn(cat, "records");
          },
          true, false, {QString(), vb::vbCritical, kStatementError}},
     };
@@ -511,12 +520,12 @@ TEST(ArtistAccountsRoadsTest, RenameArtistLeavesAccountsAndRowsInStepOnEveryRoad
          {}, {}, kSeeded},
         {"the artist row cannot be added",
          [](const CatalogFixture& cat) {
-             sabotage(cat, "CREATE TRIGGER refuse BEFORE INSERT ON records BEGIN SELECT RAISE(ABORT, 'refused'); END");
+             refuseBobIn(cat, "records");
          },
          false, {statementError}, {}, {}, kSeeded},
         {"the tables cannot be renamed",
          [](const CatalogFixture& cat) {
-             sabotage(cat, "CREATE TRIGGER refuse BEFORE UPDATE ON songs BEGIN SELECT RAISE(ABORT, 'refused'); END");
+             refuseBobIn(cat, "songs");
          },
          false, {statementError}, {}, {}, kSeeded},
     };

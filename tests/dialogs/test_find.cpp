@@ -6,6 +6,7 @@
 #include "dialogs/frmAddSongs.h"
 #include "dialogs/frmFind.h"
 #include "support/CatalogFixture.h"
+#include "support/StrayKeys.h"
 #include "support/QtPrint.h"
 #include "support/TestEnv.h"
 #include "help/Help.h"
@@ -432,6 +433,34 @@ TEST_F(FindTest, DeleteKeyAsksOnceForSeveralSongs)
               (QStringList{"R1|s4", "R2|s1"}));
     EXPECT_EQ(column(0), (QStringList{"s1", "s4"}));
     EXPECT_EQ(count(), QStringLiteral(" 2 objects found."));
+}
+
+TEST_F(FindTest, OnlyTheDeleteKeyAsksToDeleteTheHits)
+{
+    testenv::CatalogFixture db;
+    db.addArtist("A");
+    db.addRecord("A", "R1");
+    db.addSong("A", "R1", "s1");
+    testenv::ScriptedMsgBox boxes;
+    for (const char* kind : {"Artist", "Record Name", "Song Title"}) {
+        SCOPED_TRACE(kind);
+        find(kind, "*");
+        ASSERT_GE(dialog().ListView1Rows->rows(), 1);
+        select({0});
+        dialog().ListView1->setFocus();
+        for (const testenv::StrayKey& k : testenv::strayKeys()) {
+            SCOPED_TRACE(k.name);
+            QTest::keyClick(dialog().ListView1, k.key, k.modifiers);
+            EXPECT_TRUE(boxes.empty());
+        }
+        EXPECT_EQ(db.count("select * from records"), 2);
+        EXPECT_EQ(db.count("select * from songs"), 1);
+    }
+    boxes.answer(vb::vbNo);
+    QTest::keyClick(dialog().ListView1, Qt::Key_Delete);
+    ASSERT_EQ(boxes.calls().size(), 1u);
+    EXPECT_EQ(boxes.calls()[0].prompt, QStringLiteral("Are you sure you want to delete the selected song title(s)?"));
+    EXPECT_EQ(db.count("select * from songs"), 1);
 }
 
 TEST_F(FindTest, DeleteFindsItsRecordUnderAnotherLocaleAndRerunsTheListedSearch)

@@ -109,6 +109,34 @@ int damageRecordsPage(const QString& path)
     return leaf.cells;
 }
 
+// Every account of the workgroup file with its groups, as the engine reads them.
+QStringList accountsWithGroups()
+{
+    QStringList out;
+    for (const jet::User& u : jet::DBEngine::Workspaces()(0).Users()) {
+        QStringList groups;
+        for (const jet::Group& g : u.Groups())
+            groups << g.Name();
+        out << u.Name() + ":" + groups.join(u',');
+    }
+    jet::DBEngine::Workspaces()(0).Close();
+    return out;
+}
+
+// Adds the artist accounts name1..nameN, each a member of Users.
+void addAccounts(const QString& name, int count)
+{
+    jet::Workspace ws = jet::DBEngine::Workspaces()(0);
+    ws.BeginTrans();
+    for (int i = 1; i <= count; ++i) {
+        jet::User u = ws.CreateUser(name + QString::number(i), "fennaply", "tintrove");
+        ws.Users().Append(u);
+        u.Groups().Append(u.CreateGroup("Users"));
+    }
+    ws.CommitTrans();
+    ws.Close();
+}
+
 // Engine state both routines leave behind, whatever the outcome.
 void expectEngineLeftForTheCatalogue(const testenv::CatalogFixture& cat)
 {
@@ -151,6 +179,45 @@ TEST_F(MaintenanceTest, CompactReplacesTheDatabaseWithAConsistentCopyAndRemovesA
         EXPECT_EQ(cat.count("select * from songs"), 1200);
         expectEngineLeftForTheCatalogue(cat);
     }
+}
+
+// Accounts added and deleted leave free pages in the workgroup file; the
+// compaction gives them back and keeps every account with its memberships.
+TEST_F(MaintenanceTest, CompactionShrinksTheWorkgroupFileAndKeepsEveryAccount)
+{
+    testenv::CatalogFixture cat;
+    fillBulkCatalogue(cat, 50);
+    addAccounts("Gone", 1000);
+    addAccounts("Kept", 3);
+    {
+        jet::Workspace ws = jet::DBEngine::Workspaces()(0);
+        ws.BeginTrans();
+        for (int i = 1; i <= 1000; ++i)
+            ws.Users().Delete("Gone" + QString::number(i));
+        ws.CommitTrans();
+        ws.Close();
+    }
+    const QStringList accounts = accountsWithGroups();
+    ASSERT_EQ(accounts.size(), 7);
+    const qint64 before = QFileInfo(cat.workgroupPath()).size();
+
+    QString message;
+    EXPECT_TRUE(CompactDatabaseFile("records", message)) << message.toStdString();
+    EXPECT_EQ(message, "Database successfully compacted.");
+    EXPECT_LT(QFileInfo(cat.workgroupPath()).size() * 4, before);
+    EXPECT_EQ(integrity(cat.workgroupPath()), "ok");
+    EXPECT_EQ(accountsWithGroups(), accounts);
+    EXPECT_EQ(entries(cat.folder()), (QStringList{"records.mdb", "records.mdw"}));
+    // The program's account logs on with its password, the others with theirs.
+    EXPECT_EQ(cat.count("select * from records"), 50);
+    EXPECT_EQ(testenv::errorOf([&] {
+                  jet::DBEngine::OpenDatabase(cat.databasePath(), false, false, ";uid=Kept2;pwd=tintrove").Close();
+              }),
+              0);
+    EXPECT_EQ(testenv::errorOf([&] {
+                  jet::DBEngine::OpenDatabase(cat.databasePath(), false, false, ";uid=Kept2;pwd=other").Close();
+              }),
+              jet::err::BadAccount);
 }
 
 TEST_F(MaintenanceTest, AFailingCompactionLeavesTheDatabaseByteForByteAndNoCopy)
@@ -260,9 +327,10 @@ TEST_F(MaintenanceTest, RepairFailuresSayWhichStepFailedAndLeaveTheFiles)
         QStringList left;
     };
     const Case cases[] = {
-        {"the database is no database",
+        {"a folder stands in the database's place",
          [](const testenv::CatalogFixture& cat) {
-             writeFile(cat.databasePath(), QByteArray("not a database, only text\n").repeated(100));
+             QFile::remove(cat.databasePath());
+             QDir(vb::App::Path()).mkdir("records.mdb");
              writeFile(vb::App::file("~records.new"), "leftover");
          },
          [](const testenv::CatalogFixture& cat) {
@@ -299,27 +367,35 @@ TEST_F(MaintenanceTest, ACopyThatCannotBePutInPlaceIsAFailureThatKeepsTheOrigina
     testenv::CatalogFixture cat;
     fillBulkCatalogue(cat, 50);
     const QByteArray before = bytesOf(cat.databasePath());
+    const QByteArray workgroupBefore = bytesOf(cat.workgroupPath());
 
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     child.start(QStringLiteral(COMPACT_CHILD), {cat.folder(), "--fail-rename"});
     ASSERT_TRUE(child.waitForFinished(10000));
     EXPECT_EQ(child.exitCode(), 1);
+    // The workgroup file's copy is the first to be put in place.
     const QString description = QStringLiteral("The file '%1' could not be put in place of '%2': %3.")
-                                    .arg(vb::App::file("~records.new"), cat.databasePath(), QString::fromLocal8Bit(std::strerror(EIO)));
+                                    .arg(vb::App::file("records.mdw.new"), cat.workgroupPath(),
+                                         QString::fromLocal8Bit(std::strerror(EIO)));
     EXPECT_EQ(QString::fromUtf8(child.readAll()), "failed " + compactFailed(description) + "\n");
     EXPECT_EQ(bytesOf(cat.databasePath()), before);
+    EXPECT_EQ(bytesOf(cat.workgroupPath()), workgroupBefore);
     EXPECT_EQ(entries(cat.folder()), (QStringList{"records.mdb", "records.mdw"}));
 }
 
 // What a killed copy may leave beside the catalogue; the next compaction clears it.
-const QStringList afterAKill{"records.mdb", "records.mdw", "~records.new", "~records.new-journal"};
+const QStringList afterAKill{"records.mdb",     "records.mdw",          "~records.new", "~records.new-journal",
+                             "records.mdw.new", "records.mdw.new-journal"};
 
-void expectIntactCatalogue(const testenv::CatalogFixture& cat, const std::set<QString>& records, int songs)
+void expectIntactCatalogue(const testenv::CatalogFixture& cat, const std::set<QString>& records, int songs,
+                           const QStringList& accounts)
 {
     for (const QString& name : entries(cat.folder()))
         EXPECT_TRUE(afterAKill.contains(name)) << name.toStdString();
     EXPECT_EQ(integrity(cat.databasePath()), "ok");
+    EXPECT_EQ(integrity(cat.workgroupPath()), "ok");
+    EXPECT_EQ(accountsWithGroups(), accounts);
     EXPECT_EQ(recordsOf(cat), records);
     EXPECT_EQ(cat.count("select * from songs"), songs);
 }
@@ -330,6 +406,8 @@ TEST_F(MaintenanceTest, ACompactionKilledAtAnyMomentLeavesAnOpenableCatalogueWit
 {
     testenv::CatalogFixture cat;
     fillBulkCatalogue(cat, 1500);
+    addAccounts("Artist", 20);
+    const QStringList accounts = accountsWithGroups();
     const std::set<QString> all = bulkRecordNames(1, 1500);
 
     for (int delayMs : {0, 1, 2, 3, 4, 6, 8, 11, 15, 20}) {
@@ -348,7 +426,7 @@ TEST_F(MaintenanceTest, ACompactionKilledAtAnyMomentLeavesAnOpenableCatalogueWit
         EXPECT_EQ(child.exitStatus(), QProcess::CrashExit);
         const QByteArray rest = child.readAll();
         EXPECT_FALSE(rest.contains("failed")) << rest.constData();
-        expectIntactCatalogue(cat, all, 3000);
+        expectIntactCatalogue(cat, all, 3000, accounts);
     }
     QString message;
     EXPECT_TRUE(CompactDatabaseFile("records", message)) << message.toStdString();
@@ -361,6 +439,8 @@ TEST_F(MaintenanceTest, ACompactionKilledAtEachFileStepLeavesAnOpenableCatalogue
 {
     testenv::CatalogFixture cat;
     fillBulkCatalogue(cat, 300);
+    addAccounts("Artist", 20);
+    const QStringList accounts = accountsWithGroups();
     const std::set<QString> all = bulkRecordNames(1, 300);
 
     int killed = 0;
@@ -371,7 +451,7 @@ TEST_F(MaintenanceTest, ACompactionKilledAtEachFileStepLeavesAnOpenableCatalogue
         child.start(QStringLiteral(COMPACT_CHILD), {cat.folder(), "--kill-at", QString::number(step)});
         ASSERT_TRUE(child.waitForFinished(10000));
         const QByteArray output = child.readAll();
-        expectIntactCatalogue(cat, all, 600);
+        expectIntactCatalogue(cat, all, 600, accounts);
         if (child.exitStatus() == QProcess::NormalExit) {
             // The round got past its last step.
             EXPECT_EQ(child.exitCode(), 0);
@@ -381,8 +461,8 @@ TEST_F(MaintenanceTest, ACompactionKilledAtEachFileStepLeavesAnOpenableCatalogue
         EXPECT_EQ(output, QByteArray());
         ++killed;
     }
-    // The copy's flush, the folder's flush and the rename at the least.
-    EXPECT_GE(killed, 3);
+    // Both copies' flush, the folder's flush and the rename at the least.
+    EXPECT_GE(killed, 6);
     EXPECT_EQ(entries(cat.folder()), (QStringList{"records.mdb", "records.mdw"}));
 }
 

@@ -26,8 +26,8 @@ namespace {
 const QString kRecordHelp = QStringLiteral("record.hlp");
 const QString kGettingStarted = QStringLiteral("GettingStartedQZN.hlp");
 
-// The help files as the build lays them out beside the test programs.
-QString builtHelpFile(const QString& name) { return QDir(QCoreApplication::applicationDirPath()).filePath(name); }
+// The help files as the build lays them out in its program folder.
+QString builtHelpFile(const QString& name) { return QDir(QStringLiteral(BUILT_PROGRAM_FOLDER)).filePath(name); }
 
 bool viewerListening()
 {

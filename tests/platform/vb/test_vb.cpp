@@ -2,12 +2,19 @@
 #include "vb/App.h"
 #include "vb/DefaultInstance.h"
 #include "vb/Form.h"
+#include "vb/Keys.h"
 #include "vb/MsgBox.h"
 #include "vb/Runtime.h"
 #include "vb/Twips.h"
 #include "vb/VbTypes.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSpontaneKeyEvent>
+#include <QTest>
+#include <QKeyEvent>
 #include <QTimer>
 
 #include <gtest/gtest-spi.h>
@@ -50,6 +57,60 @@ TEST(MsgBoxTest, ScriptedResponderRecordsCallsAndAnswersInOrder)
 TEST(MsgBoxTest, UnexpectedBoxFailsTheTest)
 {
     EXPECT_NONFATAL_FAILURE(vb::MsgBox("Nobody expects this box."), "unexpected message box");
+}
+
+// Esc and the close box answer only a box that has OK or Cancel; a Yes/No box
+// waits for a button. Driven through the real box.
+TEST(MsgBoxTest, EscAndTheCloseBoxAnswerOnlyABoxWithOKOrCancel)
+{
+    struct Case {
+        int style;
+        std::optional<int> escAnswer; // none: Esc and the close box leave the box open
+        QMessageBox::StandardButton then;
+        int thenAnswer;
+    };
+    const std::vector<Case> cases = {
+        {vb::vbYesNo, std::nullopt, QMessageBox::No, vb::vbNo},
+        {vb::vbYesNo + vb::vbQuestion, std::nullopt, QMessageBox::Yes, vb::vbYes},
+        {vb::vbAbortRetryIgnore, std::nullopt, QMessageBox::Ignore, vb::vbIgnore},
+        {vb::vbOKOnly + vb::vbCritical, vb::vbOK, QMessageBox::Ok, vb::vbOK},
+        {vb::vbOKCancel, vb::vbCancel, QMessageBox::Ok, vb::vbOK},
+        {vb::vbYesNoCancel, vb::vbCancel, QMessageBox::Yes, vb::vbYes},
+        {vb::vbRetryCancel, vb::vbCancel, QMessageBox::Retry, vb::vbRetry},
+    };
+    const testenv::ScriptedMsgBox restoresTheTestBoxAtTheEnd;
+    vb::setMsgBoxResponder({});
+    for (const bool byCloseBox : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.style);
+            SCOPED_TRACE(byCloseBox ? "close box" : "Esc");
+            bool stayedOpen = false;
+            bool closeButtonShown = true;
+            testenv::withWatchdog(5000, [&] {
+                testenv::later(0, [&] {
+                    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                    ASSERT_TRUE(box);
+                    closeButtonShown = box->windowFlags().testFlag(Qt::WindowCloseButtonHint);
+                    if (byCloseBox) {
+                        QCloseEvent close; // as the window system sends it
+                        QSpontaneKeyEvent::setSpontaneous(&close);
+                        QApplication::instance()->notify(box, &close);
+                    } else {
+                        QTest::keyClick(box, Qt::Key_Escape);
+                    }
+                    QApplication::processEvents();
+                    stayedOpen = QApplication::activeModalWidget() == box && box->isVisible();
+                    if (stayedOpen)
+                        box->button(c.then)->click();
+                });
+                const int answer = vb::MsgBox(QStringLiteral("Do you want to enter another record?"), c.style,
+                                              QStringLiteral("More Data?"));
+                EXPECT_EQ(answer, c.escAnswer.value_or(c.thenAnswer));
+            });
+            EXPECT_EQ(stayedOpen, !c.escAnswer.has_value());
+            EXPECT_EQ(closeButtonShown, c.escAnswer.has_value());
+        }
+    }
 }
 
 TEST(DefaultInstanceTest, FirstAccessLoadsOnceAndUnloadStartsAfresh)
@@ -119,6 +180,48 @@ TEST(FormTest, CentresOnlyInTheNormalState)
     const auto left = form.Left();
     form.centreOnScreen();
     EXPECT_EQ(form.Left(), left);
+}
+
+// Qt numbers many keys like other keys' key codes; only keys with a key code of
+// their own get one, and that code.
+TEST(KeysTest, KeyEventsBecomeVisualBasicKeyCodesOrNone)
+{
+    struct Case {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        std::optional<int> code;
+    };
+    const std::vector<Case> cases = {
+        {Qt::Key_Delete, Qt::NoModifier, vb::vbKeyDelete},
+        {Qt::Key_Delete, Qt::KeypadModifier, vb::vbKeyDelete},
+        {Qt::Key_Delete, Qt::ShiftModifier, vb::vbKeyDelete},
+        {Qt::Key_Period, Qt::NoModifier, std::nullopt},
+        {Qt::Key_Period, Qt::KeypadModifier, vb::vbKeyDecimal},
+        {Qt::Key_Comma, Qt::NoModifier, std::nullopt},
+        {Qt::Key_Minus, Qt::NoModifier, std::nullopt},
+        {Qt::Key_Minus, Qt::KeypadModifier, vb::vbKeySubtract},
+        {Qt::Key_Exclam, Qt::ShiftModifier, std::nullopt},
+        {Qt::Key_Adiaeresis, Qt::NoModifier, std::nullopt},
+        {Qt::Key_A, Qt::NoModifier, vb::vbKeyA},
+        {Qt::Key_Z, Qt::ShiftModifier, vb::vbKeyZ},
+        {Qt::Key_0, Qt::NoModifier, vb::vbKey0},
+        {Qt::Key_9, Qt::NoModifier, vb::vbKey9},
+        {Qt::Key_7, Qt::KeypadModifier, vb::vbKeyNumpad0 + 7},
+        {Qt::Key_Backspace, Qt::NoModifier, vb::vbKeyBack},
+        {Qt::Key_Insert, Qt::NoModifier, vb::vbKeyInsert},
+        {Qt::Key_Home, Qt::KeypadModifier, vb::vbKeyHome},
+        {Qt::Key_Enter, Qt::KeypadModifier, vb::vbKeyReturn},
+        {Qt::Key_Print, Qt::NoModifier, vb::vbKeySnapshot},
+        {Qt::Key_F1, Qt::NoModifier, vb::vbKeyF1},
+        {Qt::Key_F16, Qt::NoModifier, vb::vbKeyF16},
+        {Qt::Key_F17, Qt::NoModifier, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(QKeySequence(c.key).toString().toStdString());
+        const QKeyEvent event(QEvent::KeyPress, c.key, c.modifiers);
+        EXPECT_EQ(vb::KeyCode(event), c.code);
+    }
+    EXPECT_EQ(vb::ShiftState(Qt::ShiftModifier | Qt::AltModifier | Qt::KeypadModifier), vb::vbShiftMask | vb::vbAltMask);
 }
 
 TEST(RuntimeTest, EndGoesThroughTheInstalledHandler)
