@@ -365,6 +365,8 @@ int run(const bench::Size& size, const QString& folder)
         return boxes > 0 ? 1 : 0;
     }
     if (findOnly) {
+        // The tree filled, as the program starts, before Find opens.
+        window->PopulateTree();
         for (bench::FindRow& r : bench::findDialogRows(size))
             addRow(std::move(r));
         printTable(size, -1);

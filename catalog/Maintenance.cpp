@@ -122,19 +122,44 @@ void openAsOnStartUp(PendingError& error, const Files& files)
     error.attempt([] { jet::DBEngine::Workspaces()(0).Close(); });
 }
 
-// One line for a repair that could not read every row, or nothing.
+// An estimate is shown to two significant digits, so that it does not
+// look like a count.
+int rounded(int rows)
+{
+    int scale = 1;
+    while (rows / scale >= 100)
+        scale *= 10;
+    return int((qint64(rows) + scale / 2) / scale * scale);
+}
+
+QString unreadRowsOf(const jet::UnreadRows& unread)
+{
+    switch (unread.bound) {
+    case jet::UnreadRows::Exact:
+        return QStringLiteral("%1 %2").arg(unread.table).arg(unread.rows);
+    case jet::UnreadRows::About:
+        return QStringLiteral("%1 about %2").arg(unread.table).arg(rounded(unread.rows));
+    case jet::UnreadRows::AtLeast:
+        break;
+    }
+    return unread.rows > 0 ? QStringLiteral("%1 at least %2").arg(unread.table).arg(unread.rows)
+                           : QStringLiteral("%1 an unknown number").arg(unread.table);
+}
+
+// One line for a repair that could not read every row, or nothing. A count
+// shown bare is exact.
 QString unreadRowsLine(const jet::RepairReport& report)
 {
     QStringList counts;
-    int unread = 0;
-    for (const auto& [table, rows] : report.unreadRows) {
-        counts << QStringLiteral("%1 %2").arg(table).arg(rows);
-        unread += rows;
+    bool lost = false;
+    for (const jet::UnreadRows& unread : report.unreadRows) {
+        counts << unreadRowsOf(unread);
+        lost = lost || unread.rows > 0 || unread.bound != jet::UnreadRows::Exact;
     }
-    if (unread == 0 || report.keptOriginal.isEmpty())
+    if (!lost || report.keptOriginal.isEmpty())
         return QString();
     return QStringLiteral("Rows that could not be read: %1. The damaged database is kept as %2.")
-                      .arg(counts.join(QStringLiteral(", ")), QFileInfo(report.keptOriginal).fileName());
+        .arg(counts.join(QStringLiteral(", ")), QFileInfo(report.keptOriginal).fileName());
 }
 
 // One line for a workgroup file that was made again, or nothing.
@@ -210,6 +235,12 @@ bool RepairDatabaseFile(QString baseName, QString& message)
                   QStringLiteral("Exit and restart the program.") + CrLf +
                   QStringList{unreadRowsLine(report), rebuilt}.filter(QRegularExpression(QStringLiteral("."))).join(CrLf);
         return false;
+    }
+    if (report.nothingRead) {
+        message = QStringLiteral("Nothing in the database could be read. The damaged database is kept as %1, and a new, "
+                                 "empty catalogue is in its place.")
+                      .arg(QFileInfo(report.keptOriginal).fileName());
+        return true;
     }
     message = QStringLiteral("Database successfully repaired and compacted.");
     if (const QString unread = unreadRowsLine(report); !unread.isEmpty())

@@ -4,6 +4,7 @@
 #include "jet/EngineDetail.h"
 #include "jet/Testing.h"
 #include "jet/Workgroup.h"
+#include "vb/VbTypes.h"
 
 #include <deque>
 #include <map>
@@ -182,7 +183,7 @@ void Users::Append(const User& user)
     AccountData& d = unappended(user.d_);
     const workgroup::Db db = detail::workgroupDb(ws);
     detail::injectedFailure(Operation::UsersAppend);
-    if (d.name.trimmed().isEmpty())
+    if (d.name.trimmed().isEmpty() || vb::hasLoneSurrogate(d.name))
         throw Error(err::InvalidAccountName, QStringLiteral("'%1' isn't a valid account name.").arg(d.name));
     if (d.pid.size() < 4 || d.pid.size() > 20)
         throw Error(err::InvalidPid, QStringLiteral("You must enter a personal identifier (PID) consisting of at least "

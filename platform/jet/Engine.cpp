@@ -6,6 +6,7 @@
 #include "jet/Sqlite.h"
 #include "jet/Testing.h"
 #include "jet/Workgroup.h"
+#include "vb/VbTypes.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -353,6 +354,9 @@ detail::SnapshotCell readCell(sqlite3_stmt* stmt, int column, FieldType type, bo
 // Prepares exactly one statement of the engine's dialect.
 sqlite3_stmt* prepare(Connection& conn, const QString& sql)
 {
+    // Half a character would be stored as "?": the text is refused whole.
+    if (vb::hasLoneSurrogate(sql))
+        throw Error(err::InvalidCharacter, QStringLiteral("The statement holds half of a character."));
     const QString translated = translateStatement(
         sql, [&conn](const QString& table, const QString& column) { return conn.kindOf(table, column); });
     const QByteArray utf8 = translated.toUtf8();

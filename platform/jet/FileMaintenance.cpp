@@ -492,34 +492,173 @@ void bindStored(sqlite3_stmt* st, int parameter, const pages::StoredValue& v, in
     }
 }
 
-// How many rows a table held that were not recovered. An index that could be
-// read whole names every one of them. Without one, the rowid ranges of the
-// pages that could not be read are counted as well, as if the rowids in them
-// had no gaps, up to the highest rowid known to exist.
-// Both lists are sorted and hold each rowid once.
-int unreadRows(const std::vector<std::int64_t>& recovered, const std::vector<std::int64_t>& indexed, bool indexComplete,
-               const std::vector<std::pair<std::int64_t, std::int64_t>>& lostRanges)
+using Rowids = std::vector<std::int64_t>;
+
+void sortUnique(Rowids& rowids)
 {
-    std::vector<std::int64_t> missing;
-    std::set_difference(indexed.begin(), indexed.end(), recovered.begin(), recovered.end(), std::back_inserter(missing));
-    std::int64_t unread = std::int64_t(missing.size());
-    if (!indexComplete && (!recovered.empty() || !indexed.empty())) {
-        const std::int64_t lowest = std::min(std::int64_t(1), std::min(recovered.empty() ? 1 : recovered.front(),
-                                                                       indexed.empty() ? 1 : indexed.front()));
-        const std::int64_t highest =
-            std::max(recovered.empty() ? lowest : recovered.back(), indexed.empty() ? lowest : indexed.back());
-        auto within = [](const std::vector<std::int64_t>& s, std::int64_t lo, std::int64_t hi) {
-            return std::int64_t(std::upper_bound(s.begin(), s.end(), hi) - std::lower_bound(s.begin(), s.end(), lo));
-        };
-        for (auto [lo, hi] : lostRanges) {
-            lo = std::max(lo, lowest);
-            hi = std::min(hi, highest);
-            if (hi < lo || std::uint64_t(hi) - std::uint64_t(lo) > std::uint64_t(std::numeric_limits<int>::max()))
-                continue;
-            unread += std::max<std::int64_t>(0, hi - lo + 1 - within(recovered, lo, hi) - within(missing, lo, hi));
-        }
+    std::sort(rowids.begin(), rowids.end());
+    rowids.erase(std::unique(rowids.begin(), rowids.end()), rowids.end());
+}
+
+// How many of the sorted rowids lie in first..last.
+std::int64_t countWithin(const Rowids& rowids, std::int64_t first, std::int64_t last)
+{
+    return std::int64_t(std::upper_bound(rowids.begin(), rowids.end(), last) - std::lower_bound(rowids.begin(), rowids.end(), first));
+}
+
+// What the salvage learnt about one table of the schema.
+struct TableSalvage {
+    std::uint32_t root = 0;
+    std::vector<int> targetOfField; // column of the schema, -1 for none
+    int rowidField = -1;            // the field that holds Null for the rowid
+    Rowids recovered;
+    Rowids indexed;
+    bool indexComplete = false;
+    // One for each tree walked for the table: its own, and trees cut off
+    // from it that were found by the shape of their rows.
+    std::vector<pages::TableLoss> losses;
+    // Only trees found by their shape hold the table's rows: the table of
+    // tables did not say where it was.
+    bool foundByShape = false;
+    std::int64_t strays = 0;
+    int refused = 0;
+
+    bool lostFrom(std::int64_t rowid) const
+    {
+        if (!root)
+            return true;
+        for (const pages::TableLoss& loss : losses)
+            for (const pages::LostRange& range : loss.ranges)
+                if (range.first <= rowid && rowid <= range.last)
+                    return true;
+        return false;
     }
-    return int(std::min<std::int64_t>(unread, std::numeric_limits<int>::max()));
+    bool needsRows() const
+    {
+        return !root || std::any_of(losses.begin(), losses.end(), [](const pages::TableLoss& l) { return !l.ranges.empty(); });
+    }
+};
+
+int clampedInt(double value)
+{
+    return int(std::clamp(std::llround(std::min(value, 9e18)), 0LL, (long long)std::numeric_limits<int>::max()));
+}
+
+// How many rows a table held that were not recovered, from what the file
+// says was there. An index that could be read whole names every one of them.
+// Otherwise each subtree that could not be read covered a range of rowids:
+// a range fully found elsewhere lost nothing; an interior page lost while
+// every page of the file was accounted for lost nothing but the rows the
+// index names; a lost leaf's or subtree's share is estimated from the rowid
+// density and leaf size of the parts that were read. A lost root, or a tree
+// found only by its shape while some page of the file is unaccounted for,
+// leaves only a lower bound.
+UnreadRows lossOf(const QString& table, TableSalvage& t, bool schemaRead, bool everyPageAccounted)
+{
+    sortUnique(t.recovered);
+    sortUnique(t.indexed);
+    Rowids known;
+    {
+        Rowids named = t.indexed;
+        for (const pages::TableLoss& loss : t.losses)
+            named.insert(named.end(), loss.unreadCells.begin(), loss.unreadCells.end());
+        sortUnique(named);
+        std::set_difference(named.begin(), named.end(), t.recovered.begin(), t.recovered.end(), std::back_inserter(known));
+    }
+    const std::int64_t certain = std::int64_t(known.size()) + t.refused;
+    const auto result = [&](double rows, UnreadRows::Bound bound) { return UnreadRows{table, clampedInt(rows), bound}; };
+    if (t.indexComplete)
+        return result(double(certain), UnreadRows::Exact);
+    if (t.losses.empty())
+        return result(double(certain), schemaRead || everyPageAccounted ? UnreadRows::Exact : UnreadRows::AtLeast);
+    if (t.foundByShape && !everyPageAccounted)
+        return result(double(certain), UnreadRows::AtLeast);
+
+    const std::int64_t lowest = std::min<std::int64_t>(1, std::min(t.recovered.empty() ? 1 : t.recovered.front(),
+                                                                   known.empty() ? 1 : known.front()));
+    struct Item {
+        const pages::TableLoss* loss;
+        pages::LostRange range;
+    };
+    std::vector<Item> items;
+    for (const pages::TableLoss& loss : t.losses)
+        for (pages::LostRange range : loss.ranges) {
+            if (range.first == std::numeric_limits<std::int64_t>::min() && range.depth > 0)
+                range.first = std::min(lowest, range.last);
+            items.push_back({&loss, range});
+        }
+    // Inner ranges before the lost roots that hold them; a known lost row is
+    // counted in the first range that holds it.
+    std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) { return a.range.depth > 0 && b.range.depth == 0; });
+    std::vector<bool> counted(known.size(), false);
+    const auto claimKnown = [&](std::int64_t first, std::int64_t last) {
+        std::int64_t n = 0;
+        for (auto i = std::lower_bound(known.begin(), known.end(), first); i != known.end() && *i <= last; ++i)
+            if (!counted[size_t(i - known.begin())]) {
+                counted[size_t(i - known.begin())] = true;
+                ++n;
+            }
+        return n;
+    };
+    std::vector<std::pair<std::int64_t, std::int64_t>> estimatedByWidth;
+    const auto insideEstimated = [&](const pages::LostRange& r) {
+        return std::any_of(estimatedByWidth.begin(), estimatedByWidth.end(),
+                           [&](const auto& w) { return w.first <= r.first && r.last <= w.second; });
+    };
+    double estimate = 0;
+    bool exact = true;
+    bool bounded = true;
+    for (const Item& item : items) {
+        const pages::LostRange& r = item.range;
+        const pages::TableLoss& loss = *item.loss;
+        const std::int64_t knownIn = claimKnown(r.first, r.last);
+        if (insideEstimated(r))
+            continue;
+        const std::int64_t found = countWithin(t.recovered, r.first, r.last);
+        const bool closed = r.last != std::numeric_limits<std::int64_t>::max() && r.first != std::numeric_limits<std::int64_t>::min();
+        const double width = closed ? double(r.last) - double(r.first) + 1 : 0;
+        if (closed && double(found) >= width) {
+            estimate += double(knownIn);
+            continue;
+        }
+        if (r.depth == 0) {
+            // A lost root whose leaves were all read again was an interior page.
+            if (everyPageAccounted && t.strays > 0)
+                estimate += double(knownIn);
+            else
+                bounded = false;
+            continue;
+        }
+        if (everyPageAccounted && loss.leafDepth >= 0 && r.depth < loss.leafDepth) {
+            estimate += double(knownIn);
+            continue;
+        }
+        exact = false;
+        // A lost leaf held about as many rows as the leaves that were read;
+        // a lost subtree as many as the rowid density of the read leaves
+        // gives its range.
+        const double density = loss.leafSpan > 0 ? std::min(1.0, double(loss.leafSpanRows) / loss.leafSpan) : 1.0;
+        std::optional<double> share;
+        if (r.depth == loss.leafDepth && loss.leaves > 0)
+            share = double(loss.leafRows) / double(loss.leaves);
+        if (closed) {
+            estimatedByWidth.emplace_back(r.first, r.last);
+            const double rows = share ? std::min(*share, width) : density * width;
+            estimate += std::clamp(rows - double(found), double(knownIn), width - double(found));
+            continue;
+        }
+        if (const auto s = loss.spans.find(r.depth); !share && s != loss.spans.end() && s->second.second > 0)
+            share = s->second.first / double(s->second.second) * density;
+        if (!share) {
+            bounded = false;
+            continue;
+        }
+        estimate += std::max(double(knownIn), *share - double(found));
+    }
+    const double outside = double(std::count(counted.begin(), counted.end(), false)) + t.refused;
+    if (!bounded)
+        return result(double(certain), UnreadRows::AtLeast);
+    return result(outside + estimate, exact ? UnreadRows::Exact : UnreadRows::About);
 }
 
 // Builds a sound database at `scratch` from every row that a readable page of
@@ -533,27 +672,17 @@ bool salvage(const Connection& source, const QString& sourcePath, const QString&
     if (!file.open(sourcePath))
         return out.fail(notADatabase(sourcePath));
     const std::vector<pages::StoredObject> objects = file.objects();
-    const bool schemaDamaged = file.damaged();
+    const bool schemaDamaged = file.damaged() || !file.headerTrusted();
 
     Rebuild target(schema);
     if (const int rc = target.open(scratch, options); rc != SQLITE_OK)
         return out.fail(describe(rc, scratch, target.connection()));
 
     // For each table of the schema: where each field of a stored row goes.
-    struct Plan {
-        std::uint32_t root = 0;
-        std::vector<int> targetOfField; // column of the schema, -1 for none
-        int rowidField = -1;            // the field that holds Null for the rowid
-        std::vector<std::int64_t> recovered;
-        std::vector<std::int64_t> indexed;
-        bool indexComplete = false;
-        std::vector<std::pair<std::int64_t, std::int64_t>> lostRanges;
-        int refused = 0;
-    };
-    std::vector<Plan> plans(schema.tables.size());
+    std::vector<TableSalvage> tables(schema.tables.size());
     for (size_t t = 0; t < schema.tables.size(); ++t) {
         const TableDefinition& table = schema.tables[t];
-        Plan& plan = plans[t];
+        TableSalvage& plan = tables[t];
         for (const pages::StoredObject& o : objects)
             if (!plan.root && o.type == QLatin1String("table") && o.name.compare(table.name, Qt::CaseInsensitive) == 0)
                 plan.root = o.rootPage;
@@ -584,9 +713,9 @@ bool salvage(const Connection& source, const QString& sourcePath, const QString&
 
     int failed = SQLITE_OK;
     auto take = [&](size_t t, std::int64_t rowid, const pages::StoredRecord& record) {
-        Plan& plan = plans[t];
+        TableSalvage& plan = tables[t];
         if (failed != SQLITE_OK)
-            return;
+            return false;
         sqlite3_stmt* insert = target.insert(t);
         sqlite3_bind_int64(insert, 1, rowid);
         for (size_t f = 0; f < record.size() && f < plan.targetOfField.size(); ++f) {
@@ -604,6 +733,7 @@ bool salvage(const Connection& source, const QString& sourcePath, const QString&
             ++plan.refused;
         else if ((rc & 0xff) != SQLITE_CONSTRAINT)
             failed = rc;
+        return rc == SQLITE_DONE;
     };
     auto tableOf = [&](const QString& name) -> std::optional<size_t> {
         for (size_t t = 0; t < schema.tables.size(); ++t)
@@ -620,37 +750,51 @@ bool salvage(const Connection& source, const QString& sourcePath, const QString&
             continue;
         const std::optional<size_t> t = tableOf(o.type == QLatin1String("index") ? o.table : o.name);
         if (o.type == QLatin1String("index")) {
-            if (file.readIndexRowids(o.rootPage, t ? plans[*t].indexed : ignored) && t)
-                plans[*t].indexComplete = true;
+            if (file.readIndexRowids(o.rootPage, t ? tables[*t].indexed : ignored) && t)
+                tables[*t].indexComplete = true;
         } else if (o.type == QLatin1String("table")) {
-            if (t && plans[*t].root == o.rootPage)
+            if (t && tables[*t].root == o.rootPage) {
+                tables[*t].losses.emplace_back();
                 file.readTable(o.rootPage, [&](std::int64_t rowid, pages::StoredRecord&& r) { take(*t, rowid, r); },
-                               &plans[*t].lostRanges);
-            else
+                               &tables[*t].losses.back());
+            } else {
                 file.readTable(o.rootPage, [](std::int64_t, pages::StoredRecord&&) {});
+            }
         }
     }
     if (schemaDamaged || file.damaged() || file.cutShort()) {
-        // A row of a page cut off from its tree goes to the one table whose
-        // rows have as many fields, when that table's tree lost the rows of
-        // its rowid: rows a readable tree does not hold were deleted.
-        auto lostFrom = [&](const Plan& plan, std::int64_t rowid) {
-            if (!plan.root)
-                return true;
-            return std::any_of(plan.lostRanges.begin(), plan.lostRanges.end(),
-                               [rowid](const auto& range) { return range.first <= rowid && rowid <= range.second; });
-        };
-        file.readStrayLeaves([&](std::int64_t rowid, pages::StoredRecord&& r) {
+        // Pages cut off from their tree go to the one table whose rows have
+        // as many fields, when that table's tree lost the rows of their
+        // rowids: rows a readable tree does not hold were deleted.
+        auto shapedLike = [&](size_t fields) -> std::optional<size_t> {
             std::optional<size_t> match;
-            for (size_t t = 0; t < plans.size(); ++t) {
-                if (plans[t].targetOfField.size() != r.size() || !lostFrom(plans[t], rowid))
+            for (size_t t = 0; t < tables.size(); ++t) {
+                if (tables[t].targetOfField.size() != fields)
                     continue;
                 if (match)
-                    return;
+                    return std::nullopt;
                 match = t;
             }
-            if (match)
-                take(*match, rowid, r);
+            return match;
+        };
+        for (const pages::OrphanTree& orphan : file.orphanTables()) {
+            const std::optional<size_t> t = orphan.fields >= 0 ? shapedLike(size_t(orphan.fields)) : std::nullopt;
+            if (!t || !tables[*t].needsRows())
+                continue;
+            TableSalvage& plan = tables[*t];
+            plan.foundByShape = plan.foundByShape || !plan.root;
+            plan.losses.emplace_back();
+            pages::TableLoss& loss = plan.losses.back();
+            file.readTable(orphan.root, [&](std::int64_t rowid, pages::StoredRecord&& r) {
+                if (r.size() == plan.targetOfField.size() && plan.lostFrom(rowid) && take(*t, rowid, r))
+                    ++plan.strays;
+            }, &loss);
+        }
+        file.readOrphanIndexes();
+        file.readStrayLeaves([&](std::int64_t rowid, pages::StoredRecord&& r) {
+            const std::optional<size_t> t = shapedLike(r.size());
+            if (t && tables[*t].lostFrom(rowid) && take(*t, rowid, r))
+                ++tables[*t].strays;
         });
     }
     if (failed != SQLITE_OK)
@@ -663,19 +807,15 @@ bool salvage(const Connection& source, const QString& sourcePath, const QString&
         return out.fail(err::CorruptDatabase, QStringLiteral("The database '%1' could not be repaired.").arg(native(sourcePath)));
     target.close();
 
+    report.nothingRead = !file.empty() && !file.anyPageRead();
+    const bool everyPageAccounted = file.unaccountedPages() == 0;
     report.unreadRows.clear();
-    for (Plan& plan : plans) {
-        for (std::vector<std::int64_t>* rowids : {&plan.recovered, &plan.indexed}) {
-            std::sort(rowids->begin(), rowids->end());
-            rowids->erase(std::unique(rowids->begin(), rowids->end()), rowids->end());
-        }
+    for (size_t t = 0; t < tables.size(); ++t) {
+        if (report.nothingRead)
+            report.unreadRows.push_back({schema.tables[t].name, 0, UnreadRows::AtLeast});
+        else
+            report.unreadRows.push_back(lossOf(schema.tables[t].name, tables[t], !schemaDamaged, everyPageAccounted));
     }
-    for (size_t t = 0; t < plans.size(); ++t)
-        report.unreadRows.emplace_back(schema.tables[t].name,
-                                       unreadRows(plans[t].recovered, plans[t].indexed, plans[t].indexComplete, plans[t].lostRanges));
-    for (size_t t = 0; t < plans.size(); ++t)
-        report.unreadRows[t].second = int(std::min<std::int64_t>(std::int64_t(report.unreadRows[t].second) + plans[t].refused,
-                                                                 std::numeric_limits<int>::max()));
     return true;
 }
 
@@ -881,7 +1021,7 @@ bool RepairFile(const QString& path, QString& errorDescription, const Maintenanc
     case Health::Sound:
         return true;
     case Health::NotDatabase:
-        return out.fail(notADatabase(path));
+        break;
     case Health::Failed:
         return out.fail(describe(rc, path, db));
     case Health::Damaged:

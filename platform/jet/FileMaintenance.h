@@ -30,13 +30,28 @@ struct MaintenanceOptions {
     std::function<void(sqlite3*)> built;
 };
 
+// The rows of one table that a repair could not read from the original.
+struct UnreadRows {
+    // Exact: exactly `rows`; About: an estimate from what the file says was
+    // there (the rowid ranges of its lost pages); AtLeast: `rows` is only a
+    // lower bound (0: nothing is known about how many).
+    enum Bound { Exact, About, AtLeast };
+    QString table;
+    int rows = 0;
+    Bound bound = Exact;
+    bool operator==(const UnreadRows&) const = default;
+};
+
 // What a repair that replaced the file did.
 struct RepairReport {
     // Where the damaged original is kept; empty when the file was sound.
     QString keptOriginal;
-    // For each table of the schema, the rows the original was known to hold
-    // that could not be read from it.
-    std::vector<std::pair<QString, int>> unreadRows;
+    // For each table of the schema, the rows the original held or may have
+    // held that could not be read from it.
+    std::vector<UnreadRows> unreadRows;
+    // No page of the original could be read as a database page: the new file
+    // is empty.
+    bool nothingRead = false;
 };
 
 // Writes a compacted copy of the database `source` into the new file
@@ -55,7 +70,9 @@ bool CompactFile(const QString& source, const QString& destination, QString& err
 // schema beside it (path + ".repair"), missing tables made empty; the
 // original is kept under a new name of its own (name.damaged-<time>.suffix)
 // and the new file is renamed over it. Nothing stored in the file is run.
-// A missing file or one that is no database fails and is left as it was.
+// A file whose header is damaged or that is no database at all is read by
+// the structure of its pages; when none can be read, the new file is empty.
+// A missing file fails and is left as it was.
 bool RepairFile(const QString& path, QString& errorDescription, const MaintenanceOptions& options = {},
                 int* errorNumber = nullptr, RepairReport* report = nullptr);
 

@@ -113,6 +113,63 @@ bool decodeRecord(const QByteArray& payload, StoredRecord& record)
     return at == size;
 }
 
+
+bool isTableFlag(int flag)
+{
+    return flag == 0x05 || flag == 0x0D;
+}
+
+// Whether a page's bytes have the structure of a b-tree page holding at least
+// one cell: a known kind, cell pointers inside the page and in the content
+// area, cells that parse, and keys of a table page in rising order. Random
+// bytes almost never pass.
+bool plausiblePage(const unsigned char* p, int usable, int header)
+{
+    const int flag = p[header];
+    if (flag != 0x02 && flag != 0x05 && flag != 0x0A && flag != 0x0D)
+        return false;
+    const bool interior = flag == 0x02 || flag == 0x05;
+    const int cells = int(be(p + header + 3, 2));
+    const int pointers = header + (interior ? 12 : 8);
+    const int content = be(p + header + 5, 2) == 0 ? 65536 : int(be(p + header + 5, 2));
+    if (cells == 0 || pointers + 2 * cells > usable || content < pointers + 2 * cells || content > usable || p[header + 7] > 60)
+        return false;
+    std::int64_t previous = std::numeric_limits<std::int64_t>::min();
+    for (int i = 0; i < cells; ++i) {
+        int at = int(be(p + pointers + 2 * i, 2));
+        if (at < content || at + 4 > usable)
+            return false;
+        if (interior) {
+            if (be(p + at, 4) == 0)
+                return false;
+            at += 4;
+        }
+        std::int64_t value = 0;
+        int n = varint(p + at, usable - at, value);
+        if (n == 0 || value < 0)
+            return false;
+        if (flag == 0x0D) {
+            at += n;
+            n = varint(p + at, usable - at, value);
+            if (n == 0)
+                return false;
+        }
+        if (isTableFlag(flag)) {
+            if (value <= previous)
+                return false;
+            previous = value;
+        }
+    }
+    return !interior || be(p + header + 8, 4) != 0;
+}
+
+// The page that holds SQLite's lock bytes in files of more than 1 GiB; it is
+// never part of a tree.
+std::uint32_t lockBytePage(int pageSize)
+{
+    return pageSize > 0 ? std::uint32_t(0x40000000LL / pageSize + 1) : 0;
+}
+
 } // namespace
 
 PageFile::~PageFile()
@@ -129,28 +186,91 @@ bool PageFile::open(const QString& path)
         return false;
     if (st.st_size == 0)
         return true;
-    unsigned char header[100];
-    if (::pread(fd_, header, sizeof header, 0) != ssize_t(sizeof header) || std::memcmp(header, "SQLite format 3", 16) != 0)
-        return false;
+    unsigned char header[100] = {};
+    const bool whole = ::pread(fd_, header, sizeof header, 0) == ssize_t(sizeof header);
     pageSize_ = int(be(header + 16, 2));
     if (pageSize_ == 1)
         pageSize_ = 65536;
-    if (pageSize_ < 512 || pageSize_ > 65536 || (pageSize_ & (pageSize_ - 1)) != 0)
-        return false;
-    usable_ = pageSize_ - header[20];
-    if (usable_ < 480)
-        return false;
     encoding_ = int(be(header + 56, 4));
     if (encoding_ == 0)
         encoding_ = SQLITE_UTF8;
-    if (encoding_ != SQLITE_UTF8 && encoding_ != SQLITE_UTF16LE && encoding_ != SQLITE_UTF16BE)
-        return false;
-    filePages_ = std::uint32_t(std::min<std::int64_t>(st.st_size / pageSize_, 0xffffffffLL));
-    const std::uint32_t counted = be(header + 28, 4);
-    headerPages_ = counted != 0 && be(header + 24, 4) == be(header + 92, 4) ? counted : filePages_;
-    reached_.assign(size_t(std::min(filePages_, headerPages_)) + 1, false);
-    markFreePages();
+    headerTrusted_ = whole && std::memcmp(header, "SQLite format 3", 16) == 0 && pageSize_ >= 512 && pageSize_ <= 65536 &&
+                     (pageSize_ & (pageSize_ - 1)) == 0 && pageSize_ - header[20] >= 480 &&
+                     (encoding_ == SQLITE_UTF8 || encoding_ == SQLITE_UTF16LE || encoding_ == SQLITE_UTF16BE);
+    if (headerTrusted_) {
+        // A header whose page size does not fit the file's first page, when
+        // another size does, is as good as none.
+        QByteArray first(pageSize_, '\0');
+        const bool read = ::pread(fd_, first.data(), size_t(pageSize_), 0) == ssize_t(pageSize_);
+        const unsigned char* p = bytesOf(first);
+        const bool emptySchema = p[100] == 0x0D && be(p + 103, 2) == 0;
+        if (read && !emptySchema && !plausiblePage(p, pageSize_ - header[20], 100) && probePageSize(st.st_size))
+            headerTrusted_ = false;
+        else
+            pageSize_ = int(be(header + 16, 2)) == 1 ? 65536 : int(be(header + 16, 2));
+    }
+    if (headerTrusted_) {
+        usable_ = pageSize_ - header[20];
+        filePages_ = std::uint32_t(std::min<std::int64_t>(st.st_size / pageSize_, 0xffffffffLL));
+        const std::uint32_t counted = be(header + 28, 4);
+        headerPages_ = counted != 0 && be(header + 24, 4) == be(header + 92, 4) ? counted : filePages_;
+    } else {
+        // Nothing of the header is believed: the page size is the one whose
+        // pages look like b-tree pages, the text is the program's encoding
+        // and the list of free pages is unknown.
+        encoding_ = SQLITE_UTF8;
+        if (!probePageSize(st.st_size)) {
+            pageSize_ = 4096;
+            usable_ = pageSize_;
+            filePages_ = std::uint32_t(std::min<std::int64_t>(st.st_size / pageSize_, 0xffffffffLL));
+            headerPages_ = filePages_;
+            reached_.assign(size_t(filePages_) + 1, false);
+            return true;
+        }
+        filePages_ = std::uint32_t(std::min<std::int64_t>(st.st_size / pageSize_, 0xffffffffLL));
+        headerPages_ = filePages_;
+    }
+    reached_.assign(size_t(std::max(filePages_, headerPages_)) + 1, false);
+    if (headerTrusted_)
+        markFreePages();
     return true;
+}
+
+// The page size at which the most pages of the file have the structure of
+// b-tree pages; false when no size finds any.
+bool PageFile::probePageSize(std::int64_t fileSize)
+{
+    constexpr std::int64_t kPagesLooked = 256;
+    int best = 0;
+    std::int64_t bestCount = 0;
+    QByteArray data;
+    for (int size = 512; size <= 65536; size *= 2) {
+        const std::int64_t pages = std::min(fileSize / size, kPagesLooked);
+        std::int64_t count = 0;
+        data.resize(size);
+        for (std::int64_t n = 0; n < pages; ++n) {
+            if (::pread(fd_, data.data(), size_t(size), off_t(n) * size) != ssize_t(size))
+                break;
+            if (plausiblePage(bytesOf(data), size, n == 0 ? 100 : 0))
+                ++count;
+        }
+        // Whole pages of a smaller size than the real one mostly fail, and a
+        // larger size finds only some of the real pages' starts.
+        if (count > bestCount) {
+            best = size;
+            bestCount = count;
+        }
+    }
+    if (bestCount == 0)
+        return false;
+    pageSize_ = best;
+    usable_ = best;
+    return true;
+}
+
+std::uint32_t PageFile::lastPage() const
+{
+    return reached_.empty() ? 0 : std::uint32_t(reached_.size() - 1);
 }
 
 bool PageFile::mark(std::uint32_t number)
@@ -223,16 +343,17 @@ bool PageFile::payload(const QByteArray& data, int offset, std::int64_t size, in
     return true;
 }
 
-bool PageFile::walk(std::uint32_t number, bool table, const RowSink& sink, std::vector<std::int64_t>* rowids, Ranges* lost, int depth)
+std::optional<std::int64_t> PageFile::walk(std::uint32_t number, bool table, const RowSink& sink, std::vector<std::int64_t>* rowids,
+                                           TableLoss* loss, int depth)
 {
     if (depth > kDeepestTree || !mark(number)) {
         damaged_ = true;
-        return false;
+        return std::nullopt;
     }
     const std::optional<QByteArray> data = page(number);
     if (!data) {
         damaged_ = true;
-        return false;
+        return std::nullopt;
     }
     const unsigned char* p = bytesOf(*data);
     const int header = number == 1 ? 100 : 0;
@@ -240,25 +361,49 @@ bool PageFile::walk(std::uint32_t number, bool table, const RowSink& sink, std::
     const bool interior = flag == (table ? 0x05 : 0x02);
     if (!interior && flag != (table ? 0x0D : 0x0A)) {
         damaged_ = true;
-        return false;
+        return std::nullopt;
     }
     if (!interior && table) {
         reached_[number] = false; // leafRows marks it
-        leafRows(*data, number, sink);
-        return true;
+        const std::int64_t rows = leafRows(*data, number, sink, loss);
+        if (loss) {
+            loss->leafDepth = depth;
+            ++loss->leaves;
+            loss->leafRows += rows;
+        }
+        return rows;
     }
     const int cells = int(be(p + header + 3, 2));
     const int pointers = header + (interior ? 12 : 8);
     if (pointers + 2 * cells > usable_) {
         damaged_ = true;
-        return false;
+        return std::nullopt;
     }
+    ++pagesRead_;
     const int maxLocal = (usable_ - 12) * 64 / 255 - 23;
+    constexpr std::int64_t kNoBound = std::numeric_limits<std::int64_t>::min();
     // Rowids below a child of a table's interior page lie above the key of
     // the cell before it, up to its own key.
-    std::int64_t below = std::numeric_limits<std::int64_t>::min();
-    const auto after = [](std::int64_t key) {
-        return key == std::numeric_limits<std::int64_t>::min() || key == std::numeric_limits<std::int64_t>::max() ? key : key + 1;
+    std::int64_t below = kNoBound;
+    std::int64_t delivered = 0;
+    const auto child = [&](std::uint32_t page, std::int64_t key) {
+        const std::optional<std::int64_t> rows = walk(page, table, sink, rowids, loss, depth + 1);
+        if (rows)
+            delivered += *rows;
+        if (!loss || !table)
+            return;
+        const bool known = below != kNoBound && key != std::numeric_limits<std::int64_t>::max() && key > below;
+        if (known) {
+            auto& [width, count] = loss->spans[depth + 1];
+            width += double(key - below);
+            ++count;
+        }
+        if (!rows && key >= below)
+            loss->ranges.push_back({below == kNoBound ? kNoBound : below + 1, key, depth + 1});
+        else if (rows && known && loss->leafDepth == depth + 1) {
+            loss->leafSpan += double(key - below);
+            loss->leafSpanRows += *rows;
+        }
     };
     for (int i = 0; i < cells; ++i) {
         int offset = int(be(p + pointers + 2 * i, 2));
@@ -267,12 +412,18 @@ bool PageFile::walk(std::uint32_t number, bool table, const RowSink& sink, std::
             continue;
         }
         if (interior) {
-            const std::uint32_t child = be(p + offset, 4);
+            const std::uint32_t page = be(p + offset, 4);
             offset += 4;
             std::int64_t key = 0;
             const bool keyed = table && varint(p + offset, usable_ - offset, key) != 0;
-            if (!walk(child, table, sink, rowids, lost, depth + 1) && lost && keyed && key >= below)
-                lost->emplace_back(after(below), key);
+            if (table && !keyed) {
+                // A child whose range is unknown: what it held is part of the
+                // next child's range.
+                walk(page, table, sink, rowids, loss, depth + 1);
+                damaged_ = true;
+                continue;
+            }
+            child(page, key);
             if (keyed)
                 below = key;
         }
@@ -295,12 +446,12 @@ bool PageFile::walk(std::uint32_t number, bool table, const RowSink& sink, std::
         if (rowids)
             rowids->push_back(record.back().integer);
     }
-    if (interior && !walk(be(p + header + 8, 4), table, sink, rowids, lost, depth + 1) && lost && table)
-        lost->emplace_back(after(below), std::numeric_limits<std::int64_t>::max());
-    return true;
+    if (interior)
+        child(be(p + header + 8, 4), std::numeric_limits<std::int64_t>::max());
+    return delivered;
 }
 
-void PageFile::leafRows(const QByteArray& data, std::uint32_t number, const RowSink& sink)
+std::int64_t PageFile::leafRows(const QByteArray& data, std::uint32_t number, const RowSink& sink, TableLoss* loss)
 {
     mark(number);
     const unsigned char* p = bytesOf(data);
@@ -309,9 +460,11 @@ void PageFile::leafRows(const QByteArray& data, std::uint32_t number, const RowS
     const int pointers = header + 8;
     if (p[header] != 0x0D || pointers + 2 * cells > usable_) {
         damaged_ = true;
-        return;
+        return 0;
     }
+    ++pagesRead_;
     const int maxLocal = usable_ - 35;
+    std::int64_t rows = 0;
     for (int i = 0; i < cells; ++i) {
         const int offset = int(be(p + pointers + 2 * i, 2));
         std::int64_t size = 0;
@@ -323,14 +476,18 @@ void PageFile::leafRows(const QByteArray& data, std::uint32_t number, const RowS
             damaged_ = true;
             continue;
         }
+        ++rows;
         QByteArray row;
         StoredRecord record;
         if (!payload(data, offset + n + m, size, maxLocal, row) || !decodeRecord(row, record)) {
             damaged_ = true;
+            if (loss)
+                loss->unreadCells.push_back(rowid);
             continue;
         }
         sink(rowid, std::move(record));
     }
+    return rows;
 }
 
 std::vector<StoredObject> PageFile::objects()
@@ -347,10 +504,10 @@ std::vector<StoredObject> PageFile::objects()
     return objects;
 }
 
-void PageFile::readTable(std::uint32_t root, const RowSink& sink, Ranges* lost)
+void PageFile::readTable(std::uint32_t root, const RowSink& sink, TableLoss* loss)
 {
-    if (!walk(root, true, sink, nullptr, lost, 0) && lost)
-        lost->emplace_back(std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max());
+    if (!walk(root, true, sink, nullptr, loss, 0) && loss)
+        loss->ranges.push_back({std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max(), 0});
 }
 
 bool PageFile::readIndexRowids(std::uint32_t root, std::vector<std::int64_t>& rowids)
@@ -363,6 +520,117 @@ bool PageFile::readIndexRowids(std::uint32_t root, std::vector<std::int64_t>& ro
     return complete;
 }
 
+// The number of fields of the first row found below a table page, without
+// marking anything; -1 when none is found within the budget of pages.
+int PageFile::shapeOf(std::uint32_t number, int depth, int& budget) const
+{
+    if (depth > kDeepestTree || --budget < 0)
+        return -1;
+    const std::optional<QByteArray> data = page(number);
+    if (!data)
+        return -1;
+    const unsigned char* p = bytesOf(*data);
+    const int header = number == 1 ? 100 : 0;
+    const int flag = p[header];
+    if (!isTableFlag(flag) || !plausiblePage(p, usable_, header))
+        return -1;
+    const int cells = int(be(p + header + 3, 2));
+    const int pointers = header + (flag == 0x05 ? 12 : 8);
+    for (int i = 0; i < cells; ++i) {
+        const int at = int(be(p + pointers + 2 * i, 2));
+        if (flag == 0x05) {
+            if (const int fields = shapeOf(be(p + at, 4), depth + 1, budget); fields >= 0)
+                return fields;
+            if (budget < 0)
+                return -1;
+            continue;
+        }
+        std::int64_t size = 0;
+        std::int64_t rowid = 0;
+        std::int64_t headerSize = 0;
+        const int n = varint(p + at, usable_ - at, size);
+        const int m = n ? varint(p + at + n, usable_ - at - n, rowid) : 0;
+        const int start = at + n + m;
+        const int h = m ? varint(p + start, usable_ - start, headerSize) : 0;
+        if (h == 0 || start + headerSize > usable_)
+            continue;
+        int fields = 0;
+        for (std::int64_t x = h; x < headerSize;) {
+            std::int64_t type = 0;
+            const int k = varint(p + start + x, headerSize - x, type);
+            if (k == 0)
+                break;
+            x += k;
+            ++fields;
+        }
+        return fields;
+    }
+    return flag == 0x05 ? shapeOf(be(p + header + 8, 4), depth + 1, budget) : -1;
+}
+
+std::vector<OrphanTree> PageFile::orphanTables()
+{
+    const std::uint32_t last = std::min(filePages_, headerPages_);
+    std::vector<std::uint32_t> interiors;
+    std::vector<bool> named(reached_.size(), false);
+    for (std::uint32_t number = 2; number <= last; ++number) {
+        if (reached_[number])
+            continue;
+        const std::optional<QByteArray> data = page(number);
+        if (!data)
+            continue;
+        const unsigned char* p = bytesOf(*data);
+        if (p[0] != 0x05 || !plausiblePage(p, usable_, 0))
+            continue;
+        interiors.push_back(number);
+        const int cells = int(be(p + 3, 2));
+        for (int i = 0; i <= cells; ++i) {
+            const std::uint32_t child = i < cells ? be(p + be(p + 12 + 2 * i, 2), 4) : be(p + 8, 4);
+            if (child < named.size())
+                named[child] = true;
+        }
+    }
+    std::vector<OrphanTree> roots;
+    for (const std::uint32_t number : interiors) {
+        if (named[number])
+            continue;
+        int budget = 64;
+        roots.push_back({number, shapeOf(number, 0, budget)});
+    }
+    return roots;
+}
+
+void PageFile::readOrphanIndexes()
+{
+    const std::uint32_t last = std::min(filePages_, headerPages_);
+    std::vector<std::uint32_t> found;
+    std::vector<bool> named(reached_.size(), false);
+    for (std::uint32_t number = 2; number <= last; ++number) {
+        if (reached_[number])
+            continue;
+        const std::optional<QByteArray> data = page(number);
+        if (!data)
+            continue;
+        const unsigned char* p = bytesOf(*data);
+        if ((p[0] != 0x02 && p[0] != 0x0A) || !plausiblePage(p, usable_, 0))
+            continue;
+        found.push_back(number);
+        if (p[0] != 0x02)
+            continue;
+        const int cells = int(be(p + 3, 2));
+        for (int i = 0; i <= cells; ++i) {
+            const std::uint32_t child = i < cells ? be(p + be(p + 12 + 2 * i, 2), 4) : be(p + 8, 4);
+            if (child < named.size())
+                named[child] = true;
+        }
+    }
+    const bool wasDamaged = damaged_;
+    for (const std::uint32_t number : found)
+        if (!named[number] && !reached_[number])
+            walk(number, false, {}, nullptr, nullptr, 0);
+    damaged_ = wasDamaged;
+}
+
 void PageFile::readStrayLeaves(const RowSink& sink)
 {
     const std::uint32_t last = std::min(filePages_, headerPages_);
@@ -372,10 +640,19 @@ void PageFile::readStrayLeaves(const RowSink& sink)
         const std::optional<QByteArray> data = page(number);
         if (data && data->at(0) == 0x0D) {
             const bool wasDamaged = damaged_;
-            leafRows(*data, number, sink);
+            leafRows(*data, number, sink, nullptr);
             damaged_ = wasDamaged;
         }
     }
+}
+
+std::uint32_t PageFile::unaccountedPages() const
+{
+    const std::uint32_t lock = lockBytePage(pageSize_);
+    std::uint32_t count = 0;
+    for (std::uint32_t number = 2; number <= lastPage(); ++number)
+        count += !reached_[number] && number != lock ? 1 : 0;
+    return count;
 }
 
 QString PageFile::text(const StoredValue& value) const

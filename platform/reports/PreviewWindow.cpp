@@ -19,6 +19,9 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include <algorithm>
+#include <cstdint>
+
 namespace reports {
 
 // The page on screen, as wide as the window allows.
@@ -40,6 +43,12 @@ private:
 
 namespace {
 
+PrintDialogRunner& printDialogRunner()
+{
+    static PrintDialogRunner runner;
+    return runner;
+}
+
 // Keeps the page view as wide as the visible area, its height that of the page.
 class PageArea : public QScrollArea {
 public:
@@ -60,6 +69,8 @@ private:
 };
 
 } // namespace
+
+void setPrintDialogRunner(PrintDialogRunner runner) { printDialogRunner() = std::move(runner); }
 
 PreviewWindow::PreviewWindow(std::shared_ptr<const ReportDocument> document, const PreviewOptions& options,
                              int topMargin, int leftMargin, const QString& title, QWidget* owner)
@@ -83,8 +94,10 @@ PreviewWindow::PreviewWindow(std::shared_ptr<const ReportDocument> document, con
         first_ = button(QStringLiteral("|<"), true);
         previous_ = button(QStringLiteral("<"), true);
         pageLabel_ = new QLabel(this);
-        pageLabel_->setMinimumWidth(110);
         pageLabel_->setAlignment(Qt::AlignCenter);
+        // As wide as its longest text, so that it is never clipped.
+        pageLabel_->setMinimumWidth(
+            pageLabel_->fontMetrics().horizontalAdvance(tr("Page %1 of %2").arg(pageCount()).arg(pageCount())) + 24);
         bar->addWidget(pageLabel_);
         next_ = button(QStringLiteral(">"), true);
         last_ = button(QStringLiteral(">|"), true);
@@ -94,14 +107,26 @@ PreviewWindow::PreviewWindow(std::shared_ptr<const ReportDocument> document, con
         last_->setToolTip(tr("Last page"));
     }
     bar->addStretch(1);
+    // The progress of a print goes in a row of its own below the page, which
+    // keeps its room while hidden: showing it changes neither the window's size
+    // nor the room of the buttons and the page label.
+    auto* progressRow = new QHBoxLayout;
     if (options_.progress) {
         progressLabel_ = new QLabel(this);
         progressBar_ = new QProgressBar(this);
         progressBar_->setMaximumWidth(220);
-        progressLabel_->hide();
-        progressBar_->hide();
-        bar->addWidget(progressLabel_);
-        bar->addWidget(progressBar_);
+        const std::size_t most = std::max<std::size_t>(document_->lineCount(), 1);
+        progressLabel_->setMinimumWidth(
+            progressLabel_->fontMetrics().horizontalAdvance(tr("Printing page %1 of %2").arg(most).arg(most)) + 12);
+        for (QWidget* w : {static_cast<QWidget*>(progressLabel_), static_cast<QWidget*>(progressBar_)}) {
+            QSizePolicy policy = w->sizePolicy();
+            policy.setRetainSizeWhenHidden(true);
+            w->setSizePolicy(policy);
+            w->hide();
+        }
+        progressRow->addWidget(progressLabel_);
+        progressRow->addWidget(progressBar_, 1);
+        progressRow->addStretch(1);
     }
     cancel_ = button(tr("Cancel"), options_.cancel);
     close_ = button(tr("&Close"), options_.close);
@@ -119,6 +144,7 @@ PreviewWindow::PreviewWindow(std::shared_ptr<const ReportDocument> document, con
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(bar);
     layout->addWidget(area_, 1);
+    layout->addLayout(progressRow);
 
     if (print_)
         connect(print_, &QPushButton::clicked, this, &PreviewWindow::cmdPrint_Click);
@@ -257,6 +283,11 @@ bool PreviewWindow::printTo(QPrinter& printer, int first, int last)
     return done;
 }
 
+int PreviewWindow::printedPageCount(const QPrinter& printer) const
+{
+    return document_->pageCount(document_->geometry(printer, topMargin_, leftMargin_));
+}
+
 void PreviewWindow::cmdPrint_Click()
 {
     if (busy_)
@@ -264,20 +295,28 @@ void PreviewWindow::cmdPrint_Click()
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageOrientation(document_->layout().landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     printer.setDocName(document_->layout().title);
+    printer.setFullPage(true);
+    // The pages offered are those of the printer's paper, which may not be the preview's.
+    const int offered = printedPageCount(printer);
     QPrintDialog dialog(&printer, this);
-    dialog.setMinMax(1, pageCount());
-    dialog.setFromTo(1, pageCount());
+    dialog.setMinMax(1, offered);
+    dialog.setFromTo(1, offered);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, true);
-    if (dialog.exec() != QDialog::Accepted)
+    const PrintDialogRunner& runner = printDialogRunner();
+    if ((runner ? runner(dialog) : dialog.exec()) != QDialog::Accepted)
         return;
+    // The dialog may have chosen another printer or paper: the pages are those
+    // of the layout for the paper printed on.
+    const PageGeometry printed = document_->geometry(printer, topMargin_, leftMargin_);
     int first = 0;
-    int last = pageCount() - 1;
+    int last = document_->pageCount(printed) - 1;
     if (printer.printRange() == QPrinter::PageRange) {
         first = printer.fromPage() - 1;
         last = printer.toPage() - 1;
     } else if (printer.printRange() == QPrinter::CurrentPage) {
-        first = last = page_;
+        // The printed page that begins with the page shown.
+        first = last = static_cast<int>(std::int64_t(page_) * geometry_->linesPerPage / printed.linesPerPage);
     }
     printTo(printer, first, last);
 }

@@ -6,6 +6,7 @@
 #include <memory>
 
 class QLabel;
+class QPrintDialog;
 class QPrinter;
 class QProgressBar;
 class QPushButton;
@@ -16,6 +17,11 @@ namespace reports {
 class ReportDocument;
 struct PageGeometry;
 using PageProgress = std::function<bool(int done, int total)>;
+
+// Runs the print dialog over its printer and returns its result; tests put
+// their own answer in place of the dialog's (an empty function restores it).
+using PrintDialogRunner = std::function<int(QPrintDialog& dialog)>;
+void setPrintDialogRunner(PrintDialogRunner runner);
 
 // Which parts the preview window offers.
 struct PreviewOptions {
@@ -53,9 +59,11 @@ public:
     // Writes every page into a PDF file, with the progress shown and Cancel
     // able to stop it; false when it was stopped or failed (no file is left).
     bool exportPdf(const QString& path);
-    // Prints pages first..last (0-based) to a printer set up by the caller; a
-    // stopped print to a file removes the file.
+    // Prints pages first..last (0-based) of the layout for the printer's page
+    // to a printer set up by the caller; a stopped print to a file removes the file.
     bool printTo(QPrinter& printer, int first, int last);
+    // The pages of the layout for the printer's page as it is set up now.
+    int printedPageCount(const QPrinter& printer) const;
 
     QPushButton* printButton() const { return print_; }
     QPushButton* cancelButton() const { return cancel_; }
@@ -65,6 +73,7 @@ public:
     QPushButton* nextButton() const { return next_; }
     QPushButton* lastButton() const { return last_; }
     QProgressBar* progressBar() const { return progressBar_; }
+    QLabel* pageLabel() const { return pageLabel_; }
     QWidget* pageView() const { return pageView_; }
 
     void cmdPrint_Click();

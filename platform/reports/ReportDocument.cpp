@@ -11,6 +11,7 @@
 #include <QPageLayout>
 
 #include <algorithm>
+#include <cmath>
 #include <string_view>
 #include <thread>
 
@@ -22,7 +23,7 @@ namespace {
 CellRendering& renderingStore()
 {
     static CellRendering rendering{
-        [](double d) { return QLocale().toString(vb::dateToQDate(d), QLocale::ShortFormat); },
+        [](double d) { return vb::dateToQDate(d).toString(QStringLiteral("MM/dd/yyyy")); },
         [](std::int64_t c) { return QLocale().toString(static_cast<double>(c) / 10000.0, 'f', 2); },
         [](std::int32_t q) { return QLocale().toString(q); }};
     return rendering;
@@ -73,7 +74,8 @@ int compareForReport(QStringView a, QStringView b)
 }
 
 ReportDocument::ReportDocument(Template layout, std::unique_ptr<RowStore> rows, QDate printDate)
-    : layout_(std::move(layout)), rows_(std::move(rows)), printDate_(printDate)
+    : layout_(std::move(layout)), rows_(std::move(rows)), printDate_(printDate),
+      printDateText_(printDate.isValid() ? cellRendering().date(vb::dateFromQDate(printDate)) : QString())
 {
     const QStringList fields = layout_.fields();
     const auto columnOfField = [&fields](const QString& f) {
@@ -289,7 +291,73 @@ PageGeometry ReportDocument::geometry(QSizeF pageTwips, int topMargin, int leftM
     const int body = g.pageHeight - 2 * g.topMargin - kHeaderHeight - kFooterHeight;
     // A grouped report keeps its first line for the name of a group that goes on from the page before.
     g.linesPerPage = std::max(1, body / kLineHeight - (groupColumn_ >= 0 ? 1 : 0));
+    g.columnWidths = columnWidths(g.pageWidth - 2 * g.leftMargin - (groupColumn_ >= 0 ? kGroupIndent : 0));
     return g;
+}
+
+PageGeometry ReportDocument::geometry(const QPagedPaintDevice& device, int topMargin, int leftMargin) const
+{
+    return geometry(device.pageLayout().fullRectPoints().size() * 20.0, topMargin, leftMargin);
+}
+
+std::vector<int> ReportDocument::columnWidths(int lineWidth) const
+{
+    std::vector<int> widths(layout_.columns.size(), 0);
+    std::int64_t least = 0;
+    for (std::size_t c = 0; c < widths.size(); ++c) {
+        if (columnOf_[c] == groupColumn_)
+            continue;
+        widths[c] = layout_.columns[c].widthTwips;
+        least += widths[c];
+    }
+    lineWidth = std::max(lineWidth, 0);
+    if (least >= lineWidth) {
+        // Too narrow a page: every column narrows alike, so that none is left out.
+        for (int& w : widths)
+            w = static_cast<int>(w * std::int64_t(lineWidth) / std::max<std::int64_t>(least, 1));
+        return widths;
+    }
+    // The room a column needs for its characters: ordinary text, letters of both cases.
+    const QFontMetricsF metrics(reportFont(kFontPixels, false));
+    const QString letters = QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ");
+    const double perChar = metrics.horizontalAdvance(letters) / letters.size();
+    std::vector<int> needs(widths.size(), 0);
+    std::int64_t budget = lineWidth;
+    int widest = 0;
+    for (std::size_t c = 0; c < widths.size(); ++c) {
+        const TemplateColumn& col = layout_.columns[c];
+        if (widths[c] > 0 && col.fitChars > 0)
+            needs[c] = std::max(widths[c], static_cast<int>(std::ceil(col.fitChars * perChar)) + kCellPadding);
+        if (needs[c] > widths[c])
+            widest = std::max(widest, needs[c]);
+        else
+            budget -= widths[c];
+    }
+    if (widest == 0)
+        return widths;
+    // The widening columns rise to one common width, each within its least and
+    // its need: a column that needs little gets all it needs, and those that
+    // need more share the rest alike.
+    const auto widthsAt = [&](int level) {
+        std::int64_t sum = 0;
+        for (std::size_t c = 0; c < widths.size(); ++c)
+            if (needs[c] > widths[c])
+                sum += std::clamp(level, widths[c], needs[c]);
+        return sum;
+    };
+    int low = 0;
+    int high = widest;
+    while (low < high) {
+        const int mid = low + (high - low + 1) / 2;
+        if (widthsAt(mid) <= budget)
+            low = mid;
+        else
+            high = mid - 1;
+    }
+    for (std::size_t c = 0; c < widths.size(); ++c)
+        if (needs[c] > widths[c])
+            widths[c] = std::clamp(low, widths[c], needs[c]);
+    return widths;
 }
 
 int ReportDocument::pageCount(const PageGeometry& g) const
@@ -330,30 +398,29 @@ void ReportDocument::paintPage(QPainter& painter, int page, const PageGeometry& 
     // Title and print date.
     painter.setFont(reportFont(280, true));
     painter.drawText(QRectF(left, y, width, 400), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, layout_.title);
-    painter.setFont(reportFont(180, false));
+    painter.setFont(reportFont(kFontPixels, false));
     painter.drawText(QRectF(left, y, width, 400), Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine,
-                     QLocale().toString(printDate_, QLocale::ShortFormat));
+                     printDateText_);
     y += 480;
 
     // Column headings: the group column is the heading of each group, not a column.
     const auto drawCells = [&](double top, const std::function<QString(std::size_t)>& text) {
-        double x = left + (groupColumn_ >= 0 ? 240 : 0);
+        double x = left + (groupColumn_ >= 0 ? kGroupIndent : 0);
         const QFontMetricsF metrics(painter.font(), painter.device());
         for (std::size_t c = 0; c < layout_.columns.size(); ++c) {
-            if (columnOf_[c] == groupColumn_)
+            const int w = g.columnWidths[c];
+            if (columnOf_[c] == groupColumn_ || w <= 0)
                 continue;
             const TemplateColumn& col = layout_.columns[c];
-            const double w = std::min<double>(col.widthTwips, right - x);
-            if (w <= 60)
-                break;
-            const QString shown = metrics.elidedText(text(c), Qt::ElideRight, w - 60);
-            painter.drawText(QRectF(x, top, w - 60, kLineHeight),
+            const double room = std::max(0, w - kCellPadding);
+            const QString shown = metrics.elidedText(text(c), Qt::ElideRight, room);
+            painter.drawText(QRectF(x, top, room, kLineHeight),
                              (col.alignRight ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter | Qt::TextSingleLine,
                              shown);
-            x += col.widthTwips;
+            x += w;
         }
     };
-    painter.setFont(reportFont(180, true));
+    painter.setFont(reportFont(kFontPixels, true));
     drawCells(y, [this](std::size_t c) { return layout_.columns[c].heading; });
     y += kLineHeight + 60;
     painter.drawLine(QPointF(left, y), QPointF(right, y));
@@ -362,8 +429,8 @@ void ReportDocument::paintPage(QPainter& painter, int page, const PageGeometry& 
     // Body: only the lines of this page.
     const std::size_t from = std::size_t(page) * g.linesPerPage;
     const std::size_t to = std::min(lines_.size(), from + g.linesPerPage);
-    const QFont plain = reportFont(180, false);
-    const QFont bold = reportFont(180, true);
+    const QFont plain = reportFont(kFontPixels, false);
+    const QFont bold = reportFont(kFontPixels, true);
     if (groupColumn_ >= 0) {
         if (from < to && (lines_[from] & ~kRowMask) == RowLine) {
             painter.setFont(bold);
@@ -402,8 +469,7 @@ bool ReportDocument::render(QPagedPaintDevice& device, int first, int last, int 
                             const PageProgress& progress) const
 {
     device.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Point);
-    const QSizeF pageTwips = device.pageLayout().fullRectPoints().size() * 20.0;
-    const PageGeometry g = geometry(pageTwips, topMargin, leftMargin);
+    const PageGeometry g = geometry(device, topMargin, leftMargin);
     const int pages = pageCount(g);
     first = std::clamp(first, 0, pages - 1);
     last = std::clamp(last, first, pages - 1);

@@ -28,6 +28,7 @@ struct PageGeometry {
     int topMargin = 0;
     int leftMargin = 0;
     int linesPerPage = 1;
+    std::vector<int> columnWidths; // of each template column on this page; 0 for the group's
 };
 
 // Called after each page with the pages done and the pages in all; returns
@@ -39,6 +40,9 @@ public:
     static constexpr int kLineHeight = 240;    // twips, a sixth of an inch
     static constexpr int kHeaderHeight = 840;  // title line, column headings and the rule
     static constexpr int kFooterHeight = 360;
+    static constexpr int kFontPixels = 180;    // twips: 9 points
+    static constexpr int kCellPadding = 60;    // twips kept free at a cell's right
+    static constexpr int kGroupIndent = 240;   // twips the rows of a group are indented
 
     ReportDocument(Template layout, std::unique_ptr<RowStore> rows, QDate printDate);
 
@@ -52,14 +56,16 @@ public:
     PageGeometry geometry(int topMargin, int leftMargin) const;
     // The same for a page of the given size in twips.
     PageGeometry geometry(QSizeF pageTwips, int topMargin, int leftMargin) const;
+    // The same for the whole page of a printer or PDF writer as it is set up now.
+    PageGeometry geometry(const QPagedPaintDevice& device, int topMargin, int leftMargin) const;
     int pageCount(const PageGeometry& g) const;
 
     // Draws page (0-based) with the painter's coordinates in twips from the
     // page's top left corner.
     void paintPage(QPainter& painter, int page, const PageGeometry& g) const;
 
-    // Draws pages first..last (0-based) on a paged device (a printer or a PDF
-    // writer) whose page it fills. False when progress stopped it.
+    // Draws pages first..last (0-based) of the layout for the device's page (a
+    // printer's or a PDF writer's), which it fills. False when progress stopped it.
     bool render(QPagedPaintDevice& device, int first, int last, int topMargin, int leftMargin,
                 const PageProgress& progress) const;
 
@@ -72,10 +78,12 @@ private:
 
     void sortRows(std::vector<std::uint32_t>& order) const;
     void buildLines(const std::vector<std::uint32_t>& order);
+    std::vector<int> columnWidths(int lineWidth) const;
 
     Template layout_;
     std::unique_ptr<RowStore> rows_;
     QDate printDate_;
+    QString printDateText_; // rendered as the rows' dates are
     std::vector<int> columnOf_; // store column of each template column
     int groupColumn_ = -1;
     std::vector<int> sortColumns_;

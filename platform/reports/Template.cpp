@@ -85,7 +85,7 @@ Template loadTemplate(const QString& path)
             t.sortFields = words.mid(1);
         } else if (key == QLatin1String("skip-empty-rows") && words.size() == 1) {
             t.skipEmptyRows = true;
-        } else if (key == QLatin1String("column") && (words.size() == 5 || words.size() == 6)) {
+        } else if (key == QLatin1String("column") && words.size() >= 5) {
             TemplateColumn c;
             c.field = words.at(1);
             c.heading = words.at(2);
@@ -104,10 +104,16 @@ Template loadTemplate(const QString& path)
                 c.kind = CellKind::Quantity;
             else
                 throw malformed(n + 1, QStringLiteral("unknown column kind"));
-            if (words.size() == 6) {
-                if (words.at(5) != QLatin1String("right"))
-                    throw malformed(n + 1, QStringLiteral("unknown alignment"));
-                c.alignRight = true;
+            for (qsizetype w = 5; w < words.size(); ++w) {
+                if (words.at(w) == QLatin1String("right") && !c.alignRight) {
+                    c.alignRight = true;
+                } else if (words.at(w) == QLatin1String("chars") && c.fitChars == 0 && w + 1 < words.size()) {
+                    c.fitChars = words.at(++w).toInt(&ok);
+                    if (!ok || c.fitChars <= 0 || c.fitChars > 1000)
+                        throw malformed(n + 1, QStringLiteral("bad number of characters"));
+                } else {
+                    throw malformed(n + 1, QStringLiteral("unknown column option"));
+                }
             }
             t.columns.push_back(c);
         } else {

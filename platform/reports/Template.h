@@ -8,10 +8,12 @@
 //   group Artist                     (optional: a heading line per value)
 //   sort Artist Record_Name          (fields, in order of precedence)
 //   skip-empty-rows                  (a row whose columns are all empty is left out)
-//   column Record_Name "Record Name" 2800 text
-//   column Book_Value "Book Value" 1300 currency right
+//   column Record_Name "Record Name" 2400 text chars 60
+//   column Book_Value "Book Value" 1200 currency right
 //
-// Column kinds: text, date, currency, quantity. Widths are in twips.
+// Column kinds: text, date, currency, quantity. Widths are in twips: the
+// least a column gets. "chars N" lets a column widen, as far as the page
+// allows, until it holds N characters of ordinary text.
 
 #include <QString>
 #include <QStringList>
@@ -32,6 +34,7 @@ struct TemplateColumn {
     int widthTwips = 0;
     CellKind kind = CellKind::Text;
     bool alignRight = false;
+    int fitChars = 0; // 0: the column keeps its width
 };
 
 struct Template {

@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -218,26 +219,36 @@ TEST_F(TreeTest, AnUnreadableDatabaseOffersTheRepairAndEveryAnswerExits)
 {
     const QString crlf = QStringLiteral("\r\n");
     const QString title = QStringLiteral("Discavo 3 - Repairing the database.");
+    // A sound file lacking its table, which a repair rebuilds; a file of
+    // text; a folder in the database's place, which no repair can mend.
+    enum Damage { NoTable, Text, Folder };
     struct Case {
         const char* name;
-        bool notADatabase; // else a sound file lacking its table, which a repair keeps as it is
+        Damage damage;
         int answer;
         QString lastMessage;
     };
     const std::vector<Case> cases = {
-        {"Yes, repaired", false, vb::vbYes,
+        {"Yes, repaired", NoTable, vb::vbYes,
          QStringLiteral("Database successfully repaired and compacted.") + crlf + crlf
              + QStringLiteral("You need to restart the application.") + crlf + crlf
              + QStringLiteral("Program exiting....")},
-        {"No", true, vb::vbNo, QStringLiteral("Program exiting....")},
-        {"Yes, repair fails", true, vb::vbYes, crlf + crlf + QStringLiteral("Program exiting....")},
+        {"No", Text, vb::vbNo, QStringLiteral("Program exiting....")},
+        {"Yes, nothing could be read", Text, vb::vbYes,
+         QStringLiteral(", and a new, empty catalogue is in its place.") + crlf + crlf
+             + QStringLiteral("You need to restart the application.") + crlf + crlf
+             + QStringLiteral("Program exiting....")},
+        {"Yes, repair fails", Folder, vb::vbYes, crlf + crlf + QStringLiteral("Program exiting....")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        if (c.notADatabase) {
+        if (c.damage == Text) {
             QFile f(catalog.databasePath());
             ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
             f.write(QByteArray(4096, 'x'));
+        } else if (c.damage == Folder) {
+            ASSERT_TRUE(QFile::remove(catalog.databasePath()));
+            ASSERT_TRUE(QDir(vb::App::Path()).mkdir(QStringLiteral("records.mdb")));
         } else {
             catalog.exec(QStringLiteral("Drop Table records"));
         }
@@ -258,7 +269,7 @@ TEST_F(TreeTest, AnUnreadableDatabaseOffersTheRepairAndEveryAnswerExits)
         EXPECT_EQ(offer.style, 36);
         EXPECT_EQ(offer.title, title);
         const vb::MsgBoxCall& last = boxes.calls()[before + 1];
-        if (c.notADatabase && c.answer == vb::vbYes)
+        if (c.damage != NoTable && c.answer == vb::vbYes)
             EXPECT_TRUE(last.prompt.endsWith(c.lastMessage)) << last.prompt.toStdString();
         else
             EXPECT_EQ(last.prompt, c.lastMessage);

@@ -267,6 +267,10 @@ TEST(ArtistAccountsRoadsTest, AddArtistMakesAccountAndRowTogetherOrNeither)
         {"the name is taken", QStringLiteral("ella"), [](const CatalogFixture&) {}, false, false,
          {QStringLiteral("Error: 3390-Account name already exists."), vb::vbCritical,
           QStringLiteral("Error Adding User System Information")}},
+        // Half of a two-unit character would be stored as "?".
+        {"the name holds half a character", QStringLiteral("Abcdefghijklmn") + QChar(0xD83C),
+         [](const CatalogFixture&) {}, false, false,
+         {QString(), vb::vbCritical, QStringLiteral("Error Adding User System Information")}},
         // The account made first goes again with the row.
         {"the row cannot be added", QStringLiteral("Bob"),
          [](const CatalogFixture& cat) {

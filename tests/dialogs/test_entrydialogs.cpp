@@ -4,6 +4,7 @@
 #include "dialogs/frmAddRecordName.h"
 #include "dialogs/frmAddSongs.h"
 #include "help/Help.h"
+#include "jet/Engine.h"
 #include "jet/Testing.h"
 #include "support/CatalogFixture.h"
 #include "support/QtPrint.h"
@@ -13,6 +14,8 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QLocale>
@@ -523,6 +526,69 @@ TEST_F(EntryDialogTest, ArtistDialogCreatesTheAccountThenTheRowAndRefusesTakenNa
     EXPECT_TRUE(accountExists("Sonny"));
     EXPECT_FALSE(accountExists("Cher"));
     EXPECT_EQ(catalog.rows("select Distinct [Artist] from records"), QStringList{"Sonny"});
+}
+
+// At each field's limit a character of two UTF-16 units that does not fit is
+// left out whole, typed or pasted; what Save writes (the row, and for an
+// artist the account) holds it whole or not at all, never half of it.
+TEST_F(EntryDialogTest, FieldLimitsLeaveOutACharacterThatDoesNotFitWholeAndSaveNoHalf)
+{
+    const QString guitar = QString::fromUtf8("\xF0\x9F\x8E\xB8");
+    auto type = [](vb::TextBox* box, const QString& text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
+        QApplication::sendEvent(box, &press);
+    };
+    auto paste = [](vb::TextBox* box, const QString& text) {
+        QApplication::clipboard()->setText(text);
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    };
+    auto fill = [&](vb::TextBox* box, const QString& head, const QString& last) {
+        box->clear();
+        QTest::keyClicks(box, head);
+        type(box, last);
+    };
+    auto accountNames = [] {
+        QStringList names;
+        const jet::Users users = jet::DBEngine::Workspaces()(0).Users();
+        for (int i = 0; i < users.Count(); ++i)
+            names << users.Item(i).Name();
+        return names;
+    };
+
+    frmAddArtist& artist = frmAddArtistInstance()();
+    fill(artist.mArtist, QStringLiteral("Abcdefghijklmn"), guitar);
+    EXPECT_EQ(artist.mArtist->text(), "Abcdefghijklmn");
+    boxes.answer(vb::vbNo);
+    artist.cmdSave_Click();
+    EXPECT_EQ(catalog.rows("select [Artist] from records"), QStringList{"Abcdefghijklmn"});
+    EXPECT_TRUE(accountNames().contains(QStringLiteral("Abcdefghijklmn"))) << accountNames().join(u',').toStdString();
+    unloadAll();
+
+    catalog.addArtist("Cher");
+    frmAddRecordName& record = recordDialog(seededRecord());
+    record.mRecordName->clear();
+    paste(record.mRecordName, QString(59, u'P') + guitar + QString(20000, u'Q'));
+    EXPECT_EQ(record.mRecordName->text(), QString(59, u'P'));
+    fill(record.mLabelName, QString(59, u'L'), guitar);
+    EXPECT_EQ(record.mLabelName->text(), QString(59, u'L'));
+    fill(record.mLabelNumber, QString(58, u'7'), guitar); // fits whole
+    EXPECT_EQ(record.mLabelNumber->text(), QString(58, u'7') + guitar);
+    boxes.answer(vb::vbNo);
+    record.cmdSave_Click();
+    EXPECT_EQ(catalog.rows("select [Record_Name], [Label_Name], [Label_Number] from records where [Record_Name] "
+                           "Like 'P*'"),
+              QStringList{QString(59, u'P') + u'|' + QString(59, u'L') + u'|' + QString(58, u'7') + guitar});
+    unloadAll();
+
+    frmAddSongs& song = frmAddSongsInstance()();
+    song.mArtist->setText(QStringLiteral("Cher"));
+    song.mRecordName->setText(QStringLiteral("Believe"));
+    fill(song.mSongTitle, QString(99, u'S'), guitar);
+    EXPECT_EQ(song.mSongTitle->text(), QString(99, u'S'));
+    boxes.answer(vb::vbNo);
+    song.cmdSave_Click();
+    EXPECT_EQ(catalog.rows("select [Song_Title] from songs"), QStringList{QString(99, u'S')});
+    expectBoxes(boxes, {moreData("artist"), moreData("record"), moreData("song title")});
 }
 
 TEST_F(EntryDialogTest, ArtistDialogStaysOpenWhenTheAccountFailsAndClosesWhenTheRowFails)

@@ -238,6 +238,43 @@ TEST_F(FindTest, KindsListTheirColumnsAndRows)
     EXPECT_TRUE(boxes.empty());
 }
 
+TEST_F(FindTest, ANewSearchHoldsNoRoomOfTheListBefore)
+{
+    testenv::CatalogFixture db;
+    for (int a = 0; a < 2; ++a) {
+        const QString artist = QStringLiteral("Artist %1").arg(a);
+        db.addArtist(artist);
+        for (int r = 0; r < 30; ++r)
+            db.addRecord(artist, QStringLiteral("A record name of some length, number %1").arg(r));
+    }
+    db.addArtist("Solo");
+    db.addRecord("Solo", "One");
+    testenv::ScriptedMsgBox boxes;
+    const FindResultModel& rows = *dialog().ListView1Rows;
+
+    find("Artist", "*");
+    ASSERT_EQ(rows.rows(), 61);
+    const std::size_t full = rows.storageBytes();
+    // The texts take no more room than they need once the rows are in.
+    EXPECT_LT(full, std::size_t{61} * 200);
+
+    // A list of one row after it, of each kind.
+    for (const char* kind : {"Artist", "Record Name"}) {
+        SCOPED_TRACE(kind);
+        find("Artist", "*");
+        find(kind, kind == QLatin1String("Artist") ? "Solo" : "One");
+        ASSERT_EQ(rows.rows(), 1);
+        EXPECT_EQ(rows.cellText(0, 0), kind == QLatin1String("Artist") ? "Solo" : "One");
+        EXPECT_LT(rows.storageBytes(), std::size_t{256}) << "of " << full;
+    }
+    // Picking a kind empties the list and frees its room.
+    find("Artist", "*");
+    emit dialog().cmbFolderType->activated(1);
+    EXPECT_EQ(rows.rows(), 0);
+    EXPECT_LT(rows.storageBytes(), std::size_t{64});
+    EXPECT_TRUE(boxes.empty());
+}
+
 TEST_F(FindTest, PatternCharactersActAsTheEngineReadsThem)
 {
     testenv::CatalogFixture db;

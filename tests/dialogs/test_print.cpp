@@ -4,6 +4,7 @@
 #include "jet/Engine.h"
 #include "reports/PreviewWindow.h"
 #include "support/CatalogFixture.h"
+#include "support/QtPrint.h"
 #include "vb/App.h"
 #include "vb/Control.h"
 #include "help/Help.h"
@@ -19,6 +20,8 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPointer>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -57,6 +60,72 @@ QStringList pdfLines(const QString& pdf)
             lines << simple;
     }
     return lines;
+}
+
+// The date as the rows show it: month, day and four-digit year, with the
+// locale's separator.
+QString rowDate(const QDate& d, QChar separator)
+{
+    const auto digits = [](int n, int width) { return QStringLiteral("%1").arg(n, width, 10, QLatin1Char('0')); };
+    return digits(d.month(), 2) + separator + digits(d.day(), 2) + separator + digits(d.year(), 4);
+}
+
+// Words repeated up to exactly `length` characters, without a blank at either end.
+QString textOfLength(const QString& words, int length)
+{
+    QString text;
+    while (text.size() < length)
+        text += words + QLatin1Char(' ');
+    text.truncate(length);
+    if (text.endsWith(QLatin1Char(' ')))
+        text[length - 1] = QLatin1Char('s');
+    return text;
+}
+
+// How a value shows in a PDF's text: the characters shown whole, or -1 when
+// it is neither whole nor cut with an ellipsis.
+int shownLength(const QString& pdfText, const QString& value)
+{
+    if (pdfText.contains(value))
+        return static_cast<int>(value.size());
+    for (qsizetype n = value.size() - 1; n > 0; --n)
+        if (pdfText.contains(value.left(n) + QChar(0x2026)))
+            return -static_cast<int>(n) - 2; // cut after n characters, with the sign
+    return -1;
+}
+
+// The print dialog answered for one Print... click: a PDF file on the given
+// paper and the given pages.
+struct PrintChoice {
+    QPageSize::PageSizeId paper = QPageSize::A4;
+    QPrinter::PrintRange range = QPrinter::AllPages;
+    int from = 0;
+    int to = 0;
+    bool accept = true;
+};
+
+// Clicks Print... in the preview with the dialog answered as chosen; returns
+// the pages the dialog offered (its largest page number).
+int printFromPreview(reports::PreviewWindow* w, const QString& pdf, const PrintChoice& choice)
+{
+    int offered = -1;
+    reports::setPrintDialogRunner([&](QPrintDialog& dialog) {
+        QPrinter& printer = *dialog.printer();
+        offered = dialog.maxPage();
+        // What the dialog offers is the printer's page count as it opens.
+        EXPECT_EQ(offered, w->printedPageCount(printer));
+        EXPECT_EQ(dialog.minPage(), 1);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        printer.setPageSize(QPageSize(choice.paper));
+        printer.setPrintRange(choice.range);
+        if (choice.range == QPrinter::PageRange)
+            printer.setFromTo(choice.from, choice.to);
+        return static_cast<int>(choice.accept ? QDialog::Accepted : QDialog::Rejected);
+    });
+    w->printButton()->click();
+    reports::setPrintDialogRunner({});
+    return offered;
 }
 
 class PrintDialog : public ::testing::Test {
@@ -164,7 +233,7 @@ TEST_F(PrintDialog, QueriesAreThoseOfTheReportKinds)
 TEST_F(PrintDialog, EachReportListsItsRowsInItsOrder)
 {
     fillSmallCatalogue();
-    const QString today = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
+    const QString today = rowDate(QDate::currentDate(), QLatin1Char('/'));
     const struct {
         int option;
         QStringList lines;
@@ -428,5 +497,132 @@ TEST_F(PrintDialog, HelpShowsTopic24)
         EXPECT_EQ(r.command, HELP_CONTEXT);
         EXPECT_EQ(r.context, 24u);
         EXPECT_EQ(r.file, vb::App::HelpFile());
+    }
+}
+
+TEST_F(PrintDialog, ThePageHeaderDatesTheReportAsTheRowsShowDates)
+{
+    db.addRecord(QStringLiteral("Ann"), QStringLiteral("Night Train"), QStringLiteral("04/25/1958"));
+    const QDate today = QDate::currentDate();
+    const struct {
+        QLocale locale;
+        QChar separator;
+    } cases[] = {
+        {QLocale(QLocale::English, QLocale::UnitedStates), QLatin1Char('/')},
+        {QLocale(QLocale::English, QLocale::UnitedKingdom), QLatin1Char('/')},
+        {QLocale(QLocale::German, QLocale::Germany), QLatin1Char('.')},
+    };
+    for (const auto& c : cases) {
+        QLocale::setDefault(c.locale);
+        const QStringList lines = reportLines(1);
+        ASSERT_GE(lines.size(), 3) << c.locale.name().toStdString();
+        EXPECT_EQ(lines[0], QStringLiteral("Record Index ") + rowDate(today, c.separator)) << c.locale.name().toStdString();
+        EXPECT_TRUE(lines[2].contains(rowDate(QDate(1958, 4, 25), c.separator))) << lines[2].toStdString();
+        frmPrintInstance()().cmdCancel_Click();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+TEST_F(PrintDialog, PrintingLaysThePagesOutForThePrintersPaper)
+{
+    // 167 records: four pages on the preview's letter paper, five on A4.
+    QStringList inserts;
+    for (int i = 1; i <= 167; ++i)
+        inserts << QStringLiteral("Insert into records ([Artist], [Record_Name], [Record_Type]) Values ('Ann', "
+                                  "'Record %1', '45')")
+                       .arg(i, 3, 10, QLatin1Char('0'));
+    db.exec(inserts);
+    reports::PreviewWindow* w = preview(1);
+    ASSERT_NE(w, nullptr);
+    ASSERT_EQ(w->pageText(), QStringLiteral("Page 1 of 4"));
+    w->lastButton()->click(); // the current page is the preview's fourth
+    const QString pdf = QDir(db.folder()).filePath(QStringLiteral("printed.pdf"));
+    const struct {
+        PrintChoice choice;
+        QStringList footers;
+        int firstRecord; // the records printed, in order
+        int lastRecord;
+    } cases[] = {
+        {{QPageSize::A4, QPrinter::AllPages},
+         {QStringLiteral("Page 1 of 5"), QStringLiteral("Page 2 of 5"), QStringLiteral("Page 3 of 5"),
+          QStringLiteral("Page 4 of 5"), QStringLiteral("Page 5 of 5")},
+         1,
+         167},
+        // A range counts the pages of the A4 layout, the fifth included.
+        {{QPageSize::A4, QPrinter::PageRange, 4, 5}, {QStringLiteral("Page 4 of 5"), QStringLiteral("Page 5 of 5")}, 124, 167},
+        // The current page prints the A4 page on which the preview's page begins.
+        {{QPageSize::A4, QPrinter::CurrentPage}, {QStringLiteral("Page 4 of 5")}, 124, 164},
+        {{QPageSize::Letter, QPrinter::AllPages},
+         {QStringLiteral("Page 1 of 4"), QStringLiteral("Page 2 of 4"), QStringLiteral("Page 3 of 4"),
+          QStringLiteral("Page 4 of 4")},
+         1,
+         167},
+    };
+    for (const auto& c : cases) {
+        QFile::remove(pdf);
+        printFromPreview(w, pdf, c.choice);
+        const QStringList lines = pdfLines(pdf);
+        EXPECT_EQ(lines.filter(QStringLiteral("Page ")), c.footers);
+        const QStringList records = lines.filter(QRegularExpression(QStringLiteral("^Record \\d{3} ")));
+        ASSERT_EQ(records.size(), c.lastRecord - c.firstRecord + 1) << c.footers.join(QLatin1Char(',')).toStdString();
+        for (int i = 0; i < records.size(); ++i)
+            EXPECT_TRUE(records[i].startsWith(QStringLiteral("Record %1 ").arg(c.firstRecord + i, 3, 10, QLatin1Char('0'))))
+                << records[i].toStdString();
+    }
+    // Cancelled in the dialog: nothing is printed.
+    QFile::remove(pdf);
+    printFromPreview(w, pdf, {QPageSize::A4, QPrinter::AllPages, 0, 0, false});
+    EXPECT_FALSE(QFile::exists(pdf));
+    EXPECT_EQ(w->pageText(), QStringLiteral("Page 4 of 4")); // the preview keeps its own layout
+}
+
+TEST_F(PrintDialog, LongValuesFitWhereThePageAllowsAndShowTheirCutOtherwise)
+{
+    // Every text at its limit: artist 15, record name and label 60, song title 100.
+    const QString artist = textOfLength(QStringLiteral("Annabel Lee Ray"), 15);
+    const QString record = textOfLength(QStringLiteral("Songs from the Harbour of the Northern Lights Live"), 60);
+    const QString label = textOfLength(QStringLiteral("Deutsche Grammophon Archive Production Series"), 60);
+    const QString song = textOfLength(QStringLiteral("When the Night Train Leaves the Station and the Rain Falls"), 100);
+    db.addRecord(artist, record);
+    db.exec(QStringLiteral("Update records Set [Label_Name] = '%1'").arg(label));
+    db.addSong(artist, record, song);
+    ASSERT_EQ(record.size(), 60);
+    ASSERT_EQ(song.size(), 100);
+
+    // Shown characters of each value on the preview's letter page, and on A3,
+    // where every value fits whole.
+    const int cut = 0; // shown cut, with the ellipsis
+    const struct {
+        int option;
+        std::vector<std::pair<QString, int>> letter; // value, its length when whole, or cut
+    } cases[] = {
+        {0, {{artist, 15}, {record, cut}, {label, cut}}},
+        {1, {{artist, 15}, {record, cut}, {label, cut}}},
+        {2, {{artist, 15}, {record, cut}, {label, cut}}},
+        {3, {{artist, 15}, {record, 60}, {song, cut}}},
+    };
+    for (const auto& c : cases) {
+        reports::PreviewWindow* w = preview(c.option);
+        ASSERT_NE(w, nullptr);
+        const QString pdf = QDir(db.folder()).filePath(QStringLiteral("long.pdf"));
+        ASSERT_TRUE(w->exportPdf(pdf));
+        const QString letter = pdfText(pdf);
+        for (const auto& [value, expected] : c.letter) {
+            const int shown = shownLength(letter, value);
+            if (expected == cut) {
+                // Cut with its sign, and given the room that the page has: at
+                // least half of a name or label, three fifths of a song title.
+                ASSERT_LT(shown, -1) << "option " << c.option << " " << value.toStdString();
+                EXPECT_GE(-shown - 2, value.size() == 100 ? 60 : 30) << "option " << c.option << " " << value.toStdString();
+            } else {
+                EXPECT_EQ(shown, expected) << "option " << c.option << " " << value.toStdString();
+            }
+        }
+        printFromPreview(w, pdf, {QPageSize::A3});
+        const QString a3 = pdfText(pdf);
+        for (const auto& [value, expected] : c.letter)
+            EXPECT_EQ(shownLength(a3, value), value.size()) << "A3, option " << c.option << " " << value.toStdString();
+        frmPrintInstance()().cmdCancel_Click();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 }

@@ -327,9 +327,10 @@ TEST_F(MaintenanceTest, RepairFailuresSayWhichStepFailedAndLeaveTheFiles)
         QStringList left;
     };
     const Case cases[] = {
-        {"the database is no database",
+        {"a folder stands in the database's place",
          [](const testenv::CatalogFixture& cat) {
-             writeFile(cat.databasePath(), QByteArray("not a database, only text\n").repeated(100));
+             QFile::remove(cat.databasePath());
+             QDir(vb::App::Path()).mkdir("records.mdb");
              writeFile(vb::App::file("~records.new"), "leftover");
          },
          [](const testenv::CatalogFixture& cat) {

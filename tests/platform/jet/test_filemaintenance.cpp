@@ -13,8 +13,17 @@
 #include <sys/stat.h>
 
 #include <cstring>
+#include <functional>
 #include <map>
 #include <random>
+
+namespace jet {
+void PrintTo(const UnreadRows& u, std::ostream* os)
+{
+    static const char* const bounds[] = {"", "about ", "at least "};
+    *os << u.table.toStdString() << " " << bounds[u.bound] << u.rows;
+}
+} // namespace jet
 
 namespace {
 
@@ -293,7 +302,7 @@ TEST_F(FileMaintenanceTest, RepairKeepsEveryRowADamagedPageDidNotHold)
         QString description;
         jet::RepairReport report;
         ASSERT_TRUE(jet::RepairFile(path, description, options(), nullptr, &report)) << c.damaged << ": " << description.toStdString();
-        EXPECT_EQ(report.unreadRows, (std::vector<std::pair<QString, int>>{{"items", c.losesTheLeaf ? cells : 0}, {"notes", 0}}))
+        EXPECT_EQ(report.unreadRows, (std::vector<jet::UnreadRows>{{"items", c.losesTheLeaf ? cells : 0}, {"notes", 0}}))
             << c.damaged;
         EXPECT_TRUE(QFileInfo(report.keptOriginal).fileName().startsWith(QStringLiteral("%1.damaged-").arg(c.damaged)));
         EXPECT_EQ(bytesOf(report.keptOriginal), damagedBytes);
@@ -361,7 +370,7 @@ TEST_F(FileMaintenanceTest, RepairNeverBringsBackRowsDeletedBefore)
     const std::map<int, QString> rows = rowsOf(path);
     EXPECT_EQ(rows.size(), 3000u - size_t(cells));
     EXPECT_EQ(rows.lower_bound(1000), rows.lower_bound(2000));
-    EXPECT_EQ(report.unreadRows, (std::vector<std::pair<QString, int>>{{"items", cells}, {"notes", 0}}));
+    EXPECT_EQ(report.unreadRows, (std::vector<jet::UnreadRows>{{"items", cells}, {"notes", 0}}));
 }
 
 TEST_F(FileMaintenanceTest, RepairOfRandomlyDamagedFilesGivesASoundFileOrAPlainRefusal)
@@ -408,9 +417,7 @@ TEST_F(FileMaintenanceTest, RepairLeavesASoundFileAlone)
 
 TEST_F(FileMaintenanceTest, RepairRefusesWhatItCannotMendAndChangesNothing)
 {
-    makeDatabase(file("schema.mdb"), 500);
-    overwritePage(file("schema.mdb"), 1);
-    writeFile(file("notes.txt"), QByteArray("plain text, not a database at all\n").repeated(200));
+    QDir(dir.path()).mkdir("folder.mdb");
 
     struct Case {
         const char* name;
@@ -418,20 +425,93 @@ TEST_F(FileMaintenanceTest, RepairRefusesWhatItCannotMendAndChangesNothing)
         QString description;
     };
     const Case cases[] = {
-        {"notes.txt", 3343, QStringLiteral("Unrecognized database format '%1'.").arg(file("notes.txt"))},
-        {"schema.mdb", 3343, QStringLiteral("Unrecognized database format '%1'.").arg(file("schema.mdb"))},
+        {"folder.mdb", 3343, QStringLiteral("Unrecognized database format '%1'.").arg(file("folder.mdb"))},
         {"missing.mdb", 3024, QStringLiteral("Could not find file '%1'.").arg(file("missing.mdb"))},
     };
-    const QStringList files = entries();
     for (const Case& c : cases) {
-        const QByteArray before = bytesOf(file(c.name));
         QString description;
         int number = 0;
         EXPECT_FALSE(jet::RepairFile(file(c.name), description, options(), &number)) << c.name;
         EXPECT_EQ(description, c.description);
         EXPECT_EQ(number, c.number) << c.name;
-        EXPECT_EQ(bytesOf(file(c.name)), before) << c.name;
-        EXPECT_EQ(entries(), files) << c.name;
+        EXPECT_EQ(entries(), QStringList()) << c.name;
+        EXPECT_TRUE(QFileInfo(file("folder.mdb")).isDir());
+    }
+}
+
+// A file SQLite does not take for a database is read by the structure of its
+// pages; one where no page can be read becomes an empty file of the schema.
+TEST_F(FileMaintenanceTest, RepairReadsAFileWithoutTrustingItsHeader)
+{
+    struct Case {
+        const char* name;
+        std::function<void(QByteArray&)> damage;
+        bool nothingRead;
+    };
+    const Case cases[] = {
+        {"header zeroed", [](QByteArray& b) { b.replace(0, 100, QByteArray(100, '\0')); }, false},
+        {"impossible page size", [](QByteArray& b) { b.replace(16, 2, QByteArray("\x0b\xb8", 2)); }, false},
+        {"page size of another file", [](QByteArray& b) { b.replace(16, 2, QByteArray("\x04\x00", 2)); }, false},
+        {"page 1 smashed", [](QByteArray& b) { b.replace(0, 4096, QByteArray(4096, char(0xA5))); }, false},
+        {"text", [](QByteArray& b) { b = QByteArray("plain text, not a database at all\n").repeated(2000); }, true},
+        {"random bytes",
+         [](QByteArray& b) {
+             std::mt19937 random(22);
+             for (char& c : b)
+                 c = char(random());
+         },
+         true},
+    };
+    makeDatabase(file("original.mdb"), 4000);
+    const QByteArray original = bytesOf(file("original.mdb"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = file(QStringLiteral("%1.mdb").arg(QString::fromLatin1(c.name).replace(' ', '-')));
+        QByteArray damaged = original;
+        c.damage(damaged);
+        writeFile(path, damaged);
+
+        QString description;
+        jet::RepairReport report;
+        ASSERT_TRUE(jet::RepairFile(path, description, options(), nullptr, &report)) << description.toStdString();
+        EXPECT_EQ(report.nothingRead, c.nothingRead);
+        const jet::UnreadRows::Bound bound = c.nothingRead ? jet::UnreadRows::AtLeast : jet::UnreadRows::Exact;
+        EXPECT_EQ(report.unreadRows, (std::vector<jet::UnreadRows>{{"items", 0, bound}, {"notes", 0, bound}}));
+        EXPECT_EQ(bytesOf(report.keptOriginal), damaged);
+        EXPECT_EQ(integrity(path), "ok");
+        EXPECT_EQ(rowsOf(path), (c.nothingRead ? std::map<int, QString>() : expectedRows(4000)));
+        Db d(path);
+        sqlite3_stmt* st = nullptr;
+        ASSERT_EQ(sqlite3_prepare_v2(d.db, "SELECT count(*), group_concat(body) FROM notes", -1, &st, nullptr), SQLITE_OK);
+        ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
+        EXPECT_EQ(sqlite3_column_int(st, 0), c.nothingRead ? 0 : 1);
+        sqlite3_finalize(st);
+    }
+}
+
+// Rows no page could be read of still count: the pages that name them tell
+// their rowid ranges, and a count is exact only where the file proves it.
+TEST_F(FileMaintenanceTest, RepairCountsRowsFromWhatTheFileSaysWasThere)
+{
+    makeDatabase(file("original.mdb"), 4000);
+    const QByteArray original = bytesOf(file("original.mdb"));
+    const int pages = int(original.size() / 4096);
+    for (const int cut : {4, pages / 2}) {
+        SCOPED_TRACE(cut);
+        const QString path = file(QStringLiteral("cut%1.mdb").arg(cut));
+        writeFile(path, original.left(cut * 4096));
+        QString description;
+        jet::RepairReport report;
+        ASSERT_TRUE(jet::RepairFile(path, description, options(), nullptr, &report)) << description.toStdString();
+        const int lost = 4000 - int(rowsOf(path).size());
+        ASSERT_EQ(report.unreadRows.size(), 2u);
+        EXPECT_EQ(report.unreadRows[0].table, "items");
+        EXPECT_EQ(report.unreadRows[0].bound, jet::UnreadRows::About);
+        EXPECT_GT(lost, 0);
+        EXPECT_NEAR(report.unreadRows[0].rows, lost, lost / 10);
+        // The one row of notes sits on its root page, before either cut.
+        EXPECT_EQ(report.unreadRows[1], (jet::UnreadRows{"notes", 0}));
+        EXPECT_EQ(bytesOf(report.keptOriginal), original.left(cut * 4096));
     }
 }
 

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QPointer>
 #include <QPrinter>
 #include <QProcess>
@@ -21,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
 #include <string>
 
 namespace {
@@ -77,6 +79,14 @@ TEST(ReportTemplate, MissingOrMalformedTemplatesAreErrorsNamingTheFile)
          QStringLiteral("The report template %1 is not valid (line 3: unknown statement).").arg(missing)},
         {QStringLiteral("title \"X\"\ncolumn A \"A\" -5 text\n"), reports::errTemplateMalformed,
          QStringLiteral("The report template %1 is not valid (line 2: bad column width).").arg(missing)},
+        {QStringLiteral("title \"X\"\ncolumn A \"A\" 100 text chars 0\n"), reports::errTemplateMalformed,
+         QStringLiteral("The report template %1 is not valid (line 2: bad number of characters).").arg(missing)},
+        {QStringLiteral("title \"X\"\ncolumn A \"A\" 100 text chars\n"), reports::errTemplateMalformed,
+         QStringLiteral("The report template %1 is not valid (line 2: unknown column option).").arg(missing)},
+        {QStringLiteral("title \"X\"\ncolumn A \"A\" 100 text right right\n"), reports::errTemplateMalformed,
+         QStringLiteral("The report template %1 is not valid (line 2: unknown column option).").arg(missing)},
+        {QStringLiteral("title \"X\"\ncolumn A \"A\" 100 text left\n"), reports::errTemplateMalformed,
+         QStringLiteral("The report template %1 is not valid (line 2: unknown column option).").arg(missing)},
         {QStringLiteral("title \"X\n"), reports::errTemplateMalformed,
          QStringLiteral("The report template %1 is not valid (line 1: unclosed quotation mark).").arg(missing)},
         {QStringLiteral("title \"X\"\ngroup G\nsort A B C\ncolumn A \"A\" 100 text\n"), reports::errTemplateMalformed,
@@ -112,6 +122,73 @@ TEST(ReportTemplate, TheFourTemplatesOfTheProgramRead)
         // Fits between the margins of a letter or A4 page in the template's orientation.
         EXPECT_LE(width, (t.landscape ? 15840 : 11906) - 720 - 240) << name;
     }
+}
+
+TEST(ReportTemplate, ColumnsTakeTheirOptionsInAnyOrder)
+{
+    testenv::ProgramFolder folder;
+    const QString path = writeTemplate(folder.path(), QStringLiteral("T.rpt"),
+                                       QStringLiteral("title \"X\"\ncolumn A \"A\" 100 text chars 60 right\n"
+                                                      "column B \"B\" 200 date right chars 8\ncolumn C \"C\" 300 text\n"));
+    const reports::Template t = reports::loadTemplate(path);
+    ASSERT_EQ(t.columns.size(), 3u);
+    EXPECT_EQ(t.columns[0].fitChars, 60);
+    EXPECT_TRUE(t.columns[0].alignRight);
+    EXPECT_EQ(t.columns[1].fitChars, 8);
+    EXPECT_TRUE(t.columns[1].alignRight);
+    EXPECT_EQ(t.columns[2].fitChars, 0);
+    EXPECT_FALSE(t.columns[2].alignRight);
+}
+
+// A document of the given template over one row of the given cells.
+static reports::ReportDocument documentOf(const QString& templateText, const QStringList& cells)
+{
+    testenv::ProgramFolder folder;
+    reports::Template t = reports::loadTemplate(writeTemplate(folder.path(), QStringLiteral("T.rpt"), templateText));
+    auto rows = std::make_unique<reports::RowStore>(static_cast<int>(cells.size()));
+    for (const QString& c : cells)
+        rows->addCell(QStringView(c));
+    return reports::ReportDocument(std::move(t), std::move(rows), QDate(2026, 1, 1));
+}
+
+TEST(ReportLayout, ColumnsWidenToThePageNarrowNeedsFirstAndTheRestAlike)
+{
+    // Fixed F; S needs little; L1 and L2 need much; G is the group (no column).
+    const reports::ReportDocument doc = documentOf(
+        QStringLiteral("title \"X\"\ngroup G\ncolumn G \"G\" 900 text\ncolumn F \"F\" 1000 text\n"
+                       "column S \"S\" 500 text chars 10\ncolumn L1 \"L1\" 800 text chars 100\n"
+                       "column L2 \"L2\" 1500 text chars 100\n"),
+        {QStringLiteral("g"), QStringLiteral("f"), QStringLiteral("s"), QStringLiteral("a"), QStringLiteral("b")});
+    const int margin = 360;
+    const auto lineWidth = [&](const reports::PageGeometry& g) {
+        return g.pageWidth - 2 * margin - reports::ReportDocument::kGroupIndent;
+    };
+    const auto sum = [](const std::vector<int>& w) { return std::accumulate(w.begin(), w.end(), 0); };
+
+    // A page too narrow for both long columns' needs: S gets its need, L1 and L2 the same share of the rest.
+    const reports::PageGeometry mid = doc.geometry(QSizeF(12000, 12000), margin, margin);
+    ASSERT_EQ(mid.columnWidths.size(), 5u);
+    EXPECT_EQ(mid.columnWidths[0], 0);
+    EXPECT_EQ(mid.columnWidths[1], 1000);
+    EXPECT_GT(mid.columnWidths[2], 500);
+    EXPECT_NEAR(mid.columnWidths[3], mid.columnWidths[4], 1);
+    EXPECT_GT(mid.columnWidths[3], mid.columnWidths[2]);
+    EXPECT_LE(sum(mid.columnWidths), lineWidth(mid));
+    EXPECT_GE(sum(mid.columnWidths), lineWidth(mid) - 2);
+
+    // S's need does not grow with the page; on a page wide enough all needs are met and L1 equals L2.
+    const reports::PageGeometry wide = doc.geometry(QSizeF(40000, 12000), margin, margin);
+    EXPECT_EQ(wide.columnWidths[2], mid.columnWidths[2]);
+    EXPECT_EQ(wide.columnWidths[3], wide.columnWidths[4]);
+    EXPECT_GT(wide.columnWidths[3], mid.columnWidths[3]);
+    EXPECT_LT(sum(wide.columnWidths), lineWidth(wide));
+
+    // Narrower than the columns' least: every column narrows alike and none is left out.
+    const reports::PageGeometry narrow = doc.geometry(QSizeF(3000, 12000), margin, margin);
+    EXPECT_LE(sum(narrow.columnWidths), lineWidth(narrow));
+    for (std::size_t c = 1; c < narrow.columnWidths.size(); ++c)
+        EXPECT_GT(narrow.columnWidths[c], 0) << c;
+    EXPECT_GT(narrow.columnWidths[4], narrow.columnWidths[3]); // 1500 : 800
 }
 
 TEST(RowStore, KeepsTextNullAndEmptyApartAcrossBlocks)
@@ -280,14 +357,16 @@ TEST(ReportEngine, PrintingToAFileWritesTheChosenPagesAndAStoppedPrintLeavesNoFi
     reports::PreviewWindow* w = o.report->Preview(QStringLiteral("P")).Window().window();
     ASSERT_NE(w, nullptr);
     const QString pdf = QDir(db.folder()).filePath(QStringLiteral("printed.pdf"));
+    int printed = 0;
     {
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
+        printed = w->printedPageCount(printer);
         ASSERT_TRUE(w->printTo(printer, 1, 1));
     }
     const QString text = pdfText(pdf);
-    EXPECT_TRUE(text.contains(QStringLiteral("Page 2 of %1").arg(w->pageCount())));
+    EXPECT_TRUE(text.contains(QStringLiteral("Page 2 of %1").arg(printed)));
     EXPECT_FALSE(text.contains(QStringLiteral("Page 1 of")));
     {
         QPrinter printer(QPrinter::HighResolution);
@@ -297,5 +376,41 @@ TEST(ReportEngine, PrintingToAFileWritesTheChosenPagesAndAStoppedPrintLeavesNoFi
         EXPECT_FALSE(w->printTo(printer, 0, w->pageCount() - 1));
     }
     EXPECT_FALSE(QFile::exists(pdf));
+    w->close();
+}
+
+TEST(ReportEngine, ThePreviewKeepsItsSizeAndItsPageLabelWhilePrinting)
+{
+    testenv::CatalogFixture db;
+    Opened o = openSongIndexOf130(db);
+    reports::PreviewWindow* w = o.report->Preview(QStringLiteral("P")).Window().window();
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    QApplication::processEvents();
+    const QSize size = w->size();
+    const QRect label = w->pageLabel()->geometry();
+    const QRect close = w->closeButton()->geometry();
+    EXPECT_GE(label.width(), w->pageLabel()->fontMetrics().horizontalAdvance(w->pageText()));
+    // Looked at on every page printed.
+    int looks = 0;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (!w->isBusy())
+            return;
+        ++looks;
+        EXPECT_TRUE(w->progressBar()->isVisible());
+        EXPECT_EQ(w->size(), size);
+        EXPECT_EQ(w->pageLabel()->geometry(), label);
+        EXPECT_EQ(w->closeButton()->geometry(), close);
+    });
+    watch.start(0);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QDir(db.folder()).filePath(QStringLiteral("printed.pdf")));
+    ASSERT_TRUE(w->printTo(printer, 0, w->printedPageCount(printer) - 1));
+    watch.stop();
+    EXPECT_GT(looks, 0);
+    EXPECT_FALSE(w->progressBar()->isVisible());
+    EXPECT_EQ(w->size(), size);
     w->close();
 }
