@@ -78,6 +78,8 @@ frmSplash::frmSplash(QWidget* parent) : vb::Form(parent)
         "severe civil and criminal penalties and will be prosecuted to the maximum extent possible under the law."));
 
     Timer1.setInterval(4000);
+    // A coarse timer may fire up to 5 % early; the splash stays its full time.
+    Timer1.setTimerType(Qt::PreciseTimer);
     Timer1.setSingleShot(false);
     connect(&Timer1, &QTimer::timeout, this, &frmSplash::Timer1_Timer);
 }

@@ -68,6 +68,25 @@ QStringList PlainSqlite::plan(const char* sql)
     return lines;
 }
 
+QStringList PlainSqlite::column(const char* sql, const QStringList& values)
+{
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db_, sql, -1, &stmt, nullptr) != SQLITE_OK)
+        fail(db_, sql);
+    for (int i = 0; i < values.size(); ++i) {
+        const QByteArray v = values[i].toUtf8();
+        sqlite3_bind_text(stmt, i + 1, v.constData(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
+    }
+    QStringList out;
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+        out << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)), sqlite3_column_bytes(stmt, 0));
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_DONE)
+        fail(db_, sql);
+    return out;
+}
+
 long long PlainSqlite::run(const char* sql, const QStringList& values)
 {
     sqlite3_stmt* stmt = nullptr;

@@ -26,6 +26,8 @@ public:
     // every row and returns the row count. Throws std::runtime_error.
     long long run(const char* sql, const QStringList& values = {});
     void exec(const char* sql);
+    // The first column of every row, as text.
+    QStringList column(const char* sql, const QStringList& values = {});
     // The query plan, one line a step.
     QStringList plan(const char* sql);
 

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -19,6 +20,7 @@ struct Account {
     QString name;
     QString pid;
     bool isGroup = false;
+    std::int64_t rowid = 0; // its place in the order accounts were made
 };
 
 namespace workgroup {
@@ -60,6 +62,8 @@ bool authenticate(const Db& db, const QString& name, const QString& password);
 QStringList userNames(const Db& db);
 // The user accounts in the order they were made.
 std::vector<Account> users(const Db& db);
+// The name of the user account at rowid; nullopt when there is none.
+std::optional<QString> userAt(const Db& db, std::int64_t rowid);
 // The account (user or group) of that name without regard to case.
 std::optional<Account> findAccount(const Db& db, const QString& name);
 QStringList groupsOf(const Db& db, const QString& user);

@@ -119,23 +119,26 @@ TEST_F(ArtistAccountsTest, UserExistsIgnoresCaseAndSurroundingBlanks)
     struct Case {
         QString name;
         bool found;
+        QString user; // the loop variable afterwards: the account found, or none
     };
     const Case cases[] = {
-        {QStringLiteral("Ella"), true},
-        {QStringLiteral("ELLA"), true},
-        {QStringLiteral("  ella  "), true},
-        {QStringLiteral("Ell"), false},
-        {QStringLiteral("Ella Mae"), false},
-        {QStringLiteral("Bob"), false},
-        {QStringLiteral("Users"), false}, // a group, not a user
+        {QStringLiteral("Ella"), true, QStringLiteral("Ella")},
+        {QStringLiteral("ELLA"), true, QStringLiteral("Ella")},
+        {QStringLiteral("  ella  "), true, QStringLiteral("Ella")},
+        {QStringLiteral("Ell"), false, QString()},
+        {QStringLiteral("Ella Mae"), false, QString()},
+        {QStringLiteral("Bob"), false, QString()},
+        {QStringLiteral("Users"), false, QString()}, // a group, not a user
         // The engine's own accounts and the program's account are taken as well.
-        {QStringLiteral("ADMIN"), true},
-        {QStringLiteral("Brevlin"), true},
+        {QStringLiteral("ADMIN"), true, QStringLiteral("admin")},
+        {QStringLiteral("Brevlin"), true, QStringLiteral("brevlin")},
     };
     for (const Case& c : cases) {
         bool found = !c.found;
+        WorkgroupUser = jet::DBEngine::Workspaces()(0).Users().Item(0);
         UserExists(c.name, found);
         EXPECT_EQ(found, c.found) << c.name.toStdString();
+        EXPECT_EQ(WorkgroupUser.Name(), c.user) << c.name.toStdString();
     }
 }
 
