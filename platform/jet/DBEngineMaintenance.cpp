@@ -3,6 +3,7 @@
 
 #include "jet/Engine.h"
 #include "jet/Extensions.h"
+#include "jet/FileIdentity.h"
 #include "jet/FileMaintenance.h"
 #include "jet/Schema.h"
 #include "jet/Sqlite.h"
@@ -147,7 +148,7 @@ MaintenanceOptions engineOptions()
 {
     MaintenanceOptions options;
     options.setup = registerExtensions;
-    options.built = stampTextOrder;
+    options.built = stampBuiltFile;
     options.busyTimeoutMs = DBEngine::LockTimeoutMs();
     return options;
 }
@@ -156,10 +157,6 @@ MaintenanceOptions workgroupOptions()
 {
     MaintenanceOptions options = engineOptions();
     options.schema = &workgroup::schema();
-    options.built = [](sqlite3* db) {
-        stampTextOrder(db);
-        workgroup::markFormat(db);
-    };
     return options;
 }
 

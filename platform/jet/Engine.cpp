@@ -3,6 +3,7 @@
 #include "jet/Dialect.h"
 #include "jet/EngineDetail.h"
 #include "jet/Extensions.h"
+#include "jet/FileIdentity.h"
 #include "jet/Sqlite.h"
 #include "jet/Testing.h"
 #include "jet/Workgroup.h"
@@ -68,7 +69,7 @@ std::shared_ptr<Connection> openConnection(const QString& path, bool readOnly, b
         if (!readOnly) {
             detail::exec(conn->db, "PRAGMA journal_mode = DELETE", path);
             detail::exec(conn->db, "PRAGMA synchronous = FULL", path);
-            rebuildStaleTextIndexes(conn->db);
+            checkFileOnOpen(conn->db);
         }
     } catch (const Error& e) {
         if (e.Number() == err::Locked)
@@ -224,8 +225,10 @@ void endLevel(WorkspaceState& ws, bool commit)
             continue;
         try {
             if (commit && !failure) {
-                if (level == 1)
+                if (level == 1) {
+                    noteOwnWrites(conn->db);
                     detail::exec(conn->db, "COMMIT");
+                }
                 else
                     detail::exec(conn->db, QStringLiteral("RELEASE jet_%1").arg(level).toUtf8().constData());
             } else if (level == 1) {
@@ -578,12 +581,14 @@ void Database::Execute(const QString& sql, int)
     if (sqlite3_column_count(stmt) > 0)
         throw Error(err::CannotExecuteSelect, QStringLiteral("Cannot execute a select query."));
     const QString head = sql.trimmed().section(QLatin1Char(' '), 0, 0).toLower();
+    StampedStatement stamped(conn.db, stmt);
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
     }
     if (rc != SQLITE_DONE)
         throw detail::sqliteError(conn.db, rc, conn.path);
     conn.changes = sqlite3_changes(conn.db);
+    stamped.commit();
     if (head == QLatin1String("create") || head == QLatin1String("drop") || head == QLatin1String("alter"))
         conn.schema.clear();
 }

@@ -25,8 +25,8 @@ struct MaintenanceOptions {
     // What the files consist of; the catalogue's schema when not given.
     const SchemaDefinition* schema = nullptr;
     // Runs on every file the routines build, once its indexes are made and
-    // before it is committed (the engine notes there the order its text
-    // indexes were built in).
+    // before it is committed (the engine gives the file there its kind,
+    // version and stamp: the order its text indexes were built in).
     std::function<void(sqlite3*)> built;
 };
 
