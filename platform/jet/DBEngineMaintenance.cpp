@@ -240,7 +240,7 @@ QString DBEngine::RebuildWorkgroup(const QString& catalogue, const QString& pid,
             workgroup::addUser(db.db, artist, pid, password);
             workgroup::addMembership(db.db, artist, workgroup::kUsers);
         }
-        stampTextOrder(db.db);
+        stampBuiltFile(db.db);
         detail::exec(db.db, "COMMIT", scratch);
     } catch (const Error&) {
         removeWithJournal(scratch);
