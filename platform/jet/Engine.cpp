@@ -130,9 +130,10 @@ workgroup::Db workgroupOf(WorkspaceState& ws)
         detail::Stmt check(conn->db, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
                                      "('accounts', 'memberships')");
         if (!check.step() || check.integer(0) != 2)
-            throw workgroupMissing();
+            throw Error(err::UnrecognizedFormat, QStringLiteral("Unrecognized database format '%1'.").arg(path));
     } catch (const Error& e) {
-        if (e.Number() == err::FileInUse)
+        // A file that is there but damaged is named as such.
+        if (e.Number() == err::FileInUse || e.Number() == err::UnrecognizedFormat || e.Number() == err::CorruptDatabase)
             throw;
         throw workgroupMissing();
     }

@@ -1046,6 +1046,16 @@ bool RepairFile(const QString& path, QString& errorDescription, const Maintenanc
 }
 
 
+bool KeepDamagedOriginal(const QString& path, QString& kept, QString& errorDescription, int* errorNumber)
+{
+    Outcome out(errorDescription, errorNumber);
+    kept = keptName(path);
+    if (keepOriginal(path, kept, out))
+        return true;
+    kept.clear();
+    return false;
+}
+
 bool ReplaceFileAtomically(const QString& newFile, const QString& target, QString& errorDescription, int* errorNumber)
 {
     Outcome out(errorDescription, errorNumber);

@@ -76,6 +76,11 @@ bool CompactFile(const QString& source, const QString& destination, QString& err
 bool RepairFile(const QString& path, QString& errorDescription, const MaintenanceOptions& options = {},
                 int* errorNumber = nullptr, RepairReport* report = nullptr);
 
+// Keeps the bytes of the damaged file `path` under a new name of its own
+// beside it (name.damaged-<yyyyMMdd-HHmmss>.suffix), flushed to disk; `kept`
+// receives that name. The file itself stays where it is.
+bool KeepDamagedOriginal(const QString& path, QString& kept, QString& errorDescription, int* errorNumber = nullptr);
+
 // Flushes `newFile` to disk and renames it over `target` in one step (the
 // target is never missing in between), then flushes the folder.
 bool ReplaceFileAtomically(const QString& newFile, const QString& target, QString& errorDescription,
