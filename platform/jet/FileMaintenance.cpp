@@ -306,11 +306,7 @@ Health checkHealth(const Connection& db, const SchemaDefinition& schema, int& rc
     if (!ok || lines != 1)
         return Health::Damaged;
 
-    QStringList expected;
-    for (const TableDefinition& t : schema.tables)
-        expected << QStringLiteral("table\n%1\n%1\n%2").arg(t.name, t.createStatement());
-    for (const IndexDefinition& i : schema.indexes)
-        expected << QStringLiteral("index\n%1\n%2\n%3").arg(i.name, i.table, i.createStatement());
+    const QStringList expected = schema.storedForm();
     QStringList stored;
     Statement objects;
     const QString storedObjects =
@@ -319,7 +315,6 @@ Health checkHealth(const Connection& db, const SchemaDefinition& schema, int& rc
         return Health::Damaged;
     while (objects.step() == SQLITE_ROW)
         stored << QStringLiteral("%1\n%2\n%3\n%4").arg(objects.text(0), objects.text(1), objects.text(2), objects.text(3));
-    expected.sort();
     stored.sort();
     return stored == expected && answersProbe(db, schema) ? Health::Sound : Health::Damaged;
 }
@@ -1129,6 +1124,16 @@ bool RepairFile(const QString& path, QString& errorDescription, const Maintenanc
     return true;
 }
 
+
+bool KeepDamagedOriginal(const QString& path, QString& kept, QString& errorDescription, int* errorNumber)
+{
+    Outcome out(errorDescription, errorNumber);
+    kept = keptName(path);
+    if (keepOriginal(path, kept, out))
+        return true;
+    kept.clear();
+    return false;
+}
 
 bool ReplaceFileAtomically(const QString& newFile, const QString& target, QString& errorDescription, int* errorNumber)
 {

@@ -75,6 +75,9 @@ const SchemaDefinition& schema()
              {QStringLiteral("PRIMARY KEY (user, grp)")}},
         };
         s.probe = QStringLiteral("SELECT a.name, a.salt, a.hash, m.grp FROM accounts a LEFT JOIN memberships m ON m.user = a.name");
+        s.applicationId = kWorkgroupApplicationId;
+        // Version 1 was the same tables without the stamp table.
+        s.version = 2;
         return s;
     }();
     return definition;
@@ -84,10 +87,7 @@ void createSchema(sqlite3* db)
 {
     for (const TableDefinition& table : schema().tables)
         detail::exec(db, table.createStatement().toUtf8().constData());
-    markFormat(db);
 }
-
-void markFormat(sqlite3* db) { detail::exec(db, "PRAGMA user_version = 1"); }
 
 void addBuiltInAccounts(sqlite3* db)
 {

@@ -44,8 +44,6 @@ inline const QString kProgramPassword = QStringLiteral("mossgravel");
 const SchemaDefinition& schema();
 // Creates the tables of a workgroup file on an empty database.
 void createSchema(sqlite3* db);
-// Notes the workgroup format in a file built from schema().
-void markFormat(sqlite3* db);
 // The built-in accounts admin, Creator and Engine, the groups Admins and Users,
 // and the program's account (member of both groups).
 void addBuiltInAccounts(sqlite3* db);

@@ -7,6 +7,10 @@
 #include <QEventLoop>
 #include <QPointer>
 #include <QResizeEvent>
+#include <QShowEvent>
+#include <QWindow>
+
+#include <functional>
 
 namespace vb {
 
@@ -79,6 +83,53 @@ void Form::centreOnScreen()
     if (WindowState() != vbNormal)
         return;
     Move((ScreenWidth() - Width()) / 2.0, (ScreenHeight() - Height()) / 2.0);
+    centreWhenFramed_ = !framed_;
+}
+
+namespace {
+// Tells its form when the window system first shows the form's window.
+class FirstExpose : public QObject {
+public:
+    FirstExpose(QWindow* window, std::function<void()> exposed) : QObject(window), exposed_(std::move(exposed))
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* window = static_cast<QWindow*>(watched);
+        if (event->type() == QEvent::Expose && window->isExposed()) {
+            window->removeEventFilter(this);
+            deleteLater();
+            exposed_();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> exposed_;
+};
+} // namespace
+
+void Form::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!framed_ && windowHandle() && !windowHandle()->findChild<FirstExpose*>(QString(), Qt::FindDirectChildrenOnly))
+        new FirstExpose(windowHandle(), [self = QPointer<Form>(this)] {
+            if (self)
+                self->framed();
+        });
+}
+
+// The window system has framed the window by the time it first shows it.
+void Form::framed()
+{
+    framed_ = true;
+    if (centreWhenFramed_) {
+        centreWhenFramed_ = false;
+        centreOnScreen();
+    }
 }
 
 void Form::resizeEvent(QResizeEvent* event)

@@ -148,6 +148,11 @@ TEST_F(HelpTest, PartialKeyShowsTheFirstKeywordBeginningWithIt)
         {"zzz", prefix + "index.html"}, // no such keyword: the contents page of a new window
         {"wild", prefix + "find-dialog.html"},
         {"Song t", prefix + "song-dialog.html"},
+        {"pdf", prefix + "print-dialog.html"},
+        {"preview", prefix + "print-dialog.html"},
+        {"About", prefix + "help-menu.html"},
+        {"email", prefix + "help-menu.html"},
+        {"kept", prefix + "maintenance.html"},
         {"REPAIR", prefix + "maintenance.html"},
         {"", prefix + "maintenance.html"}, // the whole index; the page stays
     };
