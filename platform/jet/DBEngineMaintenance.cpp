@@ -9,16 +9,21 @@
 #include "jet/Sqlite.h"
 #include "jet/Workgroup.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
 #include <sqlite3.h>
 
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <functional>
+#include <future>
 
 namespace jet {
 
@@ -169,6 +174,22 @@ void removeWithJournal(const QString& path)
     QFile::remove(path + QStringLiteral("-journal"));
 }
 
+// Runs a long file routine on a thread of its own while the calling thread,
+// when it is the program's, lets pending events other than the user's input
+// run every so often: the windows keep repainting under the hourglass, and no
+// key or click is taken meanwhile. The routine is done when this returns.
+bool whileRepainting(const std::function<bool()>& work)
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() != app->thread())
+        return work();
+    std::future<bool> done = std::async(std::launch::async, work);
+    do
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    while (done.wait_for(std::chrono::milliseconds(30)) != std::future_status::ready);
+    return done.get();
+}
+
 } // namespace
 
 // The locale, the options (encryption, file version) and the source password
@@ -183,7 +204,7 @@ void DBEngine::CompactDatabase(const QString& source, const QString& destination
     refuseOpenDatabase(source);
     QString description;
     int number = 0;
-    if (!CompactFile(source, destination, description, engineOptions(), &number))
+    if (!whileRepainting([&] { return CompactFile(source, destination, description, engineOptions(), &number); }))
         throw Error(number, description);
 }
 
@@ -194,7 +215,7 @@ void DBEngine::RepairDatabase(const QString& path, RepairReport* report)
     refuseOpenDatabase(path);
     QString description;
     int number = 0;
-    if (!RepairFile(path, description, engineOptions(), &number, report))
+    if (!whileRepainting([&] { return RepairFile(path, description, engineOptions(), &number, report); }))
         throw Error(number, description);
 }
 
@@ -207,7 +228,7 @@ void DBEngine::CompactWorkgroup()
     removeWithJournal(scratch);
     QString description;
     int number = 0;
-    if (!CompactFile(path, scratch, description, workgroupOptions(), &number) ||
+    if (!whileRepainting([&] { return CompactFile(path, scratch, description, workgroupOptions(), &number); }) ||
         !ReplaceFileAtomically(scratch, path, description, &number)) {
         removeWithJournal(scratch);
         throw Error(number, description);
