@@ -27,28 +27,12 @@
 
 namespace {
 
+using testenv::artistEntry;
 using testenv::CatalogFixture;
 using testenv::ScriptedMsgBox;
+using testenv::songEntry;
 
 const QString kReadOnly = QStringLiteral("Cannot update. Database or object is read-only.");
-
-CatalogEntry song(const QString& artist, const QString& recordName, const QString& title)
-{
-    CatalogEntry e;
-    e.Level = Level::Song_Titles;
-    e.Artist = artist;
-    e.Record_Name = recordName;
-    e.Song_Title = title;
-    return e;
-}
-
-CatalogEntry artist(const QString& name)
-{
-    CatalogEntry e;
-    e.Level = Level::Artist;
-    e.Artist = name;
-    return e;
-}
 
 // Each file of the folder with a digest of its content.
 QStringList folderState(const QString& folder)
@@ -122,7 +106,8 @@ TEST_F(ReadOnlyFolderTest, TheCatalogueShowsAndEveryChangeIsRefusedWithTheEngine
     EXPECT_TRUE(boxes.empty()) << boxes.calls().front().prompt.toStdString();
 
     const CatalogEntry blue = testenv::addedRecord(QStringLiteral("Ella"), QStringLiteral("Blue"));
-    const CatalogEntry angelEyes = song(QStringLiteral("Ella"), QStringLiteral("Blue"), QStringLiteral("Angel Eyes"));
+    const CatalogEntry angelEyes =
+        songEntry(QStringLiteral("Ella"), QStringLiteral("Blue"), QStringLiteral("Angel Eyes"));
     struct Case {
         const char* what;
         std::function<void(bool&)> change;
@@ -134,11 +119,12 @@ TEST_F(ReadOnlyFolderTest, TheCatalogueShowsAndEveryChangeIsRefusedWithTheEngine
          }},
         {"add a record",
          [](bool& ok) {
-             AddItem(testenv::addedRecord(QStringLiteral("Ella"), QStringLiteral("Train")), QStringLiteral("Train"), ok);
+             AddItem(testenv::addedRecord(QStringLiteral("Ella"), QStringLiteral("Train")), QStringLiteral("Train"),
+                     ok);
          }},
         {"add a song title",
          [](bool& ok) {
-             AddItem(song(QStringLiteral("Ella"), QStringLiteral("Blue"), QStringLiteral("Moanin")),
+             AddItem(songEntry(QStringLiteral("Ella"), QStringLiteral("Blue"), QStringLiteral("Moanin")),
                      QStringLiteral("Moanin"), ok);
          }},
         {"change a record",
@@ -148,10 +134,11 @@ TEST_F(ReadOnlyFolderTest, TheCatalogueShowsAndEveryChangeIsRefusedWithTheEngine
              UpdateItem(blue, changed, ok);
          }},
         {"rename a song title", [&angelEyes](bool& ok) { RenameItem(angelEyes, QStringLiteral("Eyes"), ok); }},
-        {"rename the artist", [](bool& ok) { RenameArtist(artist(QStringLiteral("Ella")), QStringLiteral("Nina"), ok); }},
+        {"rename the artist",
+         [](bool& ok) { RenameArtist(artistEntry(QStringLiteral("Ella")), QStringLiteral("Nina"), ok); }},
         {"delete a song title", [&angelEyes](bool& ok) { DeleteItems(angelEyes, false, ok); }},
         {"delete a record", [&blue](bool& ok) { DeleteItems(blue, false, ok); }},
-        {"delete the artist", [](bool& ok) { DeleteArtist(artist(QStringLiteral("Ella")), false, ok); }},
+        {"delete the artist", [](bool& ok) { DeleteArtist(artistEntry(QStringLiteral("Ella")), false, ok); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

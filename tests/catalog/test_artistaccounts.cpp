@@ -92,13 +92,7 @@ QStringList rowsOf(const CatalogFixture& cat)
         + cat.rows(QStringLiteral("select [Artist], [Song_Title] from songs order by [Artist]"));
 }
 
-CatalogEntry artist(const QString& name)
-{
-    CatalogEntry e;
-    e.Level = Level::Artist;
-    e.Artist = name;
-    return e;
-}
+CatalogEntry artist(const QString& name) { return testenv::artistEntry(name); }
 
 // The engine's failure seam is empty again after every case.
 struct FailureGuard {
