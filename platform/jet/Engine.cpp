@@ -3,6 +3,7 @@
 #include "jet/Dialect.h"
 #include "jet/EngineDetail.h"
 #include "jet/Extensions.h"
+#include "jet/Leftovers.h"
 #include "jet/FileIdentity.h"
 #include "jet/Sqlite.h"
 #include "jet/Testing.h"
@@ -69,6 +70,8 @@ std::shared_ptr<Connection> openConnection(const QString& path, bool readOnly, b
         if (!readOnly) {
             detail::exec(conn->db, "PRAGMA journal_mode = DELETE", path);
             detail::exec(conn->db, "PRAGMA synchronous = FULL", path);
+            // After the read above, which plays back a journal a killed writer left.
+            detail::removeStaleJournals(conn->db, path, engine().lockTimeoutMs);
             checkFileOnOpen(conn->db);
         }
     } catch (const Error& e) {
@@ -130,9 +133,10 @@ workgroup::Db workgroupOf(WorkspaceState& ws)
         detail::Stmt check(conn->db, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
                                      "('accounts', 'memberships')");
         if (!check.step() || check.integer(0) != 2)
-            throw workgroupMissing();
+            throw Error(err::UnrecognizedFormat, QStringLiteral("Unrecognized database format '%1'.").arg(path));
     } catch (const Error& e) {
-        if (e.Number() == err::FileInUse)
+        // A file that is there but damaged is named as such.
+        if (e.Number() == err::FileInUse || e.Number() == err::UnrecognizedFormat || e.Number() == err::CorruptDatabase)
             throw;
         throw workgroupMissing();
     }

@@ -286,7 +286,17 @@ public:
     static void CompactDatabase(const QString& source, const QString& destination, const QString& locale = QString(),
                                 int options = 0, const QString& password = QString());
     // report (optional) receives what a repair that replaced the file did.
+    // While the workgroup file cannot be read, nobody can be logged on to it
+    // and the repair runs without.
     static void RepairDatabase(const QString& path, RepairReport* report = nullptr);
+    // When the workgroup file (SystemDB) exists but cannot be read as one,
+    // puts a new one in its place, built from the engine's own definition:
+    // the built-in accounts and groups, the program's account, and one account
+    // for each distinct artist of the catalogue with the given personal
+    // identifier and password, a member of Users. The damaged file is kept
+    // beside it; returns that name, or nothing when the file was readable and
+    // is left alone. The file is replaced in one rename.
+    static QString RebuildWorkgroup(const QString& catalogue, const QString& pid, const QString& password);
     // Compacts the workgroup file (SystemDB) in its place, every account and
     // membership kept; the file is replaced in one rename.
     static void CompactWorkgroup();

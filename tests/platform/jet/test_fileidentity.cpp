@@ -325,7 +325,7 @@ TEST(FileIdentityTest, AChangeThatCannotBeMendedIsRefusedAtOpenWritingNothingAnd
         {"two accounts the program takes for one",
          "INSERT INTO accounts (name, pid, is_group, can_logon, salt) VALUES ('Émile', 'e1', 1, 0, x'00'), "
          "('ÉMILE', 'e2', 1, 0, x'00')",
-         true, jet::err::WorkgroupMissing},
+         true, jet::err::CorruptDatabase},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -460,7 +460,7 @@ TEST(FileIdentityTest, AChangeToTheNewFormThatFailsLeavesTheFileAsItWas)
                    "('ANNA', 'a2', 1, 0, x'00')");
     }
     const QByteArray workgroup = bytesOf(f.workgroupPath());
-    EXPECT_EQ(errorOf([&] { openAsTheProgram(f); }), jet::err::WorkgroupMissing);
+    EXPECT_EQ(errorOf([&] { openAsTheProgram(f); }), jet::err::CorruptDatabase);
     closeAll();
     EXPECT_TRUE(bytesOf(f.workgroupPath()) == workgroup);
     EXPECT_FALSE(QFileInfo::exists(f.workgroupPath() + "-journal"));
