@@ -73,8 +73,11 @@ void logOn()
         registerExtensions(db);
         try {
             valid = workgroup::authenticate(db, DBEngine::DefaultUser(), DBEngine::DefaultPassword());
-        } catch (const Error&) {
+        } catch (const Error& e) {
             sqlite3_close_v2(db);
+            // A damaged file is named as such.
+            if (e.Number() == err::CorruptDatabase || e.Number() == err::UnrecognizedFormat)
+                throw;
             throw missing;
         }
     }
