@@ -150,15 +150,6 @@ void removeArtist(const QString& name)
 // read is made here, outside the measured time.
 void engineSeesTheFile() { jet::DBEngine::Workspaces()(0).Users(); }
 
-QTreeWidgetItem* artistNode(QTreeWidget* tree, const QString& name)
-{
-    const QTreeWidgetItem* root = tree->topLevelItem(0);
-    for (int i = 0; root && i < root->childCount(); ++i)
-        if (root->child(i)->text(0) == name)
-            return root->child(i);
-    return nullptr;
-}
-
 // An artist of the catalogue with exactly ten records whose name the tree's
 // rename accepts, so that it can be renamed there and back.
 QString artistWithTenRecords()

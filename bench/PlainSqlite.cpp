@@ -28,6 +28,19 @@ int engineOrder(void*, int aLength, const void* a, int bLength, const void* b)
     throw std::runtime_error(std::string(what) + ": " + sqlite3_errmsg(db));
 }
 
+// The statement with the values bound in order.
+sqlite3_stmt* prepared(sqlite3* db, const char* sql, const QStringList& values)
+{
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK)
+        fail(db, sql);
+    for (int i = 0; i < values.size(); ++i) {
+        const QByteArray v = values[i].toUtf8();
+        sqlite3_bind_text(stmt, i + 1, v.constData(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
+    }
+    return stmt;
+}
+
 } // namespace
 
 PlainSqlite::PlainSqlite(const QString& path, bool writable, Functions functions)
@@ -70,13 +83,7 @@ QStringList PlainSqlite::plan(const char* sql)
 
 QStringList PlainSqlite::column(const char* sql, const QStringList& values)
 {
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db_, sql, -1, &stmt, nullptr) != SQLITE_OK)
-        fail(db_, sql);
-    for (int i = 0; i < values.size(); ++i) {
-        const QByteArray v = values[i].toUtf8();
-        sqlite3_bind_text(stmt, i + 1, v.constData(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
-    }
+    sqlite3_stmt* stmt = prepared(db_, sql, values);
     QStringList out;
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
@@ -89,13 +96,7 @@ QStringList PlainSqlite::column(const char* sql, const QStringList& values)
 
 long long PlainSqlite::run(const char* sql, const QStringList& values)
 {
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db_, sql, -1, &stmt, nullptr) != SQLITE_OK)
-        fail(db_, sql);
-    for (int i = 0; i < values.size(); ++i) {
-        const QByteArray v = values[i].toUtf8();
-        sqlite3_bind_text(stmt, i + 1, v.constData(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
-    }
+    sqlite3_stmt* stmt = prepared(db_, sql, values);
     long long rows = 0;
     int rc;
     const int columns = sqlite3_column_count(stmt);

@@ -285,20 +285,12 @@ void printTable(const bench::Size& size, long peakKb)
 }
 
 using bench::BenchWindow;
+using bench::artistNode;
 
 template <typename W>
 concept WindowLoadsRecords = requires(W& w, CatalogEntry& e) { w.LoadRecords(e); };
 template <typename W>
 concept WindowLoadsSongs = requires(W& w, CatalogEntry& e) { w.LoadSongTitles(e); };
-
-QTreeWidgetItem* artistNode(QTreeWidget* tree, const QString& name)
-{
-    const QTreeWidgetItem* root = tree->topLevelItem(0);
-    for (int i = 0; root && i < root->childCount(); ++i)
-        if (root->child(i)->text(0) == name)
-            return root->child(i);
-    return nullptr;
-}
 
 const QString kRecordsQuery = QStringLiteral("Select * from records ") + QStringLiteral(" where [Artist] = ")
                               + QStringLiteral("'%1'") + QStringLiteral(" And Not IsNull([Record_Name])")
