@@ -1,6 +1,8 @@
 #include "bench/PlainSqlite.h"
 
 #include "bench/LeanLike.h"
+#include "catalog/DataAccess.h"
+#include "jet/Engine.h"
 #include "jet/Extensions.h"
 
 #include <algorithm>
@@ -114,6 +116,12 @@ long long PlainSqlite::run(const char* sql, const QStringList& values)
     if (rc != SQLITE_DONE)
         fail(db_, sql);
     return rows;
+}
+
+void engineSeesTheFiles()
+{
+    jet::DBEngine::OpenDatabase(DatabasePath(), false, false, ConnectString).Close();
+    jet::DBEngine::Workspaces()(0).Users();
 }
 
 } // namespace bench
