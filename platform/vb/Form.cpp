@@ -87,10 +87,12 @@ void Form::centreOnScreen()
 }
 
 namespace {
-// Tells its form when the window system first shows the form's window.
-class FirstExpose : public QObject {
+// Tells its form once the window system has framed the form's window: its
+// frame margins are known from then on. A window system that draws no frame
+// never tells, and then the inner size is the outer size anyway.
+class FrameWatch : public QObject {
 public:
-    FirstExpose(QWindow* window, std::function<void()> exposed) : QObject(window), exposed_(std::move(exposed))
+    FrameWatch(QWindow* window, std::function<void()> framed) : QObject(window), framed_(std::move(framed))
     {
         window->installEventFilter(this);
     }
@@ -99,30 +101,31 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         auto* window = static_cast<QWindow*>(watched);
-        if (event->type() == QEvent::Expose && window->isExposed()) {
+        const bool placed = event->type() == QEvent::Expose || event->type() == QEvent::Move
+                            || event->type() == QEvent::Resize;
+        if (placed && window->isVisible() && !window->frameMargins().isNull()) {
             window->removeEventFilter(this);
             deleteLater();
-            exposed_();
+            framed_();
         }
         return false;
     }
 
 private:
-    std::function<void()> exposed_;
+    std::function<void()> framed_;
 };
 } // namespace
 
 void Form::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (!framed_ && windowHandle() && !windowHandle()->findChild<FirstExpose*>(QString(), Qt::FindDirectChildrenOnly))
-        new FirstExpose(windowHandle(), [self = QPointer<Form>(this)] {
+    if (!framed_ && windowHandle() && !windowHandle()->findChild<FrameWatch*>(QString(), Qt::FindDirectChildrenOnly))
+        new FrameWatch(windowHandle(), [self = QPointer<Form>(this)] {
             if (self)
                 self->framed();
         });
 }
 
-// The window system has framed the window by the time it first shows it.
 void Form::framed()
 {
     framed_ = true;

@@ -61,7 +61,7 @@ public:
 
     // Centres the window's frame on the screen when its state is normal, keeping
     // its size. Before the window system has framed the window its outer size is
-    // not known yet: it is centred again once the window is on the screen.
+    // not known yet: it is centred again once the frame is there.
     void centreOnScreen();
 
     int HelpContextID = 0;
