@@ -18,11 +18,9 @@
 #include "widgets/ListRow.h"
 
 #include <QApplication>
-#include <QSet>
 #include <QTreeWidget>
 
 #include <functional>
-#include <optional>
 
 namespace {
 
@@ -34,21 +32,6 @@ void userError(const QString& message) { vb::MsgBox(message, vb::vbInformation, 
 // click queued meanwhile must not reach the window between a dialog's prefill
 // and its show.
 void runPendingEvents() { QApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
-
-// The names of the workgroup's accounts; nothing when they cannot be read.
-std::optional<QSet<QString>> accountNames()
-{
-    QSet<QString> names;
-    try {
-        const jet::Users users = jet::DBEngine::Workspaces()(0).Users();
-        const int count = users.Count();
-        for (int i = 0; i < count; ++i)
-            names.insert(users.Item(i).Name());
-    } catch (const jet::Error&) {
-        return std::nullopt;
-    }
-    return names;
-}
 
 } // namespace
 
@@ -64,26 +47,11 @@ void frmDatabaseExplorer::mnuNewArtist_Click()
         return;
     setMousePointer(vb::vbHourglass);
     ModifyMode = false;
-    const std::optional<QSet<QString>> before = accountNames();
     frmAddArtist& dialog = frmAddArtistInstance()();
     dialog.mArtist->setText(QString());
+    // The dialog adds an artist's account and row together or neither
+    // (AddArtist), so no account is left without its artist to clean up here.
     dialog.Show(vb::vbModal);
-
-    // An account whose artist row could not be inserted would refuse the name
-    // for good: take it away again.
-    const std::optional<QSet<QString>> after = accountNames();
-    for (const QString& name : before && after ? *after : QSet<QString>()) {
-        if (before->contains(name))
-            continue;
-        CatalogEntry artist;
-        artist.Level = Level::Artist;
-        artist.Artist = name;
-        const std::optional<int> rows = SnapshotRecordCount(UniqueDetailsQuery(artist));
-        if (rows && *rows == 0) {
-            bool ok = false;
-            DeleteUser(name, ok);
-        }
-    }
     PopulateTree();
     setMousePointer(vb::vbDefault);
 }

@@ -19,12 +19,63 @@
 #include "vb/Twips.h"
 #include "vb/VbTypes.h"
 
+#include <QIcon>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
 using namespace explorer;
+
+namespace {
+
+// An artist node, kept small: its name once, its key and image made from that
+// when the view asks, instead of stored per node. A catalogue has tens of
+// thousands of them and the tree is rebuilt whole after every artist command.
+class ArtistNode final : public QTreeWidgetItem {
+public:
+    ArtistNode(const QString& name, const QIcon& icon) : QTreeWidgetItem(UserType), name_(name), keyName_(name), icon_(icon)
+    {
+        // An artist node never has children: there is nothing to expand.
+        setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable | Qt::ItemNeverHasChildren);
+    }
+
+    QVariant data(int column, int role) const override
+    {
+        if (column != 0)
+            return QTreeWidgetItem::data(column, role);
+        switch (role) {
+        case Qt::DisplayRole:
+        case Qt::EditRole: return name_;
+        case Qt::DecorationRole: return icon_;
+        case NodeKeyRole: return QStringLiteral("Artist: ") + keyName_;
+        default: return QTreeWidgetItem::data(column, role);
+        }
+    }
+
+    void setData(int column, int role, const QVariant& value) override
+    {
+        if (column == 0 && (role == Qt::DisplayRole || role == Qt::EditRole)) {
+            name_ = value.toString();
+            emitDataChanged();
+        } else if (column == 0 && role == Qt::DecorationRole) {
+            icon_ = value.value<QIcon>();
+            emitDataChanged();
+        } else if (column == 0 && role == NodeKeyRole) {
+            keyName_ = value.toString().mid(QStringLiteral("Artist: ").size());
+            emitDataChanged();
+        } else {
+            QTreeWidgetItem::setData(column, role, value);
+        }
+    }
+
+private:
+    QString name_;
+    QString keyName_; // the name the key was made with; the text may change after
+    QIcon icon_;
+};
+
+} // namespace
 
 void frmDatabaseExplorer::buildTree()
 {
@@ -119,21 +170,20 @@ void frmDatabaseExplorer::PopulateTree()
     root->setExpanded(true);
 
     const QString query = QStringLiteral("Select Distinct [Artist] from records ") + QStringLiteral(" Order by [Artist]");
+    const QIcon artistImage = imlSmallIcons.Image(QStringLiteral("Artist"));
+    // The nodes join the root in one step, in the query's order: one by one
+    // the view would take note of every insertion.
+    QList<QTreeWidgetItem*> nodes;
     const std::optional<QString> failure = ForEachSnapshotRow(query, [&](const jet::Recordset& rs) {
         try {
             const jet::Field artist = rs.Fields(QStringLiteral("Artist"));
-            if (!artist.IsNull()) {
-                const QString name = artist.Text().value_or(QString());
-                auto* node = new QTreeWidgetItem(root, QStringList{name});
-                node->setData(0, NodeKeyRole, QStringLiteral("Artist: ") + name);
-                node->setIcon(0, imlSmallIcons.Image(QStringLiteral("Artist")));
-                node->setFlags(node->flags() | Qt::ItemIsEditable);
-                node->setExpanded(true);
-            }
+            if (!artist.IsNull())
+                nodes.push_back(new ArtistNode(artist.Text().value_or(QString()), artistImage));
         } catch (const jet::Error&) {
             // The node of an unreadable row is left out.
         }
     });
+    root->addChildren(nodes);
     if (failure) {
         // Nothing of the file stays open: the repair replaces it.
         offerRepair(*failure);

@@ -26,8 +26,11 @@ frmSplash::frmSplash(QWidget* parent) : vb::Form(parent)
     setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint);
     setFixedSize(vb::twipsToPixelsX(7380), vb::twipsToPixelsY(4620));
     setAutoFillBackground(true);
+    // A light background of its own, so dark text of its own: a dark desktop
+    // theme's light text would not show on it.
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(0xF4, 0xF1, 0xE8));
+    pal.setColor(QPalette::WindowText, Qt::black);
     setPalette(pal);
 
     auto* border = new QFrame(this);
@@ -78,6 +81,8 @@ frmSplash::frmSplash(QWidget* parent) : vb::Form(parent)
         "severe civil and criminal penalties and will be prosecuted to the maximum extent possible under the law."));
 
     Timer1.setInterval(4000);
+    // A coarse timer may fire up to 5 % early; the splash stays its full time.
+    Timer1.setTimerType(Qt::PreciseTimer);
     Timer1.setSingleShot(false);
     connect(&Timer1, &QTimer::timeout, this, &frmSplash::Timer1_Timer);
 }

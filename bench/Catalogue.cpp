@@ -1,10 +1,17 @@
 #include "bench/Catalogue.h"
 
+#include "catalog/ArtistAccounts.h"
 #include "catalog/DataAccess.h"
 #include "jet/CatalogFiles.h"
 #include "jet/Engine.h"
+#include "jet/Extensions.h"
+#include "jet/Sqlite.h"
+#include "jet/Workgroup.h"
+
+#include <sqlite3.h>
 
 #include <QDir>
+#include <QFile>
 #include <QSet>
 #include <QStringList>
 
@@ -306,6 +313,45 @@ void buildCatalogue(const QString& folder, const Size& size)
     std::fprintf(stderr, "  catalogue built: %lld rows in records, %lld in songs, %.1f s\n",
                  static_cast<long long>(records.rows()), static_cast<long long>(songs.rows()),
                  std::chrono::duration<double>(Clock::now() - started).count());
+}
+
+void addArtistAccounts(const QString& folder)
+{
+    const QDir dir(folder);
+    sqlite3* db = nullptr;
+    const QByteArray path = QFile::encodeName(dir.filePath(jet::kWorkgroupFileName));
+    if (sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        sqlite3_close_v2(db);
+        throw jet::Error(jet::err::InvalidOperation, QStringLiteral("Cannot open the workgroup file."));
+    }
+    jet::registerExtensions(db);
+    const auto started = std::chrono::steady_clock::now();
+    int made = 0;
+    try {
+        const QByteArray catalogue = QFile::encodeName(dir.filePath(jet::kDatabaseFileName));
+        jet::detail::Stmt attach(db, "ATTACH DATABASE ?1 AS catalogue");
+        attach.bind(1, QString::fromUtf8(catalogue));
+        attach.step();
+        QStringList artists;
+        {
+            jet::detail::Stmt s(db, "SELECT DISTINCT Artist FROM catalogue.records WHERE Artist IS NOT NULL ORDER BY Artist");
+            while (s.step())
+                artists << s.text(0);
+        }
+        jet::detail::exec(db, "BEGIN");
+        for (const QString& name : artists) {
+            jet::workgroup::addUser(db, name, ArtistAccount::PID, ArtistAccount::Password);
+            jet::workgroup::addMembership(db, name, ArtistAccount::Group);
+            ++made;
+        }
+        jet::detail::exec(db, "COMMIT");
+    } catch (...) {
+        sqlite3_close_v2(db);
+        throw;
+    }
+    sqlite3_close_v2(db);
+    std::fprintf(stderr, "  %d artist accounts made, %.1f s\n", made,
+                 std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
 }
 
 } // namespace bench

@@ -33,4 +33,9 @@ Landmarks landmarks();
 // transaction. Prints progress to stderr. Throws jet::Error on failure.
 void buildCatalogue(const QString& folder, const Size& size);
 
+// Gives every artist of folder/records.mdb its account in folder/records.mdw,
+// as New Artist makes it (personal identifier, password, member of "Users"),
+// in one transaction. Throws jet::Error on failure.
+void addArtistAccounts(const QString& folder);
+
 } // namespace bench

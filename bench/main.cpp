@@ -1,9 +1,12 @@
 // Builds a catalogue of a given size and times the program's own routines on
 // it, each beside the same statement run by SQLite alone on the same file.
 //
-//   bench_records S|L|XL [--dir FOLDER] [--plans] [--reports] [--find]
+//   bench_records S|L|XL [--dir FOLDER] [--plans] [--reports] [--find] [--artists] [--maintenance]
 
+#include "bench/ArtistRows.h"
+#include "bench/BenchWindow.h"
 #include "bench/Catalogue.h"
+#include "bench/MaintenanceRows.h"
 #include "bench/EveryArtistFind.h"
 #include "bench/FindDialogRows.h"
 #include "bench/PlainSqlite.h"
@@ -44,6 +47,8 @@ namespace {
 
 const QString kMarker = QStringLiteral("bench-catalogue.txt");
 const QString kUnfinished = QStringLiteral("bench-unfinished.txt");
+// The marker's last line once every artist has its account.
+const QString kAccountsLine = QStringLiteral("accounts\n");
 
 void say(const QString& text) { std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData()); }
 
@@ -64,8 +69,35 @@ bool writeFile(const QString& path, const QString& text)
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(text.toUtf8()) >= 0;
 }
 
-// Makes sure folder holds a filled catalogue of the size. Returns false with a
-// message when it cannot.
+// Runs build in a child process, so that the peak memory measured later is that
+// of the measured routines alone. True when it succeeded.
+bool inChild(const std::function<void()>& build)
+{
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child < 0) {
+        say(QStringLiteral("Cannot start the catalogue builder."));
+        return false;
+    }
+    if (child == 0) {
+        int code = 0;
+        try {
+            build();
+        } catch (const jet::Error& e) {
+            std::fprintf(stderr, "Building the catalogue failed: %d %s\n", e.Number(),
+                         e.Description().toLocal8Bit().constData());
+            code = 1;
+        }
+        std::fflush(nullptr);
+        _exit(code);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Makes sure folder holds a filled catalogue of the size, every artist with its
+// account. Returns false with a message when it cannot.
 bool prepareCatalogue(const QString& folder, const bench::Size& size)
 {
     const QDir dir(folder);
@@ -82,9 +114,16 @@ bool prepareCatalogue(const QString& folder, const bench::Size& size)
         QFile::remove(dir.filePath(kMarker));
     }
     if (QFileInfo::exists(db) || QFileInfo::exists(mdw)) {
-        if (readFile(dir.filePath(kMarker)) == markerText(size) && QFileInfo::exists(db) && QFileInfo::exists(mdw)) {
+        const QString marker = readFile(dir.filePath(kMarker));
+        if (marker == markerText(size) + kAccountsLine && QFileInfo::exists(db) && QFileInfo::exists(mdw)) {
             say(QStringLiteral("Reusing the filled %1 catalogue in %2.").arg(size.name, folder));
             return true;
+        }
+        // A catalogue of an earlier benchmark, filled before artists had accounts.
+        if (marker == markerText(size) && QFileInfo::exists(db) && QFileInfo::exists(mdw)) {
+            say(QStringLiteral("Giving the artists of the %1 catalogue in %2 their accounts...").arg(size.name, folder));
+            return inChild([&] { bench::addArtistAccounts(folder); })
+                   && writeFile(dir.filePath(kMarker), markerText(size) + kAccountsLine);
         }
         say(QStringLiteral("%1 holds catalogue files that are not a benchmark catalogue of size %2; "
                            "give an empty folder with --dir.")
@@ -115,31 +154,12 @@ bool prepareCatalogue(const QString& folder, const bench::Size& size)
         say(QStringLiteral("Cannot write in %1.").arg(folder));
         return false;
     }
-    // Built by a child process, so that the peak memory measured below is that
-    // of the measured routines alone.
-    std::fflush(nullptr);
-    const pid_t child = fork();
-    if (child < 0) {
-        say(QStringLiteral("Cannot start the catalogue builder."));
-        return false;
-    }
-    if (child == 0) {
-        int code = 0;
-        try {
+    if (!inChild([&] {
             bench::buildCatalogue(folder, size);
-        } catch (const jet::Error& e) {
-            std::fprintf(stderr, "Building the catalogue failed: %d %s\n", e.Number(),
-                         e.Description().toLocal8Bit().constData());
-            code = 1;
-        }
-        std::fflush(nullptr);
-        _exit(code);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+            bench::addArtistAccounts(folder);
+        }))
         return false;
-    if (!writeFile(dir.filePath(kMarker), markerText(size)) || !QFile::remove(dir.filePath(kUnfinished))) {
+    if (!writeFile(dir.filePath(kMarker), markerText(size) + kAccountsLine) || !QFile::remove(dir.filePath(kUnfinished))) {
         say(QStringLiteral("Cannot mark the catalogue as finished in %1.").arg(folder));
         return false;
     }
@@ -214,6 +234,12 @@ bool showPlans = false;
 bool reportsOnly = false;
 // Only the Find dialog's rows (--find).
 bool findOnly = false;
+// Only the artist commands' rows (--artists).
+bool artistsOnly = false;
+// Only Compact and Repair (--maintenance).
+bool maintenanceOnly = false;
+// Only the tree's rows (--tree).
+bool treeOnly = false;
 
 void printPlans(const QString& what, const QString& jetSql, const char* plainSql)
 {
@@ -260,26 +286,13 @@ void printTable(const bench::Size& size, long peakKb)
                     peakKb / 1024.0 < 250 ? "met" : "MISSED");
 }
 
-// The main window with the exit command noted instead of run.
-class BenchWindow : public frmDatabaseExplorer {
-public:
-    bool exitRequested = false;
-    void mnuExit_Click() override { exitRequested = true; }
-};
+using bench::BenchWindow;
+using bench::artistNode;
 
 template <typename W>
 concept WindowLoadsRecords = requires(W& w, CatalogEntry& e) { w.LoadRecords(e); };
 template <typename W>
 concept WindowLoadsSongs = requires(W& w, CatalogEntry& e) { w.LoadSongTitles(e); };
-
-QTreeWidgetItem* artistNode(QTreeWidget* tree, const QString& name)
-{
-    const QTreeWidgetItem* root = tree->topLevelItem(0);
-    for (int i = 0; root && i < root->childCount(); ++i)
-        if (root->child(i)->text(0) == name)
-            return root->child(i);
-    return nullptr;
-}
 
 const QString kRecordsQuery = QStringLiteral("Select * from records ") + QStringLiteral(" where [Artist] = ")
                               + QStringLiteral("'%1'") + QStringLiteral(" And Not IsNull([Record_Name])")
@@ -365,7 +378,17 @@ int run(const bench::Size& size, const QString& folder)
         return boxes > 0 ? 1 : 0;
     }
     if (findOnly) {
+        // The tree filled, as the program starts, before Find opens.
+        window->PopulateTree();
         for (bench::FindRow& r : bench::findDialogRows(size))
+            addRow(std::move(r));
+        printTable(size, -1);
+        return boxes > 0 ? 1 : 0;
+    }
+    if (artistsOnly || maintenanceOnly) {
+        delete window;
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        for (bench::TableRow& r : artistsOnly ? bench::artistRows(size) : bench::maintenanceRows(size))
             addRow(std::move(r));
         printTable(size, -1);
         return boxes > 0 ? 1 : 0;
@@ -397,6 +420,10 @@ int run(const bench::Size& size, const QString& folder)
     if (engineRows != plainRows || nodes != size.artists)
         say(QStringLiteral("Row counts differ for the tree: %1 nodes, %2 engine rows, %3 plain rows.")
                 .arg(nodes).arg(engineRows).arg(plainRows));
+    if (treeOnly) {
+        printTable(size, -1);
+        return boxes > 0 ? 1 : 0;
+    }
 
     // Artist click. Generic, so that the body for a routine the window lacks is never compiled.
     int listed = 0;
@@ -526,6 +553,7 @@ int run(const bench::Size& size, const QString& folder)
                               "VALUES (?1, ?2, '33-LP', 'Jazz', 'Verve', 'V-6001', 'Good', 'Fair', 23000, 12.5, 1)",
                               {marks.bigArtist, name});
                     plain.exec("COMMIT");
+                    bench::engineSeesTheFiles();
                 }});
     addRow({QStringLiteral("add a record (AddItem: test, insert, commit)"), allAdded ? take : -1, adds[0], adds[1],
             XL ? QStringLiteral("<= 15 ms") : QString(), within(XL, allAdded && adds[0] <= 15)});
@@ -537,6 +565,9 @@ int run(const bench::Size& size, const QString& folder)
         plain.exec("DELETE FROM records WHERE Record_Name LIKE 'Bench Take %' OR Record_Name LIKE 'Bench Plain %'");
     }
 
+    for (bench::TableRow& r : bench::artistRows(size))
+        addRow(std::move(r));
+
     // The peak memory of the routines above; the Find dialog and the reports
     // have rows of their own for theirs.
     rusage usage {};
@@ -544,6 +575,9 @@ int run(const bench::Size& size, const QString& folder)
     for (bench::FindRow& r : bench::findDialogRows(size))
         addRow(std::move(r));
     for (bench::ReportRow& r : bench::reportRows(size, folder))
+        addRow(std::move(r));
+    // Last: they replace the catalogue file by its compacted copy.
+    for (bench::TableRow& r : bench::maintenanceRows(size))
         addRow(std::move(r));
     printTable(size, usage.ru_maxrss);
     if (boxes > 0)
@@ -553,14 +587,18 @@ int run(const bench::Size& size, const QString& folder)
 
 void usage()
 {
-    say(QStringLiteral("usage: bench_records S|L|XL [--dir FOLDER] [--plans] [--reports] [--find]\n"
+    say(QStringLiteral("usage: bench_records S|L|XL [--dir FOLDER] [--plans] [--reports] [--find] [--artists] "
+                       "[--maintenance] [--tree]\n"
                        "  S: 1,000 artists, 10,000 records, 120,000 songs\n"
                        "  L: 10,000 / 100,000 / 1,200,000\n"
                        "  XL: 60,000 / 634,000 / 7,000,000 (about 1 GB of disk)\n"
                        "  FOLDER defaults to /tmp/discavo-bench-<size>; a filled catalogue there is reused.\n"
                        "  --plans prints the query plans of the engine's and SQLite's statements.\n"
                        "  --reports runs only the reports' rows.\n"
-                       "  --find runs only the Find dialog's rows."));
+                       "  --find runs only the Find dialog's rows.\n"
+                       "  --artists runs only the rows of New Artist, rename and delete of an artist.\n"
+                       "  --maintenance runs only Compact and Repair.\n"
+                       "  --tree runs only the tree's rows."));
 }
 
 } // namespace
@@ -580,6 +618,12 @@ int main(int argc, char** argv)
             reportsOnly = true;
         } else if (arg == QLatin1String("--find")) {
             findOnly = true;
+        } else if (arg == QLatin1String("--artists")) {
+            artistsOnly = true;
+        } else if (arg == QLatin1String("--maintenance")) {
+            maintenanceOnly = true;
+        } else if (arg == QLatin1String("--tree")) {
+            treeOnly = true;
         } else if (!sized && bench::sizeFromName(arg, size)) {
             sized = true;
         } else {

@@ -136,11 +136,16 @@ void UserExists(const QString& name, bool& found)
     try {
         const jet::Users users = defaultWorkspace().Users();
         const int count = users.Count();
+        // The loop variable is the user found; a user object is made for it
+        // alone, and the walk that finds none leaves it empty.
+        WorkgroupUser = jet::User();
         for (int i = 0; i < count; ++i) {
-            WorkgroupUser = users.Item(i);
+            const QString& name = users.Name(i);
+            const bool blanks = !name.isEmpty() && (name.front() == u' ' || name.back() == u' ');
             // Letter case folded as the engine folds it, so that the accounts
             // and the catalogue's rows agree on which names are the same.
-            if (jet::SameText(vb::Trim(WorkgroupUser.Name()), wanted)) {
+            if (jet::SameText(blanks ? vb::Trim(name) : name, wanted)) {
+                WorkgroupUser = users.Item(i);
                 found = true;
                 return;
             }

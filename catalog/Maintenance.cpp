@@ -1,5 +1,6 @@
 #include "catalog/Maintenance.h"
 
+#include "catalog/ArtistAccounts.h"
 #include "catalog/DataAccess.h"
 #include "jet/Engine.h"
 #include "jet/FileMaintenance.h"
@@ -7,6 +8,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStringList>
 
 namespace {
@@ -160,6 +162,16 @@ QString unreadRowsLine(const jet::RepairReport& report)
         .arg(counts.join(QStringLiteral(", ")), QFileInfo(report.keptOriginal).fileName());
 }
 
+// One line for a workgroup file that was made again, or nothing.
+QString rebuiltWorkgroupLine(const QString& kept)
+{
+    if (kept.isEmpty())
+        return QString();
+    return QStringLiteral("The workgroup information file could not be read and has been made again with an account for "
+                          "each artist. The damaged workgroup file is kept as %1.")
+        .arg(QFileInfo(kept).fileName());
+}
+
 } // namespace
 
 bool CompactDatabaseFile(QString baseName, QString& message)
@@ -191,11 +203,19 @@ bool RepairDatabaseFile(QString baseName, QString& message)
     makeEngineSettings(error, files);
     jet::RepairReport report;
     error.attempt([&] { jet::DBEngine::RepairDatabase(files.database, &report); });
+    // A workgroup file that cannot be read is made again from the catalogue's artists.
+    QString keptWorkgroup;
+    if (!error.pending())
+        error.attempt([&] {
+            keptWorkgroup = jet::DBEngine::RebuildWorkgroup(files.database, ArtistAccount::PID, ArtistAccount::Password);
+        });
     if (error.pending()) {
         message = QStringLiteral("Repairing the database was not successful.") + CrLf + error.description + CrLf +
                   QStringLiteral("Exit and restart the program.") + CrLf;
         return false;
     }
+    // Said whatever comes after: the file has been replaced.
+    const QString rebuilt = rebuiltWorkgroupLine(keptWorkgroup);
     if (fileExists(files.copy))
         deleteFile(error, files.copy);
     error.clear();
@@ -205,14 +225,15 @@ bool RepairDatabaseFile(QString baseName, QString& message)
     if (error.pending()) {
         message = QStringLiteral("Repairing the database was successful.") + CrLf + CrLf +
                   QStringLiteral("However, compacting the database was not successful. The orignal database is still intact.") +
-                  CrLf + error.description + CrLf + QStringLiteral("Exit and restart the program.") + CrLf;
+                  CrLf + error.description + CrLf + QStringLiteral("Exit and restart the program.") + CrLf + rebuilt;
         dropCopy(error, files);
         return false;
     }
     openAsOnStartUp(error, files);
     if (error.pending()) {
         message = QStringLiteral("Repairing the database was not successful.") + CrLf + error.description + CrLf +
-                  QStringLiteral("Exit and restart the program.") + CrLf + unreadRowsLine(report);
+                  QStringLiteral("Exit and restart the program.") + CrLf +
+                  QStringList{unreadRowsLine(report), rebuilt}.filter(QRegularExpression(QStringLiteral("."))).join(CrLf);
         return false;
     }
     if (report.nothingRead) {
@@ -224,5 +245,7 @@ bool RepairDatabaseFile(QString baseName, QString& message)
     message = QStringLiteral("Database successfully repaired and compacted.");
     if (const QString unread = unreadRowsLine(report); !unread.isEmpty())
         message += CrLf + unread;
+    if (!rebuilt.isEmpty())
+        message += CrLf + rebuilt;
     return true;
 }

@@ -5,7 +5,7 @@ set(DISCAVO_INSTALL_FOLDER lib/discavo3)
 
 # The programs and the files of the program folder. A target or a file the build lays
 # into its program folder is installed by adding it to one of these lists.
-set(DISCAVO_PROGRAM_FOLDER_TARGETS records zavrotec recordshelp)
+set(DISCAVO_PROGRAM_FOLDER_TARGETS records zavrotec recordshelp jettext)
 set(DISCAVO_PROGRAM_FOLDER_FILES
   record.hlp GettingStartedQZN.hlp
   ArtistIdxRpt.rpt RecordIdxRpt.rpt SongsIdxRpt.rpt TypeIdxRpt.rpt

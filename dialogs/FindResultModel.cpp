@@ -1,5 +1,7 @@
 #include "dialogs/FindResultModel.h"
 
+#include "dialogs/FreedMemory.h"
+
 #include "catalog/ValueText.h"
 #include "jet/Collation.h"
 #include "jet/Engine.h"
@@ -10,6 +12,16 @@
 #include <string>
 
 namespace {
+
+// Freed rows of at least this size are handed back to the system at once.
+constexpr std::size_t kGiveBackBytes = std::size_t{1} << 20;
+
+// Empties an array and frees its room (clear and assignment keep the room).
+template <typename T>
+void release(std::vector<T>& v)
+{
+    std::vector<T>().swap(v);
+}
 
 // Field positions of the statements, by text slot.
 // Records: [Artist], [Record_Name], [Label_Name], [Label_Number], [Record_Type],
@@ -54,28 +66,36 @@ FindResultModel::FindResultModel(QObject* parent) : QAbstractTableModel(parent) 
 
 void FindResultModel::clearRows()
 {
+    const std::size_t held = storageBytes();
     beginResetModel();
-    chars_.clear();
-    chars_.shrink_to_fit();
+    release(chars_);
+    release(starts_);
     starts_.assign(2, 0); // text 0: the empty text
-    cells_.clear();
-    cells_.shrink_to_fit();
-    dates_.clear();
-    dates_.shrink_to_fit();
-    values_.clear();
-    values_.shrink_to_fit();
-    quantities_.clear();
-    quantities_.shrink_to_fit();
-    nulls_.clear();
-    nulls_.shrink_to_fit();
-    order_.clear();
-    order_.shrink_to_fit();
+    release(cells_);
+    release(dates_);
+    release(values_);
+    release(quantities_);
+    release(nulls_);
+    release(order_);
     lastIds_.fill(0);
     for (auto& seen : seen_)
-        seen.clear();
+        release(seen);
     manyValues_.fill(false);
     filled_ = 0;
     endResetModel();
+    if (held >= kGiveBackBytes)
+        GiveBackFreedMemory();
+}
+
+std::size_t FindResultModel::storageBytes() const
+{
+    std::size_t bytes = chars_.capacity() * sizeof(char16_t) + starts_.capacity() * sizeof(std::uint32_t)
+                        + cells_.capacity() * sizeof(std::uint32_t) + dates_.capacity() * sizeof(vb::Date)
+                        + values_.capacity() * sizeof(vb::Currency) + quantities_.capacity() * sizeof(std::int32_t)
+                        + nulls_.capacity() * sizeof(std::uint16_t) + order_.capacity() * sizeof(std::uint32_t);
+    for (const auto& seen : seen_)
+        bytes += seen.capacity() * sizeof(std::uint32_t);
+    return bytes;
 }
 
 void FindResultModel::clearAll()
@@ -125,7 +145,7 @@ std::uint32_t FindResultModel::intern(int slot, const std::optional<QString>& te
         // the repeats of consecutive rows.
         if (seen_[slot].size() >= kFewValues) {
             manyValues_[slot] = true;
-            seen_[slot] = {};
+            release(seen_[slot]);
         } else {
             seen_[slot].push_back(id);
         }
@@ -146,6 +166,29 @@ void FindResultModel::reserveRows(int count)
         values_.reserve(rows);
         quantities_.reserve(rows);
     }
+}
+
+void FindResultModel::reserveTexts(jet::Recordset& rs)
+{
+    if (kind_ == FindKind::None)
+        return;
+    const bool songs = kind_ == FindKind::SongTitle;
+    // A text as long as its UTF-8 bytes at most, and a repeat of the row
+    // before is shared: room that the texts will not use is never touched and
+    // is given back when the rows are in.
+    std::array<std::string_view, kRecordTexts> previous{};
+    std::size_t units = 0;
+    for (; !rs.Eof(); rs.MoveNext()) {
+        for (int slot = 0; slot < textSlots(); ++slot) {
+            const std::optional<std::string_view> bytes =
+                rs.TextBytes(songs ? kSongFieldOfSlot[slot] : kRecordFieldOfSlot[slot]);
+            if (!bytes || bytes->empty() || *bytes == previous[slot])
+                continue;
+            units += bytes->size();
+            previous[slot] = *bytes;
+        }
+    }
+    chars_.reserve(chars_.size() + units);
 }
 
 void FindResultModel::appendFromRecordset(const jet::Recordset& rs)
@@ -176,8 +219,12 @@ void FindResultModel::appendFromRecordset(const jet::Recordset& rs)
 
 void FindResultModel::finishFill()
 {
+    const std::size_t room = chars_.capacity();
+    chars_.shrink_to_fit();
+    if ((room - chars_.capacity()) * sizeof(char16_t) >= kGiveBackBytes)
+        GiveBackFreedMemory();
     for (auto& seen : seen_)
-        seen = {};
+        release(seen);
     manyValues_.fill(false);
     lastIds_.fill(0);
     if (filled_ == 0)

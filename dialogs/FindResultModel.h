@@ -15,6 +15,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace jet {
@@ -33,7 +34,7 @@ public:
 
     // Empties the rows and the columns.
     void clearAll();
-    // Empties the rows; the columns stay.
+    // Empties the rows and hands their storage back; the columns stay.
     void clearRows();
     // Empties the rows and sets the columns; the rows that follow are of `kind`.
     void setColumns(FindKind kind, const QStringList& headers, const QIcon& icon);
@@ -46,6 +47,11 @@ public:
     void appendFromRecordset(const jet::Recordset& rs);
     // Room for that many more rows, so the arrays grow once.
     void reserveRows(int count);
+    // Room for the texts of the recordset's rows from the current one to the
+    // last, so that the text block never moves while rows come in (a moved
+    // block would leave its old room held beside the snapshot). Leaves the
+    // recordset past its last row. finishFill gives back the room not used.
+    void reserveTexts(jet::Recordset& rs);
     void finishFill();
 
     // Orders the shown rows by a column's shown text in the program's order of
@@ -54,6 +60,8 @@ public:
     void sortByColumn(int column, Qt::SortOrder order);
 
     int rows() const { return static_cast<int>(order_.size()); }
+    // Bytes the rows' storage holds, spare room included.
+    std::size_t storageBytes() const;
     QString cellText(int row, int column) const;
     // A fresh catalogue entry rebuilt from the typed values of a shown row.
     CatalogEntry entryAt(int row) const;

@@ -4,6 +4,7 @@
 #include "catalog/DataAccess.h"
 #include "catalog/NameRules.h"
 #include "dialogs/FindResultModel.h"
+#include "dialogs/FreedMemory.h"
 #include "jet/Engine.h"
 #include "vb/App.h"
 #include "vb/MsgBox.h"
@@ -14,7 +15,6 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
 #include <QTreeView>
 
 namespace {
@@ -188,10 +188,15 @@ void frmFind::RunFindQuery(const QString& kind, const QString& text)
         return;
     }
 
+    // The statement's working memory (sorting, grouping) is free once the
+    // snapshot holds its rows.
+    GiveBackFreedMemory();
     int count = 0;
     try {
         if (!rs.Eof()) {
-            // A snapshot knows its size once at its last row.
+            // A snapshot knows its size once at its last row; on the way there
+            // the list measures the room its texts take.
+            ListView1Rows->reserveTexts(rs);
             rs.MoveLast();
             ListView1Rows->reserveRows(rs.RecordCount());
             rs.MoveFirst();
@@ -205,6 +210,9 @@ void frmFind::RunFindQuery(const QString& kind, const QString& text)
         // The rows read so far stay listed.
     }
     closeQuietly(rs, db);
+    // The snapshot's rows are copied into the list: its memory goes back now,
+    // not at the next search.
+    GiveBackFreedMemory();
     ListView1Rows->finishFill();
     listedSearch_.emplace(kind, text);
     sortList();

@@ -5,7 +5,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-tools-dev qt6-tools-dev-tools libqt6sql6-sqlite
   libsqlite3-dev libicu-dev libgtest-dev libsndfile1-dev libasound2-dev
-  fonts-dejavu-core poppler-utils desktop-file-utils appstream
+  fonts-dejavu-core poppler-utils desktop-file-utils appstream sqlite3
 )
 missing=()
 for p in "${packages[@]}"; do

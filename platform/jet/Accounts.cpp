@@ -4,9 +4,15 @@
 #include "jet/EngineDetail.h"
 #include "jet/Testing.h"
 #include "jet/Workgroup.h"
+#include "vb/VbTypes.h"
 
+#include <algorithm>
 #include <deque>
 #include <map>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace jet {
 
@@ -157,23 +163,170 @@ Groups User::Groups() const
     return groups;
 }
 
+// ---- the account list ----
+
+// The user accounts compactly, in rowid order (the order they were made).
+struct detail::AccountList {
+    std::vector<Account> entries;
+};
+
+// What the workspace knows of the workgroup file's user accounts: the list as
+// read, kept up to date by the workspace's own Append and Delete, and how to
+// tell whether anything else has changed the file since. In rollback-journal
+// mode every committed write, by any connection or process, raises the file's
+// change counter by one; the workspace's own changes since the counter was
+// last matched are noted, so that their commit is told from anything else and
+// their rollback noticed.
+struct detail::AccountCache {
+    std::shared_ptr<AccountList> list;
+    std::pair<dev_t, ino_t> identity{};
+    std::uint32_t counter = 0;
+    // Read inside a transaction: until it has committed the list may hold
+    // changes of its own that a rollback would take back.
+    bool readInTransaction = false;
+    struct Change {
+        std::int64_t rowid;
+        std::optional<QString> name; // the user appended; nullopt for one deleted
+    };
+    std::vector<Change> changes;
+};
+
+namespace {
+
+using detail::AccountCache;
+using detail::AccountList;
+
+struct FileState {
+    std::pair<dev_t, ino_t> identity;
+    std::uint32_t counter;
+    bool operator==(const FileState&) const = default;
+};
+
+// The identity and change counter of the file that holds the workgroup tables.
+std::optional<FileState> fileState(const workgroup::Db& db)
+{
+    const char* path = sqlite3_db_filename(db.db, db.schema);
+    if (!path || !*path)
+        return std::nullopt;
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat st {};
+    unsigned char bytes[4] = {};
+    const bool read = ::fstat(fd, &st) == 0 && ::pread(fd, bytes, sizeof bytes, 24) == static_cast<ssize_t>(sizeof bytes);
+    ::close(fd);
+    if (!read)
+        return std::nullopt;
+    const std::uint32_t counter = (std::uint32_t(bytes[0]) << 24) | (std::uint32_t(bytes[1]) << 16)
+                                  | (std::uint32_t(bytes[2]) << 8) | std::uint32_t(bytes[3]);
+    return FileState{{st.st_dev, st.st_ino}, counter};
+}
+
+// True when every change noted is still what the file holds.
+bool changesHold(const workgroup::Db& db, const AccountCache& cache)
+{
+    for (const AccountCache::Change& c : cache.changes) {
+        const std::optional<QString> name = workgroup::userAt(db, c.rowid);
+        if (name != c.name)
+            return false;
+    }
+    return true;
+}
+
+// Whether the list still is the file's, given the file's state now.
+bool stillCurrent(AccountCache& cache, const workgroup::Db& db, const FileState& now, int level)
+{
+    if (!cache.list || now.identity != cache.identity || !changesHold(db, cache))
+        return false;
+    if (now.counter == cache.counter + 1 && !cache.changes.empty()) {
+        // The transaction the changes were made in has committed, and nothing else came between.
+        cache.counter = now.counter;
+        cache.changes.clear();
+        cache.readInTransaction = false;
+        return true;
+    }
+    if (now.counter != cache.counter)
+        return false;
+    // Outside a transaction, changes the file's counter has not seen were rolled back.
+    return level > 0 || (cache.changes.empty() && !cache.readInTransaction);
+}
+
+void readAccounts(AccountCache& cache, const workgroup::Db& db, int level)
+{
+    const std::optional<FileState> before = fileState(db);
+    auto list = std::make_shared<AccountList>();
+    list->entries = workgroup::users(db);
+    const std::optional<FileState> after = fileState(db);
+    cache.list = std::move(list);
+    cache.changes.clear();
+    cache.readInTransaction = level > 0;
+    if (before && after && *before == *after) {
+        cache.identity = after->identity;
+        cache.counter = after->counter;
+    } else {
+        // Changed while being read: the next use reads it again.
+        cache.identity = {};
+        cache.counter = 0;
+    }
+}
+
+// The workspace's account list, read again when the file changed meanwhile.
+AccountCache& currentAccounts(WorkspaceState& ws, const workgroup::Db& db)
+{
+    if (!ws.accounts)
+        ws.accounts = std::make_shared<AccountCache>();
+    AccountCache& cache = *ws.accounts;
+    const std::optional<FileState> now = fileState(db);
+    if (!now || !stillCurrent(cache, db, *now, ws.level))
+        readAccounts(cache, db, ws.level);
+    return cache;
+}
+
+// The list, to change in place: copied first while a Users object still holds it.
+AccountList& ownList(AccountCache& cache)
+{
+    if (cache.list.use_count() > 1)
+        cache.list = std::make_shared<AccountList>(*cache.list);
+    return *cache.list;
+}
+
+auto byRowid(std::vector<Account>& entries, std::int64_t rowid)
+{
+    return std::lower_bound(entries.begin(), entries.end(), rowid,
+                            [](const Account& a, std::int64_t r) { return a.rowid < r; });
+}
+
+} // namespace
+
 // ---- Users ----
 
-int Users::Count() const { return static_cast<int>(users_.size()); }
+int Users::Count() const { return list_ ? static_cast<int>(list_->entries.size()) : 0; }
 
 User Users::Item(int index) const
 {
     if (index < 0 || index >= Count())
         throw itemNotFound();
-    return users_[index];
+    const Account& a = list_->entries[static_cast<std::size_t>(index)];
+    User u;
+    u.d_ = newAccount(a.name, a.pid, workspace_);
+    u.d_->appended = true;
+    return u;
 }
 
 User Users::Item(const QString& name) const
 {
-    for (const User& u : users_)
-        if (sameName(u.Name(), name))
-            return u;
+    const int count = Count();
+    for (int i = 0; i < count; ++i)
+        if (sameName(list_->entries[static_cast<std::size_t>(i)].name, name))
+            return Item(i);
     throw itemNotFound();
+}
+
+const QString& Users::Name(int index) const
+{
+    if (index < 0 || index >= Count())
+        throw itemNotFound();
+    return list_->entries[static_cast<std::size_t>(index)].name;
 }
 
 void Users::Append(const User& user)
@@ -182,16 +335,36 @@ void Users::Append(const User& user)
     AccountData& d = unappended(user.d_);
     const workgroup::Db db = detail::workgroupDb(ws);
     detail::injectedFailure(Operation::UsersAppend);
-    if (d.name.trimmed().isEmpty())
+    if (d.name.trimmed().isEmpty() || vb::hasLoneSurrogate(d.name))
         throw Error(err::InvalidAccountName, QStringLiteral("'%1' isn't a valid account name.").arg(d.name));
     if (d.pid.size() < 4 || d.pid.size() > 20)
         throw Error(err::InvalidPid, QStringLiteral("You must enter a personal identifier (PID) consisting of at least "
                                                     "four and no more than 20 characters and digits."));
+    AccountCache& cache = currentAccounts(ws, db);
     workgroup::addUser(db, d.name, d.pid, d.password);
+    const std::optional<Account> made = workgroup::findAccount(db, d.name);
     d.password.clear(); // only its hash is kept, in the file
     d.appended = true;
     d.workspace = workspace_;
-    users_.push_back(user);
+    // This collection sees the new account, and so does the workspace's list;
+    // other collections keep what they held.
+    const bool current = list_ == cache.list;
+    if (current)
+        list_.reset();
+    if (made && (cache.list->entries.empty() || cache.list->entries.back().rowid < made->rowid)) {
+        ownList(cache).entries.push_back(*made);
+        cache.changes.push_back({made->rowid, made->name});
+    } else {
+        cache.list.reset(); // read again at the next use
+    }
+    if (current) {
+        list_ = cache.list ? cache.list : currentAccounts(ws, db).list;
+    } else {
+        auto mine = std::make_shared<AccountList>(list_ ? *list_ : AccountList());
+        if (made)
+            mine->entries.push_back(*made);
+        list_ = std::move(mine);
+    }
 }
 
 void Users::Delete(const QString& name)
@@ -212,22 +385,32 @@ void Users::Delete(const QString& name)
                                    "administrator or the person who created this object establish the appropriate "
                                    "permissions for you.")
                         .arg(found->name));
+    AccountCache& cache = currentAccounts(ws, db);
     workgroup::removeAccount(db, found->name);
-    users_.erase(std::remove_if(users_.begin(), users_.end(), [&](const User& u) { return sameName(u.Name(), name); }),
-                 users_.end());
+    const bool current = list_ == cache.list;
+    if (current)
+        list_.reset();
+    std::vector<Account>& entries = ownList(cache).entries;
+    const auto at = byRowid(entries, found->rowid);
+    if (at != entries.end() && at->rowid == found->rowid)
+        entries.erase(at);
+    cache.changes.push_back({found->rowid, std::nullopt});
+    if (current) {
+        list_ = cache.list;
+    } else if (list_) {
+        auto mine = std::make_shared<AccountList>(*list_);
+        mine->entries.erase(std::remove_if(mine->entries.begin(), mine->entries.end(),
+                                           [&](const Account& a) { return sameName(a.name, name); }),
+                            mine->entries.end());
+        list_ = std::move(mine);
+    }
 }
 
 void Users::Refresh()
 {
     WorkspaceState& ws = detail::liveWorkspace(workspace_.lock());
-    std::vector<User> fresh;
-    for (const Account& a : workgroup::users(detail::workgroupDb(ws))) {
-        User u;
-        u.d_ = newAccount(a.name, a.pid, workspace_);
-        u.d_->appended = true;
-        fresh.push_back(u);
-    }
-    users_ = std::move(fresh);
+    const workgroup::Db db = detail::workgroupDb(ws);
+    list_ = currentAccounts(ws, db).list;
 }
 
 // ---- Workspace ----

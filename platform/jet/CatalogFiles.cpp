@@ -1,6 +1,7 @@
 #include "jet/CatalogFiles.h"
 
 #include "jet/Extensions.h"
+#include "jet/FileIdentity.h"
 #include "jet/Schema.h"
 #include "jet/Sqlite.h"
 #include "jet/Workgroup.h"
@@ -31,7 +32,7 @@ void createFile(const QString& path, Fill fill)
         registerExtensions(db);
         detail::exec(db, "PRAGMA journal_mode = DELETE; PRAGMA synchronous = FULL; BEGIN");
         fill(db);
-        stampTextOrder(db);
+        stampBuiltFile(db);
         detail::exec(db, "COMMIT");
     } catch (...) {
         sqlite3_close_v2(db);

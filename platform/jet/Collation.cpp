@@ -242,6 +242,11 @@ int compareText(QStringView a, QStringView b)
     return compareFoldedUtf16(a, b);
 }
 
+int collateText(void*, int aLength, const void* a, int bLength, const void* b)
+{
+    return compareText(static_cast<const char*>(a), aLength, static_cast<const char*>(b), bLength);
+}
+
 std::optional<OrderPrefix> orderPrefix(const char* text, int length)
 {
     // The collator's own sort key at the first level, of which only the first

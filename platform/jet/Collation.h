@@ -12,6 +12,11 @@
 
 namespace jet {
 
+// Name of the collation of every text column of the program's files: equal
+// when equal without regard to letter case (any letter, not only ASCII);
+// ordered as compareText orders.
+inline constexpr const char* kTextCollation = "JETTEXT";
+
 // Orders two texts first by their letters without regard to accents and
 // letter case, in one fixed order (Unicode's root collation, never the user's
 // locale); texts equal there follow their case-folded characters. Two texts
@@ -19,6 +24,9 @@ namespace jet {
 // equality stays what it always was. Returns <0, 0 or >0.
 int compareText(const char* a, int aLength, const char* b, int bLength); // UTF-8
 int compareText(QStringView a, QStringView b);
+// compareText in the form of an SQLite collation callback (UTF-8; the first
+// argument is not used).
+int collateText(void*, int aLength, const void* a, int bLength, const void* b);
 
 // The first sixteen bytes of a key whose byte order is the first level of the
 // order above, as two big-endian numbers compared in turn: two texts whose

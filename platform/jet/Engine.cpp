@@ -3,9 +3,12 @@
 #include "jet/Dialect.h"
 #include "jet/EngineDetail.h"
 #include "jet/Extensions.h"
+#include "jet/Leftovers.h"
+#include "jet/FileIdentity.h"
 #include "jet/Sqlite.h"
 #include "jet/Testing.h"
 #include "jet/Workgroup.h"
+#include "vb/VbTypes.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -67,7 +70,9 @@ std::shared_ptr<Connection> openConnection(const QString& path, bool readOnly, b
         if (!readOnly) {
             detail::exec(conn->db, "PRAGMA journal_mode = DELETE", path);
             detail::exec(conn->db, "PRAGMA synchronous = FULL", path);
-            rebuildStaleTextIndexes(conn->db);
+            // After the read above, which plays back a journal a killed writer left.
+            detail::removeStaleJournals(conn->db, path, engine().lockTimeoutMs);
+            checkFileOnOpen(conn->db);
         }
     } catch (const Error& e) {
         if (e.Number() == err::Locked)
@@ -128,9 +133,10 @@ workgroup::Db workgroupOf(WorkspaceState& ws)
         detail::Stmt check(conn->db, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
                                      "('accounts', 'memberships')");
         if (!check.step() || check.integer(0) != 2)
-            throw workgroupMissing();
+            throw Error(err::UnrecognizedFormat, QStringLiteral("Unrecognized database format '%1'.").arg(path));
     } catch (const Error& e) {
-        if (e.Number() == err::FileInUse)
+        // A file that is there but damaged is named as such.
+        if (e.Number() == err::FileInUse || e.Number() == err::UnrecognizedFormat || e.Number() == err::CorruptDatabase)
             throw;
         throw workgroupMissing();
     }
@@ -222,8 +228,10 @@ void endLevel(WorkspaceState& ws, bool commit)
             continue;
         try {
             if (commit && !failure) {
-                if (level == 1)
+                if (level == 1) {
+                    noteOwnWrites(conn->db);
                     detail::exec(conn->db, "COMMIT");
+                }
                 else
                     detail::exec(conn->db, QStringLiteral("RELEASE jet_%1").arg(level).toUtf8().constData());
             } else if (level == 1) {
@@ -352,6 +360,9 @@ detail::SnapshotCell readCell(sqlite3_stmt* stmt, int column, FieldType type, bo
 // Prepares exactly one statement of the engine's dialect.
 sqlite3_stmt* prepare(Connection& conn, const QString& sql)
 {
+    // Half a character would be stored as "?": the text is refused whole.
+    if (vb::hasLoneSurrogate(sql))
+        throw Error(err::InvalidCharacter, QStringLiteral("The statement holds half of a character."));
     const QString translated = translateStatement(
         sql, [&conn](const QString& table, const QString& column) { return conn.kindOf(table, column); });
     const QByteArray utf8 = translated.toUtf8();
@@ -573,12 +584,14 @@ void Database::Execute(const QString& sql, int)
     if (sqlite3_column_count(stmt) > 0)
         throw Error(err::CannotExecuteSelect, QStringLiteral("Cannot execute a select query."));
     const QString head = sql.trimmed().section(QLatin1Char(' '), 0, 0).toLower();
+    StampedStatement stamped(conn.db, stmt);
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
     }
     if (rc != SQLITE_DONE)
         throw detail::sqliteError(conn.db, rc, conn.path);
     conn.changes = sqlite3_changes(conn.db);
+    stamped.commit();
     if (head == QLatin1String("create") || head == QLatin1String("drop") || head == QLatin1String("alter"))
         conn.schema.clear();
 }

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -164,10 +165,17 @@ private:
     std::shared_ptr<detail::AccountData> d_;
 };
 
+namespace detail {
+struct AccountList;
+} // namespace detail
+
 // The user accounts of the workgroup file the workspace logged on to, in the
 // order they were made: the built-in admin, Creator and Engine, the program's
 // account, then the ones appended since. Names compare without regard to case.
 // Changes made inside a workspace transaction are undone by its Rollback.
+// The collection is what the file held when it was read: the workspace keeps
+// the list compactly and reads the file again only after another connection
+// has changed it; a User object is made only for an account asked for.
 class Users {
 public:
     int Count() const;
@@ -175,6 +183,9 @@ public:
     User Item(const QString& name) const; // 3265 when absent
     User operator()(const QString& name) const { return Item(name); }
     User operator()(int index) const { return Item(index); }
+    // The name of the account at index, without a User object for it; valid
+    // while the collection lives.
+    const QString& Name(int index) const;
     // Writes the account; 3390 when an account (user or group) of that name
     // exists in any letter case, 3030 for a blank name, 3304 for a PID that is
     // not 4 to 20 characters.
@@ -184,13 +195,32 @@ public:
     void Delete(const QString& name);
     // Reads the accounts from the workgroup file again.
     void Refresh();
-    std::vector<User>::const_iterator begin() const { return users_.begin(); }
-    std::vector<User>::const_iterator end() const { return users_.end(); }
+
+    class const_iterator {
+    public:
+        using value_type = User;
+        using difference_type = std::ptrdiff_t;
+        User operator*() const { return users_->Item(index_); }
+        const_iterator& operator++()
+        {
+            ++index_;
+            return *this;
+        }
+        bool operator==(const const_iterator& other) const { return index_ == other.index_; }
+
+    private:
+        friend class Users;
+        const_iterator(const Users* users, int index) : users_(users), index_(index) {}
+        const Users* users_;
+        int index_;
+    };
+    const_iterator begin() const { return {this, 0}; }
+    const_iterator end() const { return {this, Count()}; }
 
 private:
     friend class Workspace;
     std::weak_ptr<detail::WorkspaceState> workspace_;
-    std::vector<User> users_;
+    std::shared_ptr<const detail::AccountList> list_;
 };
 
 // A session of one account. A transaction begun on it covers every database
@@ -257,7 +287,17 @@ public:
     static void CompactDatabase(const QString& source, const QString& destination, const QString& locale = QString(),
                                 int options = 0, const QString& password = QString());
     // report (optional) receives what a repair that replaced the file did.
+    // While the workgroup file cannot be read, nobody can be logged on to it
+    // and the repair runs without.
     static void RepairDatabase(const QString& path, RepairReport* report = nullptr);
+    // When the workgroup file (SystemDB) exists but cannot be read as one,
+    // puts a new one in its place, built from the engine's own definition:
+    // the built-in accounts and groups, the program's account, and one account
+    // for each distinct artist of the catalogue with the given personal
+    // identifier and password, a member of Users. The damaged file is kept
+    // beside it; returns that name, or nothing when the file was readable and
+    // is left alone. The file is replaced in one rename.
+    static QString RebuildWorkgroup(const QString& catalogue, const QString& pid, const QString& password);
     // Compacts the workgroup file (SystemDB) in its place, every account and
     // membership kept; the file is replaced in one rename.
     static void CompactWorkgroup();

@@ -87,6 +87,8 @@ struct DatabaseHandle {
     void release();
 };
 
+struct AccountCache;
+
 struct WorkspaceState {
     QString user;
     QString password;
@@ -99,6 +101,8 @@ struct WorkspaceState {
     // length of the outermost transaction, and the path it attached.
     std::shared_ptr<Connection> carrier;
     QString carriedPath;
+    // The user accounts of the workgroup file as last read (Accounts.cpp).
+    std::shared_ptr<AccountCache> accounts;
 };
 
 } // namespace detail

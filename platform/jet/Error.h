@@ -53,6 +53,7 @@ constexpr int UnrecognizedFormat = 3343;
 constexpr int NumericOverflow = 3349;
 constexpr int ObjectInvalid = 3420;
 constexpr int TypeMismatch = 3464;
+constexpr int InvalidCharacter = 3467;
 } // namespace err
 
 } // namespace jet

@@ -233,11 +233,6 @@ QString argText(sqlite3_value* v)
 
 void mismatch(sqlite3_context* ctx) { resultError(ctx, err::TypeMismatch, QStringLiteral("Data type mismatch in criteria expression.")); }
 
-int collate(void*, int aLength, const void* a, int bLength, const void* b)
-{
-    return compareText(static_cast<const char*>(a), aLength, static_cast<const char*>(b), bLength);
-}
-
 void deleteCompiledLike(void* p) { delete static_cast<CompiledLike*>(p); }
 
 void likeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
@@ -428,50 +423,10 @@ bool decodeFunctionError(const QString& message, int& number, QString& descripti
     return ok;
 }
 
-void stampTextOrder(sqlite3* db)
-{
-    detail::exec(db, QStringLiteral("PRAGMA application_id = %1").arg(collationStamp()).toUtf8().constData());
-}
-
-void rebuildStaleTextIndexes(sqlite3* db)
-{
-    const auto stamped = [db] {
-        detail::Stmt s(db, "PRAGMA application_id");
-        return s.step() && s.integer(0) == collationStamp();
-    };
-    // A file that never names the text order has no index to keep in it: it is
-    // left as it is, so opening an empty or foreign file (which a repair keeps
-    // as the original) never writes into it.
-    const auto usesTextOrder = [db] {
-        detail::Stmt s(db, "SELECT count(*) FROM sqlite_master WHERE instr(upper(sql), 'JETTEXT') > 0");
-        return s.step() && s.integer(0) > 0;
-    };
-    if (stamped() || !usesTextOrder())
-        return;
-    try {
-        detail::exec(db, "BEGIN IMMEDIATE");
-    } catch (const Error& e) {
-        if (e.Number() == err::ReadOnly)
-            return;
-        throw;
-    }
-    try {
-        if (!stamped()) {
-            detail::exec(db, "REINDEX JETTEXT");
-            stampTextOrder(db);
-        }
-        detail::exec(db, "COMMIT");
-    } catch (const Error& e) {
-        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-        if (e.Number() != err::ReadOnly)
-            throw;
-    }
-}
-
 void registerExtensions(sqlite3* db)
 {
     const int det = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
-    sqlite3_create_collation_v2(db, kTextCollation, SQLITE_UTF8, nullptr, collate, nullptr);
+    sqlite3_create_collation_v2(db, kTextCollation, SQLITE_UTF8, nullptr, collateText, nullptr);
     sqlite3_create_function_v2(db, "like", 2, det, nullptr, likeFunction, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "like", 3, det, nullptr, likeFunction, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "jet_cdate", 1, det, nullptr, cdateFunction, nullptr, nullptr, nullptr);

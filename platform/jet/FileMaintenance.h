@@ -25,8 +25,8 @@ struct MaintenanceOptions {
     // What the files consist of; the catalogue's schema when not given.
     const SchemaDefinition* schema = nullptr;
     // Runs on every file the routines build, once its indexes are made and
-    // before it is committed (the engine notes there the order its text
-    // indexes were built in).
+    // before it is committed (the engine gives the file there its kind,
+    // version and stamp: the order its text indexes were built in).
     std::function<void(sqlite3*)> built;
 };
 
@@ -57,7 +57,10 @@ struct RepairReport {
 // Writes a compacted copy of the database `source` into the new file
 // `destination` and flushes it to disk: a file built from the schema, holding
 // the rows of the schema's tables (the columns source and schema share),
-// copied as bound values. Refuses a destination that
+// copied as bound values, or, for a table the source stores exactly as the
+// schema defines it, copied whole: its records as stored, each index entry
+// put in its place by the copy's own order (as VACUUM copies, without sorting
+// every index again). Refuses a destination that
 // exists, a source that is missing or is no database, and a source another
 // connection holds a write lock on (after the busy timeout). Never creates
 // the source; on failure no destination is left behind.
@@ -75,6 +78,11 @@ bool CompactFile(const QString& source, const QString& destination, QString& err
 // A missing file fails and is left as it was.
 bool RepairFile(const QString& path, QString& errorDescription, const MaintenanceOptions& options = {},
                 int* errorNumber = nullptr, RepairReport* report = nullptr);
+
+// Keeps the bytes of the damaged file `path` under a new name of its own
+// beside it (name.damaged-<yyyyMMdd-HHmmss>.suffix), flushed to disk; `kept`
+// receives that name. The file itself stays where it is.
+bool KeepDamagedOriginal(const QString& path, QString& kept, QString& errorDescription, int* errorNumber = nullptr);
 
 // Flushes `newFile` to disk and renames it over `target` in one step (the
 // target is never missing in between), then flushes the folder.

@@ -1,7 +1,5 @@
 #include "jet/Schema.h"
 
-#include <QStringList>
-
 namespace jet {
 
 QString TableDefinition::createStatement() const
@@ -17,6 +15,22 @@ QString TableDefinition::createStatement() const
 QString IndexDefinition::createStatement() const
 {
     return QStringLiteral("CREATE INDEX %1 ON %2 (%3)").arg(name, table, columns);
+}
+
+QStringList SchemaDefinition::storedForm() const
+{
+    QStringList objects;
+    const auto addTable = [&objects](const TableDefinition& t) {
+        objects << QStringLiteral("table\n%1\n%1\n%2").arg(t.name, t.createStatement());
+    };
+    for (const TableDefinition& t : tables)
+        addTable(t);
+    if (applicationId != 0)
+        addTable(stampTable());
+    for (const IndexDefinition& i : indexes)
+        objects << QStringLiteral("index\n%1\n%2\n%3").arg(i.name, i.table, i.createStatement());
+    objects.sort();
+    return objects;
 }
 
 const SchemaDefinition& catalogSchema()
@@ -37,9 +51,11 @@ const SchemaDefinition& catalogSchema()
               {QStringLiteral("Record_Date"), QStringLiteral("DATETIME")},
               {QStringLiteral("Book_Value"), QStringLiteral("CURRENCY")},
               {QStringLiteral("Quantity"), QStringLiteral("LONG")},
-              {QStringLiteral("Record_Marked"), QStringLiteral("BIT NOT NULL DEFAULT 0")}}},
+              {QStringLiteral("Record_Marked"), QStringLiteral("BIT NOT NULL DEFAULT 0")}},
+             {}},
             {QStringLiteral("songs"),
-             {{QStringLiteral("Artist"), text}, {QStringLiteral("Record_Name"), text}, {QStringLiteral("Song_Title"), text}}},
+             {{QStringLiteral("Artist"), text}, {QStringLiteral("Record_Name"), text}, {QStringLiteral("Song_Title"), text}},
+             {}},
         };
         s.indexes = {
             {QStringLiteral("records_by_artist"), QStringLiteral("records"), QStringLiteral("Artist")},
@@ -47,9 +63,20 @@ const SchemaDefinition& catalogSchema()
             {QStringLiteral("songs_by_artist_record"), QStringLiteral("songs"), QStringLiteral("Artist, Record_Name")},
         };
         s.probe = QStringLiteral("SELECT DISTINCT Artist FROM records ORDER BY Artist");
+        s.applicationId = kCatalogApplicationId;
+        s.version = 1;
         return s;
     }();
     return schema;
+}
+
+const TableDefinition& stampTable()
+{
+    static const TableDefinition table{QStringLiteral("file_stamp"),
+                                       {{QStringLiteral("text_order"), QStringLiteral("INTEGER NOT NULL")},
+                                        {QStringLiteral("change_counter"), QStringLiteral("INTEGER NOT NULL")}},
+                                       {}};
+    return table;
 }
 
 } // namespace jet

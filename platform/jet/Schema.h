@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
+#include <cstdint>
 #include <vector>
 
 namespace jet {
@@ -30,14 +32,33 @@ struct IndexDefinition {
     QString createStatement() const;
 };
 
+// What names a file of the program (PRAGMA application_id): plain numbers,
+// the letters "DCVC" and "DCVW".
+inline constexpr std::int32_t kCatalogApplicationId = 0x44435643;
+inline constexpr std::int32_t kWorkgroupApplicationId = 0x44435657;
+
 struct SchemaDefinition {
     std::vector<TableDefinition> tables;
     std::vector<IndexDefinition> indexes;
     // A query a usable database answers (the program's first one on start-up).
     QString probe;
+    // The file's kind and the version of this definition (PRAGMA user_version);
+    // 0 for a database that is none of the program's files. A file of the
+    // program also holds the stamp table, which the engine makes and fills.
+    std::int32_t applicationId = 0;
+    int version = 0;
+
+    // Every object a file built from this definition stores, one text each
+    // (type, name, table and statement on lines of their own), sorted; the
+    // indexes SQLite makes for constraints are left out.
+    QStringList storedForm() const;
 };
 
 // The catalogue database: tables records and songs with their indexes.
 const SchemaDefinition& catalogSchema();
+
+// One row in every file of the program: the order its text indexes were built
+// in and the file change counter that the program's last write left.
+const TableDefinition& stampTable();
 
 } // namespace jet

@@ -99,6 +99,12 @@ Stmt& Stmt::bind(int index, int value)
     return *this;
 }
 
+Stmt& Stmt::bind64(int index, std::int64_t value)
+{
+    sqlite3_bind_int64(stmt_, index, value);
+    return *this;
+}
+
 bool Stmt::step()
 {
     const int rc = sqlite3_step(stmt_);
@@ -122,6 +128,8 @@ QByteArray Stmt::blob(int column) const
 }
 
 int Stmt::integer(int column) const { return sqlite3_column_int(stmt_, column); }
+
+std::int64_t Stmt::integer64(int column) const { return sqlite3_column_int64(stmt_, column); }
 
 void exec(sqlite3* db, const char* sql, const QString& fileName)
 {

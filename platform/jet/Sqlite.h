@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <cstdint>
+
 #include <sqlite3.h>
 
 namespace jet::detail {
@@ -32,11 +34,13 @@ public:
     Stmt& bind(int index, const QString& value);
     Stmt& bind(int index, const QByteArray& blob);
     Stmt& bind(int index, int value);
+    Stmt& bind64(int index, std::int64_t value);
     // True while a row is available; throws on failure.
     bool step();
     QString text(int column) const;
     QByteArray blob(int column) const;
     int integer(int column) const;
+    std::int64_t integer64(int column) const;
 
 private:
     sqlite3* db_;

@@ -75,6 +75,9 @@ const SchemaDefinition& schema()
              {QStringLiteral("PRIMARY KEY (user, grp)")}},
         };
         s.probe = QStringLiteral("SELECT a.name, a.salt, a.hash, m.grp FROM accounts a LEFT JOIN memberships m ON m.user = a.name");
+        s.applicationId = kWorkgroupApplicationId;
+        // Version 1 was the same tables without the stamp table.
+        s.version = 2;
         return s;
     }();
     return definition;
@@ -84,10 +87,7 @@ void createSchema(sqlite3* db)
 {
     for (const TableDefinition& table : schema().tables)
         detail::exec(db, table.createStatement().toUtf8().constData());
-    markFormat(db);
 }
-
-void markFormat(sqlite3* db) { detail::exec(db, "PRAGMA user_version = 1"); }
 
 void addBuiltInAccounts(sqlite3* db)
 {
@@ -143,19 +143,34 @@ QStringList userNames(const Db& db)
 std::vector<Account> users(const Db& db)
 {
     std::vector<Account> out;
-    Stmt s = statement(db, "SELECT name, pid FROM {wg}.accounts WHERE is_group = 0 ORDER BY rowid");
-    while (s.step())
-        out.push_back(Account{s.text(0), s.text(1), false});
+    Stmt s = statement(db, "SELECT name, pid, rowid FROM {wg}.accounts WHERE is_group = 0 ORDER BY rowid");
+    QString pid;
+    while (s.step()) {
+        // Every artist's account has the same personal identifier: one copy of it serves them all.
+        const QString read = s.text(1);
+        if (read != pid)
+            pid = read;
+        out.push_back(Account{s.text(0), pid, false, s.integer64(2)});
+    }
     return out;
+}
+
+std::optional<QString> userAt(const Db& db, std::int64_t rowid)
+{
+    Stmt s = statement(db, "SELECT name FROM {wg}.accounts WHERE rowid = ?1 AND is_group = 0");
+    s.bind64(1, rowid);
+    if (!s.step())
+        return std::nullopt;
+    return s.text(0);
 }
 
 std::optional<Account> findAccount(const Db& db, const QString& name)
 {
-    Stmt s = statement(db, "SELECT name, pid, is_group FROM {wg}.accounts WHERE name = ?1");
+    Stmt s = statement(db, "SELECT name, pid, is_group, rowid FROM {wg}.accounts WHERE name = ?1");
     s.bind(1, name);
     if (!s.step())
         return std::nullopt;
-    return Account{s.text(0), s.text(1), s.integer(2) != 0};
+    return Account{s.text(0), s.text(1), s.integer(2) != 0, s.integer64(3)};
 }
 
 QStringList groupsOf(const Db& db, const QString& user)

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -19,6 +20,7 @@ struct Account {
     QString name;
     QString pid;
     bool isGroup = false;
+    std::int64_t rowid = 0; // its place in the order accounts were made
 };
 
 namespace workgroup {
@@ -42,8 +44,6 @@ inline const QString kProgramPassword = QStringLiteral("mossgravel");
 const SchemaDefinition& schema();
 // Creates the tables of a workgroup file on an empty database.
 void createSchema(sqlite3* db);
-// Notes the workgroup format in a file built from schema().
-void markFormat(sqlite3* db);
 // The built-in accounts admin, Creator and Engine, the groups Admins and Users,
 // and the program's account (member of both groups).
 void addBuiltInAccounts(sqlite3* db);
@@ -60,6 +60,8 @@ bool authenticate(const Db& db, const QString& name, const QString& password);
 QStringList userNames(const Db& db);
 // The user accounts in the order they were made.
 std::vector<Account> users(const Db& db);
+// The name of the user account at rowid; nullopt when there is none.
+std::optional<QString> userAt(const Db& db, std::int64_t rowid);
 // The account (user or group) of that name without regard to case.
 std::optional<Account> findAccount(const Db& db, const QString& name);
 QStringList groupsOf(const Db& db, const QString& user);

@@ -315,7 +315,7 @@ void PreviewWindow::cmdPrint_Click()
         first = printer.fromPage() - 1;
         last = printer.toPage() - 1;
     } else if (printer.printRange() == QPrinter::CurrentPage) {
-        // The printed page that begins with the page shown.
+        // The printed page that holds the first line of the page shown.
         first = last = static_cast<int>(std::int64_t(page_) * geometry_->linesPerPage / printed.linesPerPage);
     }
     printTo(printer, first, last);

@@ -27,10 +27,20 @@ public:
         int tail = 0;
         while (tail < maxCommon - head && before.at(before.size() - 1 - tail) == input.at(input.size() - 1 - tail))
             ++tail;
+        // The edit takes whole characters: a two-unit character the edit changes
+        // belongs to it, not to the head or tail.
+        if (head > 0 && input.at(head - 1).isHighSurrogate())
+            --head;
+        if (tail > 0 && input.at(input.size() - tail).isLowSurrogate())
+            --tail;
         const int removed = static_cast<int>(before.size()) - head - tail;
         const int inserted = static_cast<int>(input.size()) - head - tail;
         const int room = std::max(0, limit - (static_cast<int>(before.size()) - removed));
-        const int kept = std::min(inserted, room);
+        int kept = std::min(inserted, room);
+        // A character that does not fit whole is left out whole.
+        if (kept > 0 && kept < inserted && input.at(head + kept - 1).isHighSurrogate()
+            && input.at(head + kept).isLowSurrogate())
+            --kept;
         input = input.left(head + kept) + input.right(tail);
         pos = head + kept;
         return Acceptable;

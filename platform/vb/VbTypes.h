@@ -44,4 +44,8 @@ std::optional<Currency> currencyFromStatementText(const QString& text);
 // The text without its leading and trailing blanks (U+0020 only), as Trim does.
 QString Trim(const QString& text);
 
+// True when the text holds half of a character that takes two UTF-16 units
+// without the other half (such a text cannot be stored as it is).
+bool hasLoneSurrogate(const QString& text);
+
 } // namespace vb

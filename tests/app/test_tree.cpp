@@ -103,8 +103,14 @@ TEST_F(TreeTest, TheTreeHoldsTheRootAndOneNodePerArtistInOrder)
         EXPECT_EQ(NodeKey(root), "db");
         EXPECT_TRUE(root->isExpanded());
         EXPECT_EQ(artistNodes(w.tv1), c.nodes);
-        for (int i = 0; i < root->childCount(); ++i)
-            EXPECT_EQ(NodeKey(root->child(i)), "Artist: " + root->child(i)->text(0));
+        EXPECT_EQ(root->icon(0).cacheKey(), w.imlSmallIcons.Image(QStringLiteral("Database")).cacheKey());
+        for (int i = 0; i < root->childCount(); ++i) {
+            const QTreeWidgetItem* node = root->child(i);
+            EXPECT_EQ(NodeKey(node), "Artist: " + node->text(0));
+            EXPECT_EQ(node->icon(0).cacheKey(), w.imlSmallIcons.Image(QStringLiteral("Artist")).cacheKey());
+            EXPECT_TRUE(node->flags() & Qt::ItemIsEditable);
+            EXPECT_EQ(node->childCount(), 0);
+        }
         delete window.data();
     }
     EXPECT_TRUE(boxes.empty());

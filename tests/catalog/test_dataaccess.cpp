@@ -1,6 +1,7 @@
 #include "support/CatalogFixture.h"
 
 #include "catalog/DataAccess.h"
+#include "support/QtPrint.h"
 #include "jet/CatalogFiles.h"
 #include "jet/Engine.h"
 #include "jet/Extensions.h"
@@ -150,6 +151,34 @@ TEST(DataAccessTest, StatementsCommitAndReportTheirRowsToTheGroup)
         EXPECT_TRUE(ok) << c.name;
         EXPECT_EQ(f.rows("select * from songs order by [Record_Name]"), c.songs) << c.name;
     }
+}
+
+// A text with half of a two-unit character would be stored as "?": the
+// statement is refused whole, while a whole character is stored as it is.
+TEST(DataAccessTest, AStatementWithHalfACharacterIsRefusedAndWritesNothing)
+{
+    CatalogFixture f;
+    seed(f);
+    const Snapshot before = snapshot(f);
+    const QString guitar = QString::fromUtf8("\xF0\x9F\x8E\xB8");
+    for (const QString& half : {guitar.left(1), guitar.right(1), guitar.left(1) + QStringLiteral("x")}) {
+        ScriptedMsgBox boxes;
+        boxes.answer(vb::vbOK);
+        bool ok = true;
+        ExecuteStatements({{"Insert into records ([Artist]) Values ('Nina')"},
+                           {"Insert into records ([Artist]) Values ('Abcdefghijklmn" + half + "')"}},
+                          ok);
+        EXPECT_FALSE(ok);
+        ASSERT_EQ(boxes.calls().size(), 1u);
+        EXPECT_EQ(boxes.calls()[0].prompt,
+                  kStatementBoxHead + QStringLiteral("The statement holds half of a character.") + kStatementBoxTail);
+        EXPECT_EQ(snapshot(f), before);
+    }
+    bool ok = false;
+    ExecuteSql("Insert into records ([Artist]) Values ('Abcdefghijklm" + guitar + "')", ok);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(f.rows("select [Artist] from records where [Artist] <> 'Miles'"),
+              QStringList{QStringLiteral("Abcdefghijklm") + guitar});
 }
 
 TEST(DataAccessTest, FailingStatementOfAGroupRollsBackTheWholeGroup)

@@ -90,21 +90,10 @@ CatalogEntry record(const QString& artist, const QString& name) { return testenv
 
 CatalogEntry song(const QString& artist, const QString& recordName, const QString& title)
 {
-    CatalogEntry e;
-    e.Level = Level::Song_Titles;
-    e.Artist = artist;
-    e.Record_Name = recordName;
-    e.Song_Title = title;
-    return e;
+    return testenv::songEntry(artist, recordName, title);
 }
 
-CatalogEntry artist(const QString& name)
-{
-    CatalogEntry e;
-    e.Level = Level::Artist;
-    e.Artist = name;
-    return e;
-}
+CatalogEntry artist(const QString& name) { return testenv::artistEntry(name); }
 
 // Ella: Blue (Angel Eyes, Body and Soul), Train (Moanin); Miles: Blue (So What), Kind.
 // Both have their accounts.

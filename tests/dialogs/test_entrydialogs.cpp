@@ -4,15 +4,21 @@
 #include "dialogs/frmAddRecordName.h"
 #include "dialogs/frmAddSongs.h"
 #include "help/Help.h"
+#include "jet/Engine.h"
 #include "jet/Testing.h"
 #include "support/CatalogFixture.h"
+#include "support/DarkTheme.h"
 #include "support/QtPrint.h"
 #include "support/TestEnv.h"
 #include "vb/App.h"
 #include "vb/TextBox.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
+#include <QLabel>
 #include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QLocale>
@@ -523,6 +529,134 @@ TEST_F(EntryDialogTest, ArtistDialogCreatesTheAccountThenTheRowAndRefusesTakenNa
     EXPECT_TRUE(accountExists("Sonny"));
     EXPECT_FALSE(accountExists("Cher"));
     EXPECT_EQ(catalog.rows("select Distinct [Artist] from records"), QStringList{"Sonny"});
+}
+
+// At each field's limit a character of two UTF-16 units that does not fit is
+// left out whole, typed or pasted; what Save writes (the row, and for an
+// artist the account) holds it whole or not at all, never half of it.
+TEST_F(EntryDialogTest, FieldLimitsLeaveOutACharacterThatDoesNotFitWholeAndSaveNoHalf)
+{
+    const QString guitar = QString::fromUtf8("\xF0\x9F\x8E\xB8");
+    auto type = [](vb::TextBox* box, const QString& text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
+        QApplication::sendEvent(box, &press);
+    };
+    auto paste = [](vb::TextBox* box, const QString& text) {
+        QApplication::clipboard()->setText(text);
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    };
+    auto fill = [&](vb::TextBox* box, const QString& head, const QString& last) {
+        box->clear();
+        QTest::keyClicks(box, head);
+        type(box, last);
+    };
+    auto accountNames = [] {
+        QStringList names;
+        const jet::Users users = jet::DBEngine::Workspaces()(0).Users();
+        for (int i = 0; i < users.Count(); ++i)
+            names << users.Item(i).Name();
+        return names;
+    };
+
+    frmAddArtist& artist = frmAddArtistInstance()();
+    fill(artist.mArtist, QStringLiteral("Abcdefghijklmn"), guitar);
+    EXPECT_EQ(artist.mArtist->text(), "Abcdefghijklmn");
+    boxes.answer(vb::vbNo);
+    artist.cmdSave_Click();
+    EXPECT_EQ(catalog.rows("select [Artist] from records"), QStringList{"Abcdefghijklmn"});
+    EXPECT_TRUE(accountNames().contains(QStringLiteral("Abcdefghijklmn"))) << accountNames().join(u',').toStdString();
+    unloadAll();
+
+    catalog.addArtist("Cher");
+    frmAddRecordName& record = recordDialog(seededRecord());
+    record.mRecordName->clear();
+    paste(record.mRecordName, QString(59, u'P') + guitar + QString(20000, u'Q'));
+    EXPECT_EQ(record.mRecordName->text(), QString(59, u'P'));
+    fill(record.mLabelName, QString(59, u'L'), guitar);
+    EXPECT_EQ(record.mLabelName->text(), QString(59, u'L'));
+    fill(record.mLabelNumber, QString(58, u'7'), guitar); // fits whole
+    EXPECT_EQ(record.mLabelNumber->text(), QString(58, u'7') + guitar);
+    boxes.answer(vb::vbNo);
+    record.cmdSave_Click();
+    EXPECT_EQ(catalog.rows("select [Record_Name], [Label_Name], [Label_Number] from records where [Record_Name] "
+                           "Like 'P*'"),
+              QStringList{QString(59, u'P') + u'|' + QString(59, u'L') + u'|' + QString(58, u'7') + guitar});
+    unloadAll();
+
+    frmAddSongs& song = frmAddSongsInstance()();
+    song.mArtist->setText(QStringLiteral("Cher"));
+    song.mRecordName->setText(QStringLiteral("Believe"));
+    fill(song.mSongTitle, QString(99, u'S'), guitar);
+    EXPECT_EQ(song.mSongTitle->text(), QString(99, u'S'));
+    boxes.answer(vb::vbNo);
+    song.cmdSave_Click();
+    EXPECT_EQ(catalog.rows("select [Song_Title] from songs"), QStringList{QString(99, u'S')});
+    expectBoxes(boxes, {moreData("artist"), moreData("record"), moreData("song title")});
+}
+
+// The fields on white keep dark text under a dark desktop theme, enabled or
+// not; the others follow the theme.
+TEST_F(EntryDialogTest, WhiteFieldsKeepDarkTextUnderADarkTheme)
+{
+    const testenv::DarkTheme dark;
+    frmAddRecordName& record = frmAddRecordNameInstance()();
+    frmAddSongs& song = frmAddSongsInstance()();
+    const QList<QWidget*> white = {record.mLabelName, record.mLabelNumber, song.mSongTitle};
+    for (QWidget* field : white) {
+        SCOPED_TRACE(field->objectName().toStdString());
+        for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+            SCOPED_TRACE(int(group));
+            EXPECT_EQ(field->palette().color(group, QPalette::Base), QColor(Qt::white));
+            EXPECT_GE(testenv::contrastRatio(field->palette().color(group, QPalette::Text), Qt::white), 4.5);
+        }
+    }
+    EXPECT_EQ(record.mRecordName->palette().color(QPalette::Base), QApplication::palette().color(QPalette::Base));
+    EXPECT_EQ(record.mRecordName->palette().color(QPalette::Text), QApplication::palette().color(QPalette::Text));
+}
+
+// Each label is its field's buddy, so that screen readers name the field by
+// it; the captions stay as they are.
+TEST_F(EntryDialogTest, EachFieldIsNamedByItsLabel)
+{
+    frmAddRecordName& record = frmAddRecordNameInstance()();
+    frmAddSongs& song = frmAddSongsInstance()();
+    frmAddArtist& artist = frmAddArtistInstance()();
+    struct Pair {
+        QLabel* label;
+        QWidget* field;
+        const char* caption;
+    };
+    const std::vector<Pair> pairs = {
+        {record.LblFolder_Owner, record.mArtist, "Artist Name:"},
+        {record.Label5, record.mRecordName, "Record Name:"},
+        {record.Label1, record.cmbRecordType, "Record Type:"},
+        {record.Label10, record.cmbRecordCategory, "Record Category:"},
+        {record.Label2, record.mLabelName, "Label Name:"},
+        {record.Label3, record.mLabelNumber, "Label Number:"},
+        {record.Label4, record.cmbRecordCondition, "Record Condition:"},
+        {record.Label9, record.cmbSleeveCondition, "Sleeve Condition:"},
+        {record.Label8, record.mRecordDate, "Record Date:"},
+        {record.Label7, record.mBookValue, "Book Value:"},
+        {record.Label6, record.mQuantity, "Quantity on hand:"},
+        {song.LblFolder_Owner, song.mArtist, "Artist Name:"},
+        {song.Label5, song.mRecordName, "Record Name:"},
+        {song.Label2, song.mSongTitle, "Song Title:"},
+        {artist.LblFolder_Owner, artist.mArtist, "Artist Name:"},
+    };
+    for (const Pair& p : pairs) {
+        SCOPED_TRACE(p.caption);
+        EXPECT_EQ(p.label->text(), QString::fromLatin1(p.caption));
+        EXPECT_EQ(p.label->buddy(), p.field);
+        QAccessibleInterface* field = QAccessible::queryAccessibleInterface(p.field);
+        ASSERT_TRUE(field);
+        // A combo box's name is its text on this platform; the label relation names it.
+        QList<QObject*> labels;
+        for (const auto& [other, relation] : field->relations(QAccessible::Label))
+            labels << other->object();
+        EXPECT_EQ(labels, QList<QObject*>{p.label});
+        if (!qobject_cast<QComboBox*>(p.field))
+            EXPECT_EQ(field->text(QAccessible::Name), QString::fromLatin1(p.caption));
+    }
 }
 
 TEST_F(EntryDialogTest, ArtistDialogStaysOpenWhenTheAccountFailsAndClosesWhenTheRowFails)

@@ -15,6 +15,7 @@
 #include "vb/TextBox.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
@@ -140,7 +141,7 @@ TEST_F(FindTest, OpensWithArtistStarAndAnEmptyList)
     EXPECT_EQ(f.cmbFolderType->currentText(), QStringLiteral("Artist"));
     EXPECT_FALSE(f.cmbFolderType->isEditable());
     EXPECT_EQ(f.mlocate->text(), QStringLiteral("*"));
-    EXPECT_EQ(f.mlocate->maxLength(), 25);
+    EXPECT_EQ(f.mlocate->MaxLength(), 25);
     EXPECT_EQ(f.ListView1Rows->columnCountShown(), 0);
     EXPECT_EQ(f.ListView1Rows->rows(), 0);
     EXPECT_EQ(count(), QString());
@@ -235,6 +236,43 @@ TEST_F(FindTest, KindsListTheirColumnsAndRows)
     EXPECT_EQ(count(), QStringLiteral(" 0 object found."));
     find("Record Name", "moon");
     EXPECT_EQ(count(), QStringLiteral(" 2 objects found."));
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(FindTest, ANewSearchHoldsNoRoomOfTheListBefore)
+{
+    testenv::CatalogFixture db;
+    for (int a = 0; a < 2; ++a) {
+        const QString artist = QStringLiteral("Artist %1").arg(a);
+        db.addArtist(artist);
+        for (int r = 0; r < 30; ++r)
+            db.addRecord(artist, QStringLiteral("A record name of some length, number %1").arg(r));
+    }
+    db.addArtist("Solo");
+    db.addRecord("Solo", "One");
+    testenv::ScriptedMsgBox boxes;
+    const FindResultModel& rows = *dialog().ListView1Rows;
+
+    find("Artist", "*");
+    ASSERT_EQ(rows.rows(), 61);
+    const std::size_t full = rows.storageBytes();
+    // The texts take no more room than they need once the rows are in.
+    EXPECT_LT(full, std::size_t{61} * 200);
+
+    // A list of one row after it, of each kind.
+    for (const char* kind : {"Artist", "Record Name"}) {
+        SCOPED_TRACE(kind);
+        find("Artist", "*");
+        find(kind, kind == QLatin1String("Artist") ? "Solo" : "One");
+        ASSERT_EQ(rows.rows(), 1);
+        EXPECT_EQ(rows.cellText(0, 0), kind == QLatin1String("Artist") ? "Solo" : "One");
+        EXPECT_LT(rows.storageBytes(), std::size_t{256}) << "of " << full;
+    }
+    // Picking a kind empties the list and frees its room.
+    find("Artist", "*");
+    emit dialog().cmbFolderType->activated(1);
+    EXPECT_EQ(rows.rows(), 0);
+    EXPECT_LT(rows.storageBytes(), std::size_t{64});
     EXPECT_TRUE(boxes.empty());
 }
 
@@ -433,6 +471,23 @@ TEST_F(FindTest, DeleteKeyAsksOnceForSeveralSongs)
               (QStringList{"R1|s4", "R2|s1"}));
     EXPECT_EQ(column(0), (QStringList{"s1", "s4"}));
     EXPECT_EQ(count(), QStringLiteral(" 2 objects found."));
+}
+
+// The search text's limit stops the typing before a character that does not
+// fit whole; a search never carries half of one.
+TEST_F(FindTest, TheSearchTextLimitLeavesOutACharacterThatDoesNotFitWhole)
+{
+    const QString guitar = QString::fromUtf8("\xF0\x9F\x8E\xB8");
+    frmFind& f = dialog();
+    f.mlocate->clear();
+    QTest::keyClicks(f.mlocate, QString(24, u'a'));
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, guitar);
+    QApplication::sendEvent(f.mlocate, &press);
+    EXPECT_EQ(f.mlocate->text(), QString(24, u'a'));
+    f.mlocate->setText(QString(23, u'a'));
+    f.mlocate->end(false);
+    QApplication::sendEvent(f.mlocate, &press);
+    EXPECT_EQ(f.mlocate->text(), QString(23, u'a') + guitar);
 }
 
 TEST_F(FindTest, OnlyTheDeleteKeyAsksToDeleteTheHits)

@@ -29,6 +29,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 const QString kInfo = QStringLiteral("You can print the records from the Print Preview Window by clicking the Printer Icon.\r\n"
@@ -424,14 +426,23 @@ TEST_F(PrintDialog, TheCloseBoxCancelsOnceAndTheNextLoadStartsWithTheArtistRepor
     db.exec(QStringLiteral("Update records Set [Record_Marked] = True"));
     bool closed = false;
     testenv::withWatchdog(10000, [&] {
-        testenv::later(50, [&] {
+        // Waits for the dialog to show modally (a busy machine may take a while).
+        int looks = 0;
+        std::function<void()> step = [&] {
             auto* f = qobject_cast<frmPrint*>(QApplication::activeModalWidget());
-            ASSERT_NE(f, nullptr);
+            if (!f) {
+                if (++looks < 400)
+                    testenv::later(20, step);
+                else
+                    ADD_FAILURE() << "the dialog did not show modally";
+                return;
+            }
             f->optIndexRpt[2]->click();
             EXPECT_EQ(PrintReportKind, QStringLiteral("Record Type"));
             f->close();
             closed = true;
-        });
+        };
+        testenv::later(50, step);
         frmPrintInstance()().Show(vb::vbModal);
     });
     EXPECT_TRUE(closed);

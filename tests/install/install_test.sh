@@ -27,7 +27,7 @@ install_into() {
 # The program folder holds exactly what the program uses.
 expected_folder=(
   ArtistIdxRpt.rpt GettingStartedQZN.hlp RecordIdxRpt.rpt SongsIdxRpt.rpt TypeIdxRpt.rpt
-  record.hlp records records.mdb records.mdw recordshelp zavro.wav zavrotec
+  jettext.so record.hlp records records.mdb records.mdw recordshelp zavro.wav zavrotec
 )
 expected_share=(
   share/applications/org.example.discavo3.records.desktop
@@ -60,6 +60,11 @@ layout)
   # Both catalogue files are sound, empty catalogues of the program's own kind.
   for f in records.mdb records.mdw; do
     [ "$(head -c 16 "$folder/$f")" = "SQLite format 3" ] || fail "$f is not a database"
+  done
+  # The standard sqlite3 shell checks both with the extension installed beside the program.
+  for f in records.mdb records.mdw; do
+    [ "$(sqlite3 -batch -cmd ".load '$folder/jettext'" "$folder/$f" "PRAGMA integrity_check")" = ok ] ||
+      fail "$f does not pass the sqlite3 shell's integrity check with the installed extension"
   done
   ;;
 

@@ -172,6 +172,7 @@ QStringList programSchema()
         sql << t.createStatement();
     for (const jet::IndexDefinition& i : jet::catalogSchema().indexes)
         sql << i.createStatement();
+    sql << jet::stampTable().createStatement();
     sql.sort();
     return sql;
 }
@@ -427,8 +428,10 @@ TEST_F(RepairTest, CompactionBuildsTheCopyFromTheProgramsOwnDefinitions)
     QStringList schema = raw.column("SELECT sql FROM sqlite_master");
     schema.sort();
     EXPECT_EQ(schema, programSchema());
-    // Its text indexes are noted as built in this program's order.
-    EXPECT_EQ(raw.column("PRAGMA application_id"), QStringList{QString::number(jet::collationStamp())});
+    // It names its kind and version and notes the order its text indexes were built in.
+    EXPECT_EQ(raw.column("PRAGMA application_id"), QStringList{QString::number(jet::kCatalogApplicationId)});
+    EXPECT_EQ(raw.column("PRAGMA user_version"), QStringList{QString::number(jet::catalogSchema().version)});
+    EXPECT_EQ(raw.column("SELECT text_order FROM file_stamp"), QStringList{QString::number(jet::collationStamp())});
     EXPECT_EQ(cat.count("select * from records"), 200);
     EXPECT_EQ(cat.count("select * from songs"), 400);
 }

@@ -53,9 +53,9 @@ QStringList objectsOf(const QString& path)
 }
 
 const QStringList kCatalogueObjects = {"index records_by_artist", "index records_by_artist_record",
-                                       "index songs_by_artist_record", "table records", "table songs"};
+                                       "index songs_by_artist_record", "table file_stamp", "table records", "table songs"};
 const QStringList kWorkgroupObjects = {"index sqlite_autoindex_accounts_1", "index sqlite_autoindex_memberships_1",
-                                       "table accounts", "table memberships"};
+                                       "table accounts", "table file_stamp", "table memberships"};
 
 QStringList accountNames()
 {

@@ -135,6 +135,24 @@ CatalogEntry addedRecord(const QString& artist, const QString& record, const QDa
     return e;
 }
 
+CatalogEntry songEntry(const QString& artist, const QString& recordName, const QString& title)
+{
+    CatalogEntry e;
+    e.Level = Level::Song_Titles;
+    e.Artist = artist;
+    e.Record_Name = recordName;
+    e.Song_Title = title;
+    return e;
+}
+
+CatalogEntry artistEntry(const QString& artist)
+{
+    CatalogEntry e;
+    e.Level = Level::Artist;
+    e.Artist = artist;
+    return e;
+}
+
 QString bulkRecordName(int i)
 {
     return QStringLiteral("Record %1 ").arg(i, 5, 10, QLatin1Char('0')) + QString(30 + i % 40, QLatin1Char('a' + i % 26));

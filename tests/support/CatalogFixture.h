@@ -51,6 +51,10 @@ private:
 CatalogEntry addedRecord(const QString& artist, const QString& record, const QDate& date = QDate(1990, 1, 2),
                          vb::Currency bookValue = vb::kCurrencyScale, std::int32_t quantity = 1);
 
+// The entry of a song title, and of an artist, as the tree's nodes give them.
+CatalogEntry songEntry(const QString& artist, const QString& recordName, const QString& title);
+CatalogEntry artistEntry(const QString& artist);
+
 // The name of record i of a bulk catalogue: numbered, with a tail of 30 to 69 letters.
 QString bulkRecordName(int i);
 // The names of bulk records from..to.

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHelpContentWidget>
 #include <QHelpEngine>
 #include <QHelpIndexWidget>
@@ -11,10 +12,13 @@
 #include <QHelpSearchResultWidget>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 // The viewer's own pages are compiled into its library.
 static void initViewerResources() { Q_INIT_RESOURCE(viewer); }
@@ -23,6 +27,12 @@ namespace help {
 
 namespace {
 const QUrl kHelpOnHelp(QStringLiteral("qrc:/help/using-help.html"));
+
+// The window's size where the screen has room for it, and the room left
+// around it for the frame the window manager adds.
+constexpr int kWidth = 900;
+constexpr int kHeight = 640;
+constexpr int kFrameRoom = 80;
 
 QString tabName(int index)
 {
@@ -54,7 +64,7 @@ HelpWindow::HelpWindow(const QString& helpFile, const QString& collectionFile, Q
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(QFileInfo(helpFile).fileName() + QStringLiteral(" - Help"));
-    resize(900, 640);
+    placeOnScreen();
 
     engine_ = new QHelpEngine(collectionFile, this);
     engine_->setReadOnly(false);
@@ -121,11 +131,19 @@ HelpWindow::HelpWindow(const QString& helpFile, const QString& collectionFile, Q
     connect(browser, &QTextBrowser::forwardAvailable, forward, &QAction::setEnabled);
     bar->addAction(QStringLiteral("How to Use Help"), this, &HelpWindow::showHelpOnHelp);
 
+    // A click opens the topic, as do Enter and a double click.
     connect(contents, &QHelpContentWidget::linkActivated, this, &HelpWindow::showPage);
+    connect(contents, &QHelpContentWidget::clicked, this, [this](const QModelIndex& index) {
+        if (const QHelpContentItem* item = engine_->contentModel()->contentItemAt(index))
+            showPage(item->url());
+    });
     connect(engine_->contentModel(), &QHelpContentModel::contentsCreated, this, [this] {
         contentsReady_ = true;
         engine_->contentWidget()->expandAll();
-        if (QHelpContentItem* root = engine_->contentModel()->contentItemAt(engine_->contentModel()->index(0, 0)))
+        // The engine builds empty contents for a file it cannot read: the
+        // title after the file stays.
+        const QHelpContentItem* root = engine_->contentModel()->contentItemAt(engine_->contentModel()->index(0, 0));
+        if (readable_ && root && !root->title().isEmpty())
             setWindowTitle(root->title());
     });
     connect(index, &QHelpIndexWidget::documentActivated, this,
@@ -158,9 +176,19 @@ HelpWindow::HelpWindow(const QString& helpFile, const QString& collectionFile, Q
     }
 }
 
+void HelpWindow::placeOnScreen()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect room = screen ? screen->availableGeometry() : QRect(0, 0, kWidth + kFrameRoom, kHeight + kFrameRoom);
+    const QSize size(std::min(kWidth, room.width() - kFrameRoom), std::min(kHeight, room.height() - kFrameRoom));
+    resize(size);
+    move(room.x() + (room.width() - size.width()) / 2, room.y() + (room.height() - size.height()) / 2);
+}
+
 void HelpWindow::showPage(const QUrl& url)
 {
-    if (url.isValid())
+    // The page on show is not opened again (a double click also clicks).
+    if (url.isValid() && url != browser->source())
         browser->setSource(url);
 }
 

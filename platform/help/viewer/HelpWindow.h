@@ -48,6 +48,8 @@ public:
     QLineEdit* indexFilter = nullptr;
 
 private:
+    // Wholly on the screen, in its middle, as large as the screen allows.
+    void placeOnScreen();
     void showPage(const QUrl& url);
     void applyIndexFilter();
 

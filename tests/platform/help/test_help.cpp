@@ -1,5 +1,6 @@
 #include "HelpWindow.h"
 #include "help/Help.h"
+#include "support/QtPrint.h"
 #include "support/TestEnv.h"
 #include "vb/App.h"
 #include "vb/Form.h"
@@ -8,17 +9,24 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
+#include <QHelpContentWidget>
 #include <QHelpEngine>
 #include <QHelpSearchEngine>
 #include <QJsonArray>
 #include <QLineEdit>
 #include <QLocalSocket>
+#include <QScreen>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -140,6 +148,11 @@ TEST_F(HelpTest, PartialKeyShowsTheFirstKeywordBeginningWithIt)
         {"zzz", prefix + "index.html"}, // no such keyword: the contents page of a new window
         {"wild", prefix + "find-dialog.html"},
         {"Song t", prefix + "song-dialog.html"},
+        {"pdf", prefix + "print-dialog.html"},
+        {"preview", prefix + "print-dialog.html"},
+        {"About", prefix + "help-menu.html"},
+        {"email", prefix + "help-menu.html"},
+        {"kept", prefix + "maintenance.html"},
         {"REPAIR", prefix + "maintenance.html"},
         {"", prefix + "maintenance.html"}, // the whole index; the page stays
     };
@@ -284,9 +297,104 @@ TEST_F(HelpTest, F1FromAModalWindowOpensItsTopicInAViewerThatKeepsAnswering)
     EXPECT_TRUE(whileOpen.value(QStringLiteral("after")).toString().endsWith(QStringLiteral("/print-dialog.html")));
 }
 
-TEST(HelpWindowTest, FullTextSearchFindsTopicsByTheirWords)
-{
+// The window of a help file, built in this process, once its contents are there.
+class HelpWindowTest : public ::testing::Test {
+protected:
+    std::unique_ptr<help::HelpWindow> open(const QString& file)
+    {
+        auto w = std::make_unique<help::HelpWindow>(file, scratch.filePath(QStringLiteral("%1.qhc").arg(++opened_)));
+        w->show();
+        if (w->isReadable()) {
+            EXPECT_TRUE(waitFor([&] { return w->state().value(QStringLiteral("ready")).toBool(); }));
+        }
+        return w;
+    }
+
+    // The row of the Contents tab whose title is `title`.
+    static QModelIndex entry(help::HelpWindow& w, const QString& title)
+    {
+        QHelpContentModel* model = w.engine()->contentModel();
+        const QModelIndex root = model->index(0, 0);
+        for (int r = 0; r < model->rowCount(root); ++r)
+            if (model->contentItemAt(model->index(r, 0, root))->title() == title)
+                return model->index(r, 0, root);
+        return {};
+    }
+
     QTemporaryDir scratch;
+    int opened_ = 0;
+};
+
+TEST_F(HelpWindowTest, AContentsEntryOpensOnASingleClick)
+{
+    const auto w = open(builtHelpFile(kRecordHelp));
+    w->showContents();
+    QHelpContentWidget* contents = w->engine()->contentWidget();
+    const struct {
+        const char* title;
+        const char* page;
+    } cases[] = {
+        {"Adding an artist", "artist-dialog.html"},
+        {"Printing the index reports", "print-dialog.html"},
+        {"Compacting and repairing the catalogue", "maintenance.html"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.title);
+        const QModelIndex index = entry(*w, QString::fromUtf8(c.title));
+        ASSERT_TRUE(index.isValid());
+        QTest::mouseClick(contents->viewport(), Qt::LeftButton, {}, contents->visualRect(index).center());
+        EXPECT_EQ(w->browser->source().fileName(), QString::fromUtf8(c.page));
+    }
+
+    // A double click opens the page once: Back leads to the page before it.
+    const QModelIndex song = entry(*w, QStringLiteral("Adding or changing a song title"));
+    const QPoint at = contents->visualRect(song).center();
+    QTest::mouseClick(contents->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(contents->viewport(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(w->browser->source().fileName(), QStringLiteral("song-dialog.html"));
+    w->browser->backward();
+    EXPECT_EQ(w->browser->source().fileName(), QStringLiteral("maintenance.html"));
+
+    // A click below the entries opens nothing.
+    QTest::mouseClick(contents->viewport(), Qt::LeftButton, {}, QPoint(5, contents->viewport()->height() - 3));
+    EXPECT_EQ(w->browser->source().fileName(), QStringLiteral("maintenance.html"));
+}
+
+TEST_F(HelpWindowTest, TheWindowOpensWhollyOnTheScreen)
+{
+    const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
+    const auto w = open(builtHelpFile(kRecordHelp));
+    EXPECT_TRUE(room.contains(w->frameGeometry())) << testing::PrintToString(w->frameGeometry()) << " on "
+                                                   << testing::PrintToString(room);
+    // In the middle of the screen, give or take the frame the window got.
+    const QRect frame = w->frameGeometry();
+    EXPECT_LE(std::abs((frame.left() - room.left()) - (room.right() - frame.right())),
+              frame.width() - w->width() + 1);
+    EXPECT_LE(std::abs((frame.top() - room.top()) - (room.bottom() - frame.bottom())),
+              frame.height() - w->height() + 1);
+}
+
+TEST_F(HelpWindowTest, TheTitleNamesTheHelpFileAlsoWhenItCannotBeRead)
+{
+    EXPECT_EQ(open(builtHelpFile(kRecordHelp))->windowTitle(), QStringLiteral("Discavo 3 Help"));
+    EXPECT_EQ(open(builtHelpFile(kGettingStarted))->windowTitle(), QStringLiteral("Getting Started with Discavo 3"));
+
+    const QString broken = scratch.filePath(QStringLiteral("record.hlp"));
+    QFile f(broken);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("not a help file");
+    f.close();
+    const auto w = open(broken);
+    ASSERT_FALSE(w->isReadable());
+    // The engine builds its (empty) contents in its own time.
+    QSignalSpy built(w->engine()->contentModel(), &QHelpContentModel::contentsCreated);
+    EXPECT_TRUE(built.wait(5000));
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("record.hlp - Help"));
+    EXPECT_EQ(w->windowHandle()->title(), QStringLiteral("record.hlp - Help"));
+}
+
+TEST_F(HelpWindowTest, FullTextSearchFindsTopicsByTheirWords)
+{
     help::HelpWindow w(builtHelpFile(kRecordHelp), scratch.filePath(QStringLiteral("c.qhc")));
     ASSERT_TRUE(w.isReadable());
     QHelpSearchEngine* search = w.engine()->searchEngine();

@@ -1,9 +1,13 @@
 #include "support/CatalogFixture.h"
 
+#include "jet/CatalogFiles.h"
 #include "jet/Engine.h"
+#include "jet/Extensions.h"
 #include "jet/Testing.h"
 
 #include <QFile>
+
+#include <sqlite3.h>
 
 #include <gtest/gtest.h>
 
@@ -286,6 +290,136 @@ TEST(AccountsTest, InjectedFailureHitsTheNextCallOnceAndChangesNothing)
         EXPECT_EQ(f.count("select * from songs"), 1) << c.name;
         EXPECT_NO_THROW(c.call(f)) << c.name; // only the next call fails
     }
+}
+
+// The workgroup file changed through a connection of its own, as another
+// program (or another copy of the engine) would change it.
+void changeFileOutside(const CatalogFixture& f, const char* sql)
+{
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(f.workgroupPath().toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    jet::registerExtensions(db);
+    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close_v2(db);
+}
+
+// The user accounts as the file holds them, read past the engine.
+QStringList usersInFile(const CatalogFixture& f)
+{
+    sqlite3* db = nullptr;
+    QStringList names;
+    if (sqlite3_open_v2(f.workgroupPath().toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        jet::registerExtensions(db);
+        sqlite3_stmt* s = nullptr;
+        sqlite3_prepare_v2(db, "SELECT name FROM accounts WHERE is_group = 0 ORDER BY rowid", -1, &s, nullptr);
+        while (sqlite3_step(s) == SQLITE_ROW)
+            names << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
+        sqlite3_finalize(s);
+    }
+    sqlite3_close_v2(db);
+    return names;
+}
+
+// The workspace keeps the account list between calls; whatever changed the
+// file, its own changes undone or another program's, the list it gives is
+// never an old one.
+TEST(AccountsTest, TheAccountListIsAlwaysTheFilesWhateverChangedIt)
+{
+    struct Case {
+        const char* name;
+        std::function<void(const CatalogFixture&)> change;
+        QStringList users;
+    };
+    const Case cases[] = {
+        {"own append outside a transaction", [](auto&) { appendUser("Miles"); }, kBuiltIn + QStringList{"Nina", "Miles"}},
+        {"own delete kept", [](auto&) { workspace().Users().Delete("Nina"); }, kBuiltIn},
+        {"own append, then another program's", [](const CatalogFixture& f) {
+             appendUser("Miles");
+             changeFileOutside(f, "INSERT INTO accounts (name, pid, is_group, can_logon, salt) "
+                                  "VALUES ('Ella', 'fennaply', 0, 1, x'00')");
+         },
+         kBuiltIn + QStringList{"Nina", "Miles", "Ella"}},
+        {"another program's append", [](const CatalogFixture& f) {
+             changeFileOutside(f, "INSERT INTO accounts (name, pid, is_group, can_logon, salt) "
+                                  "VALUES ('Ella', 'fennaply', 0, 1, x'00')");
+         },
+         kBuiltIn + QStringList{"Nina", "Ella"}},
+        // Same count, same last place: only the file's change counter tells.
+        {"another program's swap of the last account", [](const CatalogFixture& f) {
+             changeFileOutside(f, "BEGIN; DELETE FROM accounts WHERE name = 'Nina'; "
+                                  "INSERT INTO accounts (name, pid, is_group, can_logon, salt) "
+                                  "VALUES ('Ella', 'fennaply', 0, 1, x'00'); COMMIT");
+         },
+         kBuiltIn + QStringList{"Ella"}},
+        {"the file replaced by another", [](const CatalogFixture& f) {
+             const QString other = f.folder() + QStringLiteral("/other.mdw");
+             jet::createWorkgroupFile(other);
+             ASSERT_EQ(std::rename(other.toUtf8().constData(), f.workgroupPath().toUtf8().constData()), 0);
+         },
+         kBuiltIn},
+        {"own changes undone by the outer rollback", [](auto&) {
+             jet::Workspace ws = workspace();
+             ws.BeginTrans();
+             appendUser("Miles");
+             workspace().Users().Delete("Nina");
+             EXPECT_EQ(userNames(), kBuiltIn + QStringList{"Miles"});
+             ws.Rollback();
+         },
+         kBuiltIn + QStringList{"Nina"}},
+        {"own append undone by a nested rollback, the rest kept", [](auto&) {
+             jet::Workspace ws = workspace();
+             ws.BeginTrans();
+             appendUser("Ella");
+             ws.BeginTrans();
+             appendUser("Miles");
+             ws.Rollback();
+             EXPECT_EQ(userNames(), kBuiltIn + QStringList({"Nina", "Ella"}));
+             ws.CommitTrans();
+         },
+         kBuiltIn + QStringList{"Nina", "Ella"}},
+        {"a rollback after the list was first read inside the transaction", [](auto&) {
+             jet::Workspace ws = workspace();
+             ws.BeginTrans();
+             appendUser("Miles");
+             ws.Rollback();
+         },
+         kBuiltIn + QStringList{"Nina"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CatalogFixture f;
+        appendUser("Nina");
+        ASSERT_EQ(userNames(), kBuiltIn + QStringList{"Nina"}); // the list is read and kept
+        c.change(f);
+        EXPECT_EQ(userNames(), c.users);
+        EXPECT_EQ(usersInFile(f), c.users);
+        // Looked up by name as well as walked.
+        for (const QString& name : c.users)
+            EXPECT_EQ(workspace().Users()(name).Name(), name);
+    }
+}
+
+// A collection is what the file held when it was read: changes made since,
+// through another collection, show in a fresh one and in the one that made them.
+TEST(AccountsTest, ACollectionKeepsWhatItHeldWhenRead)
+{
+    CatalogFixture f;
+    appendUser("Nina");
+    const jet::Users before = workspace().Users();
+    jet::Users changing = workspace().Users();
+    jet::Workspace ws = workspace();
+    changing.Append(ws.CreateUser("Miles", kPid, kPassword));
+    changing.Delete("Nina");
+    QStringList held;
+    for (int i = 0; i < before.Count(); ++i)
+        held << before.Name(i);
+    EXPECT_EQ(held, kBuiltIn + QStringList{"Nina"});
+    EXPECT_EQ(before("Nina").Name(), "Nina");
+    EXPECT_EQ(changing.Count(), static_cast<int>(kBuiltIn.size()) + 1);
+    EXPECT_EQ(changing(changing.Count() - 1).Name(), "Miles");
+    EXPECT_EQ(errorOf([&] { changing("Nina"); }), jet::err::ItemNotFound);
+    EXPECT_EQ(userNames(), kBuiltIn + QStringList{"Miles"});
+    EXPECT_EQ(errorOf([&] { before.Name(before.Count()); }), jet::err::ItemNotFound);
 }
 
 } // namespace

@@ -140,7 +140,7 @@ TEST(CollationTest, IndexesBuiltInAnotherOrderAreRebuiltOnOpen)
                                     + "', 'Live')");
             ASSERT_EQ(sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
         }
-        ASSERT_EQ(sqlite3_exec(db, "PRAGMA application_id = 0", nullptr, nullptr, nullptr), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(db, "UPDATE file_stamp SET text_order = 0", nullptr, nullptr, nullptr), SQLITE_OK);
         sqlite3_close_v2(db);
     }
     for (const QString& name : names) {
@@ -153,7 +153,7 @@ TEST(CollationTest, IndexesBuiltInAnotherOrderAreRebuiltOnOpen)
     ASSERT_EQ(sqlite3_open_v2(f.databasePath().toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
     jet::registerExtensions(db);
     sqlite3_stmt* stmt = nullptr;
-    ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT (SELECT application_id FROM pragma_application_id), "
+    ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT (SELECT text_order FROM file_stamp), "
                                      "(SELECT integrity_check FROM pragma_integrity_check)", -1, &stmt, nullptr),
               SQLITE_OK);
     ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);

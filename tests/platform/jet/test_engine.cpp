@@ -57,7 +57,7 @@ const std::vector<ErrorCase> kErrorCases = {
          QFile::remove(f.workgroupPath());
          QFile::copy(f.databasePath(), f.workgroupPath());
      },
-     [](auto& f) { openCatalog(f); }, jet::err::WorkgroupMissing},
+     [](auto& f) { openCatalog(f); }, jet::err::UnrecognizedFormat},
     {"wrong password", {}, [](auto& f) { openCatalog(f, ";uid=brevlin;pwd=MOSSGRAVEL"); }, jet::err::BadAccount},
     {"unknown account", {}, [](auto& f) { openCatalog(f, ";uid=nobody;pwd=mossgravel"); }, jet::err::BadAccount},
     {"built-in account that cannot log on", {}, [](auto& f) { openCatalog(f, ";uid=Engine;pwd="); },
