@@ -365,11 +365,11 @@ std::optional<std::int64_t> PageFile::walk(std::uint32_t number, bool table, con
     }
     if (!interior && table) {
         reached_[number] = false; // leafRows marks it
-        const std::int64_t rows = leafRows(*data, number, sink, loss);
-        if (loss) {
+        const std::optional<std::int64_t> rows = leafRows(*data, number, sink, loss);
+        if (loss && rows) {
             loss->leafDepth = depth;
             ++loss->leaves;
-            loss->leafRows += rows;
+            loss->leafRows += *rows;
         }
         return rows;
     }
@@ -386,6 +386,9 @@ std::optional<std::int64_t> PageFile::walk(std::uint32_t number, bool table, con
     // the cell before it, up to its own key.
     std::int64_t below = kNoBound;
     std::int64_t delivered = 0;
+    // A child before this one was lost without its key: its rows lie in
+    // the range of the next child that has one.
+    bool lostBefore = false;
     const auto child = [&](std::uint32_t page, std::int64_t key) {
         const std::optional<std::int64_t> rows = walk(page, table, sink, rowids, loss, depth + 1);
         if (rows)
@@ -398,17 +401,19 @@ std::optional<std::int64_t> PageFile::walk(std::uint32_t number, bool table, con
             width += double(key - below);
             ++count;
         }
-        if (!rows && key >= below)
-            loss->ranges.push_back({below == kNoBound ? kNoBound : below + 1, key, depth + 1});
+        if ((!rows || lostBefore) && key >= below)
+            loss->ranges.push_back({below == kNoBound ? kNoBound : below + 1, key, lostBefore ? kUnknownDepth : depth + 1});
         else if (rows && known && loss->leafDepth == depth + 1) {
             loss->leafSpan += double(key - below);
             loss->leafSpanRows += *rows;
         }
+        lostBefore = false;
     };
     for (int i = 0; i < cells; ++i) {
         int offset = int(be(p + pointers + 2 * i, 2));
         if (offset < pointers + 2 * cells || offset + 4 > usable_) {
             damaged_ = true;
+            lostBefore = lostBefore || (interior && table);
             continue;
         }
         if (interior) {
@@ -417,9 +422,9 @@ std::optional<std::int64_t> PageFile::walk(std::uint32_t number, bool table, con
             std::int64_t key = 0;
             const bool keyed = table && varint(p + offset, usable_ - offset, key) != 0;
             if (table && !keyed) {
-                // A child whose range is unknown: what it held is part of the
-                // next child's range.
-                walk(page, table, sink, rowids, loss, depth + 1);
+                const std::optional<std::int64_t> rows = walk(page, table, sink, rowids, loss, depth + 1);
+                delivered += rows.value_or(0);
+                lostBefore = lostBefore || !rows;
                 damaged_ = true;
                 continue;
             }
@@ -451,7 +456,7 @@ std::optional<std::int64_t> PageFile::walk(std::uint32_t number, bool table, con
     return delivered;
 }
 
-std::int64_t PageFile::leafRows(const QByteArray& data, std::uint32_t number, const RowSink& sink, TableLoss* loss)
+std::optional<std::int64_t> PageFile::leafRows(const QByteArray& data, std::uint32_t number, const RowSink& sink, TableLoss* loss)
 {
     mark(number);
     const unsigned char* p = bytesOf(data);
@@ -460,7 +465,7 @@ std::int64_t PageFile::leafRows(const QByteArray& data, std::uint32_t number, co
     const int pointers = header + 8;
     if (p[header] != 0x0D || pointers + 2 * cells > usable_) {
         damaged_ = true;
-        return 0;
+        return std::nullopt;
     }
     ++pagesRead_;
     const int maxLocal = usable_ - 35;
@@ -474,6 +479,8 @@ std::int64_t PageFile::leafRows(const QByteArray& data, std::uint32_t number, co
         if (offset < pointers + 2 * cells || offset >= usable_ || (n = varint(p + offset, usable_ - offset, size)) == 0 ||
             size < 0 || size >= (std::int64_t(1) << 30) || (m = varint(p + offset + n, usable_ - offset - n, rowid)) == 0) {
             damaged_ = true;
+            if (loss)
+                ++loss->unparsedCells;
             continue;
         }
         ++rows;
