@@ -730,8 +730,11 @@ bool salvage(const Connection& source, const QString& sourcePath, const QString&
                 named = true;
             }
         // A table the file names without a readable root page lost its root.
-        if (named && !plan.root)
-            plan.losses.push_back({{{std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max(), 0}}});
+        if (named && !plan.root) {
+            pages::TableLoss rootLost;
+            rootLost.ranges.push_back({std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max(), 0});
+            plan.losses.push_back(std::move(rootLost));
+        }
         std::vector<bool> present(table.columns.size(), !plan.root);
         if (const auto columns = plan.root ? sourceColumns(source, table.name) : std::nullopt) {
             for (const SourceColumn& c : *columns) {

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -575,39 +576,7 @@ int PageFile::shapeOf(std::uint32_t number, int depth, int& budget) const
     return flag == 0x05 ? shapeOf(be(p + header + 8, 4), depth + 1, budget) : -1;
 }
 
-std::vector<OrphanTree> PageFile::orphanTables()
-{
-    const std::uint32_t last = std::min(filePages_, headerPages_);
-    std::vector<std::uint32_t> interiors;
-    std::vector<bool> named(reached_.size(), false);
-    for (std::uint32_t number = 2; number <= last; ++number) {
-        if (reached_[number])
-            continue;
-        const std::optional<QByteArray> data = page(number);
-        if (!data)
-            continue;
-        const unsigned char* p = bytesOf(*data);
-        if (p[0] != 0x05 || !plausiblePage(p, usable_, 0))
-            continue;
-        interiors.push_back(number);
-        const int cells = int(be(p + 3, 2));
-        for (int i = 0; i <= cells; ++i) {
-            const std::uint32_t child = i < cells ? be(p + be(p + 12 + 2 * i, 2), 4) : be(p + 8, 4);
-            if (child < named.size())
-                named[child] = true;
-        }
-    }
-    std::vector<OrphanTree> roots;
-    for (const std::uint32_t number : interiors) {
-        if (named[number])
-            continue;
-        int budget = 64;
-        roots.push_back({number, shapeOf(number, 0, budget)});
-    }
-    return roots;
-}
-
-void PageFile::readOrphanIndexes()
+std::vector<std::uint32_t> PageFile::unreachedRoots(int interiorFlag, int leafFlag) const
 {
     const std::uint32_t last = std::min(filePages_, headerPages_);
     std::vector<std::uint32_t> found;
@@ -619,10 +588,10 @@ void PageFile::readOrphanIndexes()
         if (!data)
             continue;
         const unsigned char* p = bytesOf(*data);
-        if ((p[0] != 0x02 && p[0] != 0x0A) || !plausiblePage(p, usable_, 0))
+        if ((p[0] != interiorFlag && p[0] != leafFlag) || !plausiblePage(p, usable_, 0))
             continue;
         found.push_back(number);
-        if (p[0] != 0x02)
+        if (p[0] != interiorFlag)
             continue;
         const int cells = int(be(p + 3, 2));
         for (int i = 0; i <= cells; ++i) {
@@ -631,9 +600,25 @@ void PageFile::readOrphanIndexes()
                 named[child] = true;
         }
     }
+    found.erase(std::remove_if(found.begin(), found.end(), [&](std::uint32_t number) { return named[number]; }), found.end());
+    return found;
+}
+
+std::vector<OrphanTree> PageFile::orphanTables()
+{
+    std::vector<OrphanTree> roots;
+    for (const std::uint32_t number : unreachedRoots(0x05, -1)) {
+        int budget = 64;
+        roots.push_back({number, shapeOf(number, 0, budget)});
+    }
+    return roots;
+}
+
+void PageFile::readOrphanIndexes()
+{
     const bool wasDamaged = damaged_;
-    for (const std::uint32_t number : found)
-        if (!named[number] && !reached_[number])
+    for (const std::uint32_t number : unreachedRoots(0x02, 0x0A))
+        if (!reached_[number])
             walk(number, false, {}, nullptr, nullptr, 0);
     damaged_ = wasDamaged;
 }

@@ -129,6 +129,9 @@ private:
     // Rows of the leaf, or nothing when its header cannot be read.
     std::optional<std::int64_t> leafRows(const QByteArray& page, std::uint32_t number, const RowSink& sink, TableLoss* loss);
     int shapeOf(std::uint32_t number, int depth, int& budget) const;
+    // Pages no walk reached, of the interior kind or the leaf kind given,
+    // that no interior one among them names (-1: no such kind).
+    std::vector<std::uint32_t> unreachedRoots(int interiorFlag, int leafFlag) const;
     bool probePageSize(std::int64_t fileSize);
     void markFreePages();
     std::uint32_t lastPage() const;

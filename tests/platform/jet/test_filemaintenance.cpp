@@ -456,6 +456,10 @@ TEST_F(FileMaintenanceTest, RepairOfRandomlyDamagedFilesGivesASoundFileOrAPlainR
             for (int j = 0; j < length; ++j)
                 damaged[at + j] = char(random());
         }
+        // Every fourth round the header goes too: the pages are read without it.
+        if (round % 4 == 1)
+            for (int j = 0; j < 100; ++j)
+                damaged[j] = char(random());
         const QString path = file(QStringLiteral("round%1.mdb").arg(round));
         writeFile(path, damaged);
         QString description;
@@ -627,8 +631,9 @@ TEST_F(FileMaintenanceTest, RepairCountsRowsFromWhatTheFileSaysWasThere)
         ASSERT_EQ(report.unreadRows.size(), 2u);
         EXPECT_EQ(report.unreadRows[0].table, "items");
         EXPECT_EQ(report.unreadRows[0].bound, c.bound);
-        if (c.bound == jet::UnreadRows::Exact)
+        if (c.bound == jet::UnreadRows::Exact) {
             EXPECT_EQ(report.unreadRows[0].rows, exactly);
+        }
         EXPECT_NEAR(report.unreadRows[0].rows, lost, std::max(1, lost / 10));
         // The one row of notes sits on its root page, which every damage left.
         EXPECT_EQ(report.unreadRows[1], (jet::UnreadRows{"notes", 0}));
