@@ -270,8 +270,7 @@ void frmDatabaseExplorer::Form_Load()
 void frmDatabaseExplorer::Form_Resize()
 {
     setMousePointer(vb::vbArrowHourglass);
-    if (WindowState() == vb::vbNormal)
-        Move((vb::ScreenWidth() - Width()) / 2.0, (vb::ScreenHeight() - Height()) / 2.0);
+    centreOnScreen();
     if (!FirstResizeDone) {
         FirstResizeDone = true;
         setMousePointer(vb::vbDefault);

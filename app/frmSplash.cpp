@@ -26,8 +26,11 @@ frmSplash::frmSplash(QWidget* parent) : vb::Form(parent)
     setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint);
     setFixedSize(vb::twipsToPixelsX(7380), vb::twipsToPixelsY(4620));
     setAutoFillBackground(true);
+    // A light background of its own, so dark text of its own: a dark desktop
+    // theme's light text would not show on it.
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(0xF4, 0xF1, 0xE8));
+    pal.setColor(QPalette::WindowText, Qt::black);
     setPalette(pal);
 
     auto* border = new QFrame(this);

@@ -144,15 +144,6 @@ void removeArtist(const QString& name)
     both.sql.exec("COMMIT");
 }
 
-QTreeWidgetItem* artistNode(QTreeWidget* tree, const QString& name)
-{
-    const QTreeWidgetItem* root = tree->topLevelItem(0);
-    for (int i = 0; root && i < root->childCount(); ++i)
-        if (root->child(i)->text(0) == name)
-            return root->child(i);
-    return nullptr;
-}
-
 // An artist of the catalogue with exactly ten records whose name the tree's
 // rename accepts, so that it can be renamed there and back.
 QString artistWithTenRecords()
@@ -232,6 +223,7 @@ std::vector<TableRow> artistRows(const Size& size)
                     both.sql.exec("COMMIT");
                     const double ms = msSince(t0);
                     check(!found, "Plain New Artist");
+                    engineSeesTheFiles();
                     return ms;
                 },
                 [&] {
@@ -295,9 +287,10 @@ std::vector<TableRow> artistRows(const Size& size)
                         both.sql.run("UPDATE songs SET Artist = ?1 WHERE Artist = ?2", {to, from});
                         plainRemoveAccount(both.sql, from);
                         both.sql.exec("COMMIT");
-                        const double ms = msSince(t0);
+                            const double ms = msSince(t0);
                         check(!found, "Plain rename");
                         current = to;
+                        engineSeesTheFiles();
                         return ms;
                     },
                     [&] {
@@ -344,6 +337,7 @@ std::vector<TableRow> artistRows(const Size& size)
                     const QString name = QStringLiteral("Bench Gone %1").arg(++gone);
                     doomed << name;
                     makeArtistWithRecords(name);
+                    engineSeesTheFiles();
                     CatalogEntry entry;
                     entry.Artist = name;
                     entry.Level = Level::Artist;
@@ -369,12 +363,14 @@ std::vector<TableRow> artistRows(const Size& size)
                     both.sql.exec("COMMIT");
                     const double ms = msSince(t0);
                     check(found, "Plain delete");
+                    engineSeesTheFiles();
                     return ms;
                 },
                 [&] {
                     const QString name = QStringLiteral("Bench Wipe %1").arg(gone);
                     doomed << name;
                     makeArtistWithRecords(name);
+                    engineSeesTheFiles();
                     window->PopulateTree();
                     QTreeWidgetItem* node = artistNode(window->tv1, name);
                     check(node != nullptr && focusTree(*window), "Selecting the node to delete");

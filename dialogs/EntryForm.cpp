@@ -73,8 +73,11 @@ QPushButton* EntryForm::addButton(const char* name, const QString& caption, int 
 
 void EntryForm::paintWhite(QWidget* field)
 {
+    // Dark text with the white, whatever the desktop theme's text colour is.
     QPalette pal = field->palette();
     pal.setColor(QPalette::Base, Qt::white);
+    pal.setColor(QPalette::Text, Qt::black);
+    pal.setColor(QPalette::Disabled, QPalette::Text, QColor(0x60, 0x60, 0x60));
     field->setPalette(pal);
 }
 

@@ -41,7 +41,7 @@ protected:
     vb::TextBox* addTextBox(const char* name, int left, int top, int width, int height);
     QComboBox* addComboBox(const char* name, int left, int top, int width, int height);
     QPushButton* addButton(const char* name, const QString& caption, int left, int top);
-    // A field whose background stays white also when it is disabled.
+    // A field whose background stays white also when it is disabled, with dark text.
     static void paintWhite(QWidget* field);
     // Tab order in the order given.
     void setTabChain(const QList<QWidget*>& fields);

@@ -7,6 +7,7 @@
 #include "vb/MsgBox.h"
 #include "vb/TextBox.h"
 
+#include <QLabel>
 #include <QPushButton>
 
 frmAddArtist::frmAddArtist(QWidget* parent) : EntryForm([] { frmAddArtistInstance().release(); }, parent)
@@ -21,6 +22,8 @@ frmAddArtist::frmAddArtist(QWidget* parent) : EntryForm([] { frmAddArtistInstanc
     LblFolder_Owner = addLabel("LblFolder_Owner", QStringLiteral("Artist Name:"), 495, 240, 1575, 375);
     cmdHelp = addButton("cmdHelp", QStringLiteral("&Help"), 4560, 960);
     setDefaultButton(cmdSave);
+    // Screen readers name the field after its label.
+    LblFolder_Owner->setBuddy(mArtist);
 
     setTabChain({mArtist, cmdSave, cmdCancel, cmdHelp});
 

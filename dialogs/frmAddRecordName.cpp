@@ -108,6 +108,18 @@ frmAddRecordName::frmAddRecordName(QWidget* parent)
     mQuantity->setMaxLength(9);
     paintWhite(mLabelName);
     paintWhite(mLabelNumber);
+    // Screen readers name each field after its label.
+    LblFolder_Owner->setBuddy(mArtist);
+    Label5->setBuddy(mRecordName);
+    Label1->setBuddy(cmbRecordType);
+    Label10->setBuddy(cmbRecordCategory);
+    Label2->setBuddy(mLabelName);
+    Label3->setBuddy(mLabelNumber);
+    Label4->setBuddy(cmbRecordCondition);
+    Label9->setBuddy(cmbSleeveCondition);
+    Label8->setBuddy(mRecordDate);
+    Label7->setBuddy(mBookValue);
+    Label6->setBuddy(mQuantity);
 
     cmdSave = button("cmdSave", QStringLiteral("Sa&ve"), 600);
     cmdHelp = button("cmdHelp", QStringLiteral("&Help"), 5160);

@@ -5,6 +5,7 @@
 #include "vb/MousePointer.h"
 #include "vb/TextBox.h"
 
+#include <QLabel>
 #include <QPushButton>
 
 frmAddSongs::frmAddSongs(QWidget* parent) : EntryForm([] { frmAddSongsInstance().release(); }, parent)
@@ -22,6 +23,10 @@ frmAddSongs::frmAddSongs(QWidget* parent) : EntryForm([] { frmAddSongsInstance()
     mSongTitle = addTextBox("mSongTitle", 2040, 1320, 4815, 315);
     mSongTitle->setMaxLength(25);
     paintWhite(mSongTitle);
+    // Screen readers name each field after its label.
+    LblFolder_Owner->setBuddy(mArtist);
+    Label5->setBuddy(mRecordName);
+    Label2->setBuddy(mSongTitle);
 
     cmdSave = addButton("cmdSave", QStringLiteral("Sa&ve"), 480, 2040);
     cmdHelp = addButton("cmdHelp", QStringLiteral("&Help"), 5070, 2040);

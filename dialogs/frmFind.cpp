@@ -20,7 +20,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
 #include <QMouseEvent>
@@ -76,7 +75,9 @@ void frmFind::buildControls()
     cmbFolderType->setEditable(false);
     Label3 = new QLabel(QStringLiteral("&Named:"), Frame1);
     Label3->setObjectName(QStringLiteral("Label3"));
-    mlocate = new QLineEdit(QStringLiteral("*"), Frame1);
+    // The limit stops the typing only, and never keeps half of a character.
+    mlocate = new vb::TextBox(Frame1);
+    mlocate->setText(QStringLiteral("*"));
     mlocate->setObjectName(QStringLiteral("mlocate"));
     mlocate->setMaxLength(25);
     cmdRun = new QPushButton(QStringLiteral("&Find Now"), this);

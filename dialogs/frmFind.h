@@ -2,6 +2,7 @@
 
 #include "vb/DefaultInstance.h"
 #include "vb/Form.h"
+#include "vb/TextBox.h"
 
 #include <QRectF>
 #include <QString>
@@ -17,7 +18,6 @@ class QComboBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
-class QLineEdit;
 class QMenu;
 class QPushButton;
 class QTreeView;
@@ -34,7 +34,7 @@ public:
     QLabel* Label2 = nullptr;
     QComboBox* cmbFolderType = nullptr;
     QLabel* Label3 = nullptr;
-    QLineEdit* mlocate = nullptr;
+    vb::TextBox* mlocate = nullptr;
     QPushButton* cmdRun = nullptr;
     QPushButton* cmdReturn = nullptr;
     QPushButton* cmdHelp = nullptr;

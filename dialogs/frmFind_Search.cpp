@@ -15,7 +15,6 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
 #include <QTreeView>
 
 namespace {

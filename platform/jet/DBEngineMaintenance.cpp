@@ -2,6 +2,7 @@
 // maintenance routines.
 
 #include "jet/Engine.h"
+#include "jet/CatalogFiles.h"
 #include "jet/Extensions.h"
 #include "jet/FileIdentity.h"
 #include "jet/FileMaintenance.h"
@@ -9,16 +10,21 @@
 #include "jet/Sqlite.h"
 #include "jet/Workgroup.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
 #include <sqlite3.h>
 
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <functional>
+#include <future>
 
 namespace jet {
 
@@ -135,7 +141,8 @@ bool workgroupReadable(const QString& path)
     }
 }
 
-// The distinct artists of the catalogue, in the order they were first written.
+} // namespace
+
 QStringList catalogueArtists(const QString& catalogue)
 {
     OwnConnection db(catalogue, SQLITE_OPEN_READONLY);
@@ -146,6 +153,8 @@ QStringList catalogueArtists(const QString& catalogue)
         artists << s.text(0);
     return artists;
 }
+
+namespace {
 
 MaintenanceOptions engineOptions()
 {
@@ -172,6 +181,22 @@ void removeWithJournal(const QString& path)
     QFile::remove(path + QStringLiteral("-journal"));
 }
 
+// Runs a long file routine on a thread of its own while the calling thread,
+// when it is the program's, lets pending events other than the user's input
+// run every so often: the windows keep repainting under the hourglass, and no
+// key or click is taken meanwhile. The routine is done when this returns.
+bool whileRepainting(const std::function<bool()>& work)
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() != app->thread())
+        return work();
+    std::future<bool> done = std::async(std::launch::async, work);
+    do
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    while (done.wait_for(std::chrono::milliseconds(30)) != std::future_status::ready);
+    return done.get();
+}
+
 } // namespace
 
 // The locale, the options (encryption, file version) and the source password
@@ -186,7 +211,7 @@ void DBEngine::CompactDatabase(const QString& source, const QString& destination
     refuseOpenDatabase(source);
     QString description;
     int number = 0;
-    if (!CompactFile(source, destination, description, engineOptions(), &number))
+    if (!whileRepainting([&] { return CompactFile(source, destination, description, engineOptions(), &number); }))
         throw Error(number, description);
 }
 
@@ -197,7 +222,7 @@ void DBEngine::RepairDatabase(const QString& path, RepairReport* report)
     refuseOpenDatabase(path);
     QString description;
     int number = 0;
-    if (!RepairFile(path, description, engineOptions(), &number, report))
+    if (!whileRepainting([&] { return RepairFile(path, description, engineOptions(), &number, report); }))
         throw Error(number, description);
 }
 
@@ -210,7 +235,7 @@ void DBEngine::CompactWorkgroup()
     removeWithJournal(scratch);
     QString description;
     int number = 0;
-    if (!CompactFile(path, scratch, description, workgroupOptions(), &number) ||
+    if (!whileRepainting([&] { return CompactFile(path, scratch, description, workgroupOptions(), &number); }) ||
         !ReplaceFileAtomically(scratch, path, description, &number)) {
         removeWithJournal(scratch);
         throw Error(number, description);
@@ -235,14 +260,7 @@ QString DBEngine::RebuildWorkgroup(const QString& catalogue, const QString& pid,
         detail::exec(db.db, "PRAGMA journal_mode = DELETE; PRAGMA synchronous = FULL; BEGIN", scratch);
         workgroup::createSchema(db.db);
         workgroup::addBuiltInAccounts(db.db);
-        for (const QString& artist : artists) {
-            // A name an account has already (a built-in one, or the same
-            // artist in other letter case) gets no second account.
-            if (artist.trimmed().isEmpty() || workgroup::findAccount(db.db, artist))
-                continue;
-            workgroup::addUser(db.db, artist, pid, password);
-            workgroup::addMembership(db.db, artist, workgroup::kUsers);
-        }
+        workgroup::addArtistAccounts(db.db, artists, pid, password);
         stampBuiltFile(db.db);
         detail::exec(db.db, "COMMIT", scratch);
     } catch (const Error&) {

@@ -328,9 +328,11 @@ public:
     {
     }
 
-    int open(const QString& path, const MaintenanceOptions& options)
+    // source: a file to attach for copies of whole tables (copyStored), or none.
+    int open(const QString& path, const MaintenanceOptions& options, const QString& source = QString())
     {
         built_ = options.built;
+        indexMade_.assign(schema_.indexes.size(), false);
         int rc = db_.open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, options);
         sqlite3_extended_result_codes(db_.get(), 1);
         // A scratch file: it is flushed as a whole before it replaces anything.
@@ -338,9 +340,14 @@ public:
         // the routine's own, made from the schema.
         if (rc == SQLITE_OK) {
             sqlite3_db_config(db_.get(), SQLITE_DBCONFIG_DEFENSIVE, 0, nullptr);
-            rc = db_.exec("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; BEGIN");
+            rc = db_.exec("PRAGMA main.journal_mode=OFF; PRAGMA main.synchronous=OFF");
             sqlite3_db_config(db_.get(), SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
         }
+        // Attached outside any transaction, as SQLite requires.
+        if (rc == SQLITE_OK && !source.isEmpty())
+            rc = attachSource(source);
+        if (rc == SQLITE_OK)
+            rc = db_.exec("BEGIN");
         for (const TableDefinition& t : schema_.tables)
             if (rc == SQLITE_OK)
                 rc = db_.exec(t.createStatement());
@@ -367,6 +374,38 @@ public:
                                             .arg(quoted(table.name), names.join(u','), marks.join(u',')));
     }
 
+    int attachSource(const QString& path)
+    {
+        Statement attach;
+        int rc = attach.prepare(db_, QStringLiteral("ATTACH DATABASE ?1 AS jet_source"));
+        if (rc != SQLITE_OK)
+            return rc;
+        const QByteArray name = encoded(path);
+        sqlite3_bind_text(attach.get(), 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
+        rc = attach.step();
+        sourceAttached_ = rc == SQLITE_DONE;
+        return sourceAttached_ ? SQLITE_OK : rc;
+    }
+    bool sourceAttached() const { return sourceAttached_; }
+
+    // Copies table t of the attached source whole: the table and the
+    // schema's indexes on it are made first, exactly as the source holds
+    // them, so that SQLite takes the stored records over with their rowids
+    // and puts each index entry in its place by the copy's own order, instead
+    // of sorting the rows for every index afterwards.
+    int copyStored(size_t t)
+    {
+        const TableDefinition& table = schema_.tables[t];
+        for (size_t i = 0; i < schema_.indexes.size(); ++i) {
+            if (schema_.indexes[i].table.compare(table.name, Qt::CaseInsensitive) != 0)
+                continue;
+            if (const int rc = db_.exec(schema_.indexes[i].createStatement()); rc != SQLITE_OK)
+                return rc;
+            indexMade_[i] = true;
+        }
+        return db_.exec(QStringLiteral("INSERT INTO main.%1 SELECT * FROM jet_source.%1").arg(quoted(table.name)));
+    }
+
     sqlite3_stmt* insert(size_t t) const { return inserts_[t].get(); }
     // Parameter of column c of table t, 0 when the insert leaves it out.
     int parameter(size_t t, size_t c) const { return parameters_[t][c]; }
@@ -383,9 +422,10 @@ public:
     {
         for (Statement& s : inserts_)
             s.finalize();
-        for (const IndexDefinition& i : schema_.indexes)
-            if (const int rc = db_.exec(i.createStatement()); rc != SQLITE_OK)
-                return rc;
+        for (size_t i = 0; i < schema_.indexes.size(); ++i)
+            if (!indexMade_[i])
+                if (const int rc = db_.exec(schema_.indexes[i].createStatement()); rc != SQLITE_OK)
+                    return rc;
         if (built_) {
             try {
                 built_(db_.get());
@@ -404,6 +444,8 @@ private:
     Connection db_;
     std::vector<Statement> inserts_;
     std::vector<std::vector<int>> parameters_;
+    std::vector<bool> indexMade_;
+    bool sourceAttached_ = false;
     std::function<void(sqlite3*)> built_;
 };
 
@@ -560,7 +602,10 @@ UnreadRows lossOf(const QString& table, TableSalvage& t, bool schemaRead, bool e
         sortUnique(named);
         std::set_difference(named.begin(), named.end(), t.recovered.begin(), t.recovered.end(), std::back_inserter(known));
     }
-    const std::int64_t certain = std::int64_t(known.size()) + t.refused;
+    std::int64_t unparsed = 0;
+    for (const pages::TableLoss& loss : t.losses)
+        unparsed += loss.unparsedCells;
+    const std::int64_t certain = std::int64_t(known.size()) + t.refused + unparsed;
     const auto result = [&](double rows, UnreadRows::Bound bound) { return UnreadRows{table, clampedInt(rows), bound}; };
     if (t.indexComplete)
         return result(double(certain), UnreadRows::Exact);
@@ -650,7 +695,7 @@ UnreadRows lossOf(const QString& table, TableSalvage& t, bool schemaRead, bool e
         }
         estimate += std::max(double(knownIn), *share - double(found));
     }
-    const double outside = double(std::count(counted.begin(), counted.end(), false)) + t.refused;
+    const double outside = double(std::count(counted.begin(), counted.end(), false)) + t.refused + double(unparsed);
     if (!bounded)
         return result(double(certain), UnreadRows::AtLeast);
     return result(outside + estimate, exact ? UnreadRows::Exact : UnreadRows::About);
@@ -678,9 +723,18 @@ bool salvage(const Connection& source, const QString& sourcePath, const QString&
     for (size_t t = 0; t < schema.tables.size(); ++t) {
         const TableDefinition& table = schema.tables[t];
         TableSalvage& plan = tables[t];
+        bool named = false;
         for (const pages::StoredObject& o : objects)
-            if (!plan.root && o.type == QLatin1String("table") && o.name.compare(table.name, Qt::CaseInsensitive) == 0)
+            if (!plan.root && o.type == QLatin1String("table") && o.name.compare(table.name, Qt::CaseInsensitive) == 0) {
                 plan.root = o.rootPage;
+                named = true;
+            }
+        // A table the file names without a readable root page lost its root.
+        if (named && !plan.root) {
+            pages::TableLoss rootLost;
+            rootLost.ranges.push_back({std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max(), 0});
+            plan.losses.push_back(std::move(rootLost));
+        }
         std::vector<bool> present(table.columns.size(), !plan.root);
         if (const auto columns = plan.root ? sourceColumns(source, table.name) : std::nullopt) {
             for (const SourceColumn& c : *columns) {
@@ -850,14 +904,51 @@ bool keepOriginal(const QString& path, const QString& kept, Outcome& out)
 }
 
 
+// The definition the file stores for an object, as text to compare (never to run).
+std::optional<QString> storedDefinition(const Connection& source, const QString& type, const QString& name)
+{
+    Statement st;
+    if (st.prepare(source, QStringLiteral("SELECT sql FROM main.sqlite_master WHERE type = ?1 AND name = ?2")) != SQLITE_OK)
+        return std::nullopt;
+    const QByteArray t = type.toUtf8();
+    const QByteArray n = name.toUtf8();
+    sqlite3_bind_text(st.get(), 1, t.constData(), int(t.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text(st.get(), 2, n.constData(), int(n.size()), SQLITE_TRANSIENT);
+    if (st.step() != SQLITE_ROW)
+        return std::nullopt;
+    return st.text(0);
+}
+
+// True when the file holds the table and each of the schema's indexes on it
+// exactly as the schema defines them.
+bool storedAsDefined(const Connection& source, const SchemaDefinition& schema, const TableDefinition& table)
+{
+    if (storedDefinition(source, QStringLiteral("table"), table.name) != table.createStatement())
+        return false;
+    for (const IndexDefinition& i : schema.indexes)
+        if (i.table.compare(table.name, Qt::CaseInsensitive) == 0
+            && storedDefinition(source, QStringLiteral("index"), i.name) != i.createStatement())
+            return false;
+    return true;
+}
+
 // Copies the rows of every table of the schema from `source` into `target`,
-// the columns the two have in common, by name.
+// the columns the two have in common, by name. A table the source stores
+// exactly as the schema defines it is copied whole when the target has the
+// source attached.
 int copyRows(const Connection& source, Rebuild& target, const SchemaDefinition& schema, int& failedIn)
 {
     failedIn = 0;
     const std::vector<SourceObject> objects = sourceObjects(source);
     for (size_t t = 0; t < schema.tables.size(); ++t) {
         const TableDefinition& table = schema.tables[t];
+        if (target.sourceAttached() && storedAsDefined(source, schema, table)) {
+            if (const int rc = target.copyStored(t); rc != SQLITE_OK) {
+                failedIn = (rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB ? 1 : 2;
+                return rc;
+            }
+            continue;
+        }
         const auto found = std::find_if(objects.begin(), objects.end(), [&](const SourceObject& o) {
             return o.type == QLatin1String("table") && o.name.compare(table.name, Qt::CaseInsensitive) == 0;
         });
@@ -946,7 +1037,7 @@ bool CompactFile(const QString& source, const QString& destination, QString& err
     bool ok = false;
     {
         Rebuild copy(schema);
-        int rc = copy.open(destination, options);
+        int rc = copy.open(destination, options, source);
         int failedIn = 2;
         if (rc == SQLITE_OK)
             rc = db.exec("BEGIN");

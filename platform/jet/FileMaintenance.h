@@ -57,7 +57,10 @@ struct RepairReport {
 // Writes a compacted copy of the database `source` into the new file
 // `destination` and flushes it to disk: a file built from the schema, holding
 // the rows of the schema's tables (the columns source and schema share),
-// copied as bound values. Refuses a destination that
+// copied as bound values, or, for a table the source stores exactly as the
+// schema defines it, copied whole: its records as stored, each index entry
+// put in its place by the copy's own order (as VACUUM copies, without sorting
+// every index again). Refuses a destination that
 // exists, a source that is missing or is no database, and a source another
 // connection holds a write lock on (after the busy timeout). Never creates
 // the source; on failure no destination is left behind.

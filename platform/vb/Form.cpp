@@ -7,6 +7,10 @@
 #include <QEventLoop>
 #include <QPointer>
 #include <QResizeEvent>
+#include <QShowEvent>
+#include <QWindow>
+
+#include <functional>
 
 namespace vb {
 
@@ -79,6 +83,56 @@ void Form::centreOnScreen()
     if (WindowState() != vbNormal)
         return;
     Move((ScreenWidth() - Width()) / 2.0, (ScreenHeight() - Height()) / 2.0);
+    centreWhenFramed_ = !framed_;
+}
+
+namespace {
+// Tells its form once the window system has framed the form's window: its
+// frame margins are known from then on. A window system that draws no frame
+// never tells, and then the inner size is the outer size anyway.
+class FrameWatch : public QObject {
+public:
+    FrameWatch(QWindow* window, std::function<void()> framed) : QObject(window), framed_(std::move(framed))
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* window = static_cast<QWindow*>(watched);
+        const bool placed = event->type() == QEvent::Expose || event->type() == QEvent::Move
+                            || event->type() == QEvent::Resize;
+        if (placed && window->isVisible() && !window->frameMargins().isNull()) {
+            window->removeEventFilter(this);
+            deleteLater();
+            framed_();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> framed_;
+};
+} // namespace
+
+void Form::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!framed_ && windowHandle() && !windowHandle()->findChild<FrameWatch*>(QString(), Qt::FindDirectChildrenOnly))
+        new FrameWatch(windowHandle(), [self = QPointer<Form>(this)] {
+            if (self)
+                self->framed();
+        });
+}
+
+void Form::framed()
+{
+    framed_ = true;
+    if (centreWhenFramed_) {
+        centreWhenFramed_ = false;
+        centreOnScreen();
+    }
 }
 
 void Form::resizeEvent(QResizeEvent* event)

@@ -59,7 +59,9 @@ public:
     void setCaption(const QString& caption) { setWindowTitle(caption); }
     QString Caption() const { return windowTitle(); }
 
-    // Centres the window on the screen when its state is normal, keeping its size.
+    // Centres the window's frame on the screen when its state is normal, keeping
+    // its size. Before the window system has framed the window its outer size is
+    // not known yet: it is centred again once the frame is there.
     void centreOnScreen();
 
     int HelpContextID = 0;
@@ -80,6 +82,7 @@ protected:
 
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     friend void Unload(Form* form);
@@ -88,6 +91,9 @@ private:
     bool loaded_ = false;
     bool unloaded_ = false;
     bool inUnload_ = false;
+    void framed();
+    bool framed_ = false;
+    bool centreWhenFramed_ = false;
     std::vector<FormControl> controls_;
 };
 

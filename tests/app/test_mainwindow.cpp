@@ -31,9 +31,11 @@ namespace {
 const QString kSoundKey = QStringLiteral("SOFTWARE\\ZAVRO Dodi\\Discavo 3\\3.00.000");
 
 // The main window with every command replaced by a recorder of its name.
+// The record outlives the window, which the exit deletes in its own time.
 class Probe : public frmDatabaseExplorer {
 public:
-    QStringList ran;
+    Probe() { ran.clear(); }
+    static inline QStringList ran;
     void PopulateTree() override { ran << "PopulateTree"; }
     void mnuNewArtist_Click() override { ran << "mnuNewArtist_Click"; }
     void mnuNewRecordName_Click() override { ran << "mnuNewRecordName_Click"; }
@@ -549,7 +551,7 @@ TEST_F(MainWindowTest, AMissingDataFileIsNamedAndTheProgramExits)
                       + QDir::toNativeSeparators(caseFolder.path())
                       + ". Please either re-install the application or if you have a backup, copy the file to the "
                         "above directory.\r\nThe program will terminate...");
-        EXPECT_TRUE(w.ran.isEmpty());
+        EXPECT_TRUE(Probe::ran.isEmpty());
         EXPECT_FALSE(AppRunning);
         EXPECT_EQ(ends.count(), 1);
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

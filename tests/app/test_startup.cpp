@@ -3,6 +3,7 @@
 #include "app/frmSplash.h"
 #include "catalog/ProgramState.h"
 #include "support/CatalogFixture.h"
+#include "support/DarkTheme.h"
 #include "support/TestEnv.h"
 #include "vb/App.h"
 
@@ -38,6 +39,26 @@ TEST(SplashTest, LoadShowsTitleAndVersionAndStartsTheTimer)
     EXPECT_TRUE(splash.Timer1.isActive());
     EXPECT_TRUE(splash.windowTitle().isEmpty());
     splash.Timer1.stop();
+    frmSplashInstance().release();
+    vb::Unload(&splash);
+    QApplication::processEvents();
+}
+
+// The splash keeps its own light background under a dark desktop theme, and
+// with it text dark enough to read.
+TEST(SplashTest, ItsTextReadsOnItsOwnBackgroundUnderADarkTheme)
+{
+    const testenv::DarkTheme dark;
+    frmSplash& splash = frmSplashInstance()();
+    splash.Timer1.stop();
+    const QColor background = splash.palette().color(QPalette::Window);
+    EXPECT_EQ(background, QColor(0xF4, 0xF1, 0xE8));
+    const QList<QLabel*> texts = {splash.lblTitle[1], splash.lblVersion, splash.lblWarning};
+    for (const QLabel* label : texts) {
+        SCOPED_TRACE(label->objectName().toStdString());
+        EXPECT_FALSE(label->autoFillBackground());
+        EXPECT_GE(testenv::contrastRatio(label->palette().color(label->foregroundRole()), background), 4.5);
+    }
     frmSplashInstance().release();
     vb::Unload(&splash);
     QApplication::processEvents();

@@ -7,12 +7,15 @@
 #include "jet/Engine.h"
 #include "jet/Testing.h"
 #include "support/CatalogFixture.h"
+#include "support/DarkTheme.h"
 #include "support/QtPrint.h"
 #include "support/TestEnv.h"
 #include "vb/App.h"
 #include "vb/TextBox.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
+#include <QLabel>
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
@@ -589,6 +592,71 @@ TEST_F(EntryDialogTest, FieldLimitsLeaveOutACharacterThatDoesNotFitWholeAndSaveN
     song.cmdSave_Click();
     EXPECT_EQ(catalog.rows("select [Song_Title] from songs"), QStringList{QString(99, u'S')});
     expectBoxes(boxes, {moreData("artist"), moreData("record"), moreData("song title")});
+}
+
+// The fields on white keep dark text under a dark desktop theme, enabled or
+// not; the others follow the theme.
+TEST_F(EntryDialogTest, WhiteFieldsKeepDarkTextUnderADarkTheme)
+{
+    const testenv::DarkTheme dark;
+    frmAddRecordName& record = frmAddRecordNameInstance()();
+    frmAddSongs& song = frmAddSongsInstance()();
+    const QList<QWidget*> white = {record.mLabelName, record.mLabelNumber, song.mSongTitle};
+    for (QWidget* field : white) {
+        SCOPED_TRACE(field->objectName().toStdString());
+        for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+            SCOPED_TRACE(int(group));
+            EXPECT_EQ(field->palette().color(group, QPalette::Base), QColor(Qt::white));
+            EXPECT_GE(testenv::contrastRatio(field->palette().color(group, QPalette::Text), Qt::white), 4.5);
+        }
+    }
+    EXPECT_EQ(record.mRecordName->palette().color(QPalette::Base), QApplication::palette().color(QPalette::Base));
+    EXPECT_EQ(record.mRecordName->palette().color(QPalette::Text), QApplication::palette().color(QPalette::Text));
+}
+
+// Each label is its field's buddy, so that screen readers name the field by
+// it; the captions stay as they are.
+TEST_F(EntryDialogTest, EachFieldIsNamedByItsLabel)
+{
+    frmAddRecordName& record = frmAddRecordNameInstance()();
+    frmAddSongs& song = frmAddSongsInstance()();
+    frmAddArtist& artist = frmAddArtistInstance()();
+    struct Pair {
+        QLabel* label;
+        QWidget* field;
+        const char* caption;
+    };
+    const std::vector<Pair> pairs = {
+        {record.LblFolder_Owner, record.mArtist, "Artist Name:"},
+        {record.Label5, record.mRecordName, "Record Name:"},
+        {record.Label1, record.cmbRecordType, "Record Type:"},
+        {record.Label10, record.cmbRecordCategory, "Record Category:"},
+        {record.Label2, record.mLabelName, "Label Name:"},
+        {record.Label3, record.mLabelNumber, "Label Number:"},
+        {record.Label4, record.cmbRecordCondition, "Record Condition:"},
+        {record.Label9, record.cmbSleeveCondition, "Sleeve Condition:"},
+        {record.Label8, record.mRecordDate, "Record Date:"},
+        {record.Label7, record.mBookValue, "Book Value:"},
+        {record.Label6, record.mQuantity, "Quantity on hand:"},
+        {song.LblFolder_Owner, song.mArtist, "Artist Name:"},
+        {song.Label5, song.mRecordName, "Record Name:"},
+        {song.Label2, song.mSongTitle, "Song Title:"},
+        {artist.LblFolder_Owner, artist.mArtist, "Artist Name:"},
+    };
+    for (const Pair& p : pairs) {
+        SCOPED_TRACE(p.caption);
+        EXPECT_EQ(p.label->text(), QString::fromLatin1(p.caption));
+        EXPECT_EQ(p.label->buddy(), p.field);
+        QAccessibleInterface* field = QAccessible::queryAccessibleInterface(p.field);
+        ASSERT_TRUE(field);
+        // A combo box's name is its text on this platform; the label relation names it.
+        QList<QObject*> labels;
+        for (const auto& [other, relation] : field->relations(QAccessible::Label))
+            labels << other->object();
+        EXPECT_EQ(labels, QList<QObject*>{p.label});
+        if (!qobject_cast<QComboBox*>(p.field))
+            EXPECT_EQ(field->text(QAccessible::Name), QString::fromLatin1(p.caption));
+    }
 }
 
 TEST_F(EntryDialogTest, ArtistDialogStaysOpenWhenTheAccountFailsAndClosesWhenTheRowFails)

@@ -15,6 +15,7 @@
 #include "vb/TextBox.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
@@ -140,7 +141,7 @@ TEST_F(FindTest, OpensWithArtistStarAndAnEmptyList)
     EXPECT_EQ(f.cmbFolderType->currentText(), QStringLiteral("Artist"));
     EXPECT_FALSE(f.cmbFolderType->isEditable());
     EXPECT_EQ(f.mlocate->text(), QStringLiteral("*"));
-    EXPECT_EQ(f.mlocate->maxLength(), 25);
+    EXPECT_EQ(f.mlocate->MaxLength(), 25);
     EXPECT_EQ(f.ListView1Rows->columnCountShown(), 0);
     EXPECT_EQ(f.ListView1Rows->rows(), 0);
     EXPECT_EQ(count(), QString());
@@ -470,6 +471,23 @@ TEST_F(FindTest, DeleteKeyAsksOnceForSeveralSongs)
               (QStringList{"R1|s4", "R2|s1"}));
     EXPECT_EQ(column(0), (QStringList{"s1", "s4"}));
     EXPECT_EQ(count(), QStringLiteral(" 2 objects found."));
+}
+
+// The search text's limit stops the typing before a character that does not
+// fit whole; a search never carries half of one.
+TEST_F(FindTest, TheSearchTextLimitLeavesOutACharacterThatDoesNotFitWhole)
+{
+    const QString guitar = QString::fromUtf8("\xF0\x9F\x8E\xB8");
+    frmFind& f = dialog();
+    f.mlocate->clear();
+    QTest::keyClicks(f.mlocate, QString(24, u'a'));
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, guitar);
+    QApplication::sendEvent(f.mlocate, &press);
+    EXPECT_EQ(f.mlocate->text(), QString(24, u'a'));
+    f.mlocate->setText(QString(23, u'a'));
+    f.mlocate->end(false);
+    QApplication::sendEvent(f.mlocate, &press);
+    EXPECT_EQ(f.mlocate->text(), QString(23, u'a') + guitar);
 }
 
 TEST_F(FindTest, OnlyTheDeleteKeyAsksToDeleteTheHits)

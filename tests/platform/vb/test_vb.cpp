@@ -224,6 +224,29 @@ TEST(KeysTest, KeyEventsBecomeVisualBasicKeyCodesOrNone)
     EXPECT_EQ(vb::ShiftState(Qt::ShiftModifier | Qt::AltModifier | Qt::KeypadModifier), vb::vbShiftMask | vb::vbAltMask);
 }
 
+// A window centred before it is on the screen has no frame yet, so its outer
+// size is not known: it is centred again, frame and all, once it is shown.
+TEST(FormTest, AWindowCentredBeforeItIsShownIsCentredAgainWhenShown)
+{
+    CountingForm form;
+    form.resize(300, 120);
+    form.centreOnScreen();
+    form.move(0, 0); // where the window system might have put it
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    QApplication::processEvents();
+    EXPECT_NEAR(form.Left(), (vb::ScreenWidth() - form.Width()) / 2, vb::TwipsPerPixelX());
+    EXPECT_NEAR(form.Top(), (vb::ScreenHeight() - form.Height()) / 2, vb::TwipsPerPixelY());
+
+    // Once shown, the window goes only where it is put.
+    form.move(10, 20);
+    form.hide();
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    QApplication::processEvents();
+    EXPECT_EQ(form.frameGeometry().topLeft(), QPoint(10, 20));
+}
+
 TEST(RuntimeTest, EndGoesThroughTheInstalledHandler)
 {
     testenv::EndRecorder ends;
