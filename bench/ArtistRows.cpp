@@ -144,21 +144,6 @@ void removeArtist(const QString& name)
     both.sql.exec("COMMIT");
 }
 
-// Plain SQLite and the set-ups write the workgroup file past the engine, as
-// another program would; the engine then reads its account list again at its
-// next use, once. No other program writes a user's workgroup file, so that
-// read is made here, outside the measured time.
-void engineSeesTheFile() { jet::DBEngine::Workspaces()(0).Users(); }
-
-QTreeWidgetItem* artistNode(QTreeWidget* tree, const QString& name)
-{
-    const QTreeWidgetItem* root = tree->topLevelItem(0);
-    for (int i = 0; root && i < root->childCount(); ++i)
-        if (root->child(i)->text(0) == name)
-            return root->child(i);
-    return nullptr;
-}
-
 // An artist of the catalogue with exactly ten records whose name the tree's
 // rename accepts, so that it can be renamed there and back.
 QString artistWithTenRecords()
@@ -238,7 +223,7 @@ std::vector<TableRow> artistRows(const Size& size)
                     both.sql.exec("COMMIT");
                     const double ms = msSince(t0);
                     check(!found, "Plain New Artist");
-                    engineSeesTheFile();
+                    engineSeesTheFiles();
                     return ms;
                 },
                 [&] {
@@ -305,7 +290,7 @@ std::vector<TableRow> artistRows(const Size& size)
                             const double ms = msSince(t0);
                         check(!found, "Plain rename");
                         current = to;
-                        engineSeesTheFile();
+                        engineSeesTheFiles();
                         return ms;
                     },
                     [&] {
@@ -352,7 +337,7 @@ std::vector<TableRow> artistRows(const Size& size)
                     const QString name = QStringLiteral("Bench Gone %1").arg(++gone);
                     doomed << name;
                     makeArtistWithRecords(name);
-                    engineSeesTheFile();
+                    engineSeesTheFiles();
                     CatalogEntry entry;
                     entry.Artist = name;
                     entry.Level = Level::Artist;
@@ -378,14 +363,14 @@ std::vector<TableRow> artistRows(const Size& size)
                     both.sql.exec("COMMIT");
                     const double ms = msSince(t0);
                     check(found, "Plain delete");
-                    engineSeesTheFile();
+                    engineSeesTheFiles();
                     return ms;
                 },
                 [&] {
                     const QString name = QStringLiteral("Bench Wipe %1").arg(gone);
                     doomed << name;
                     makeArtistWithRecords(name);
-                    engineSeesTheFile();
+                    engineSeesTheFiles();
                     window->PopulateTree();
                     QTreeWidgetItem* node = artistNode(window->tv1, name);
                     check(node != nullptr && focusTree(*window), "Selecting the node to delete");

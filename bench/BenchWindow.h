@@ -2,6 +2,8 @@
 
 #include "app/frmDatabaseExplorer.h"
 
+#include <QTreeWidget>
+
 namespace bench {
 
 // The main window with the exit command noted instead of run.
@@ -10,5 +12,15 @@ public:
     bool exitRequested = false;
     void mnuExit_Click() override { exitRequested = true; }
 };
+
+// The artist node of the tree whose text is exactly name; nullptr when none.
+inline QTreeWidgetItem* artistNode(QTreeWidget* tree, const QString& name)
+{
+    const QTreeWidgetItem* root = tree->topLevelItem(0);
+    for (int i = 0; root && i < root->childCount(); ++i)
+        if (root->child(i)->text(0) == name)
+            return root->child(i);
+    return nullptr;
+}
 
 } // namespace bench

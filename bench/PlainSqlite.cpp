@@ -1,6 +1,8 @@
 #include "bench/PlainSqlite.h"
 
 #include "bench/LeanLike.h"
+#include "catalog/DataAccess.h"
+#include "jet/Engine.h"
 #include "jet/Extensions.h"
 
 #include <algorithm>
@@ -26,6 +28,19 @@ int engineOrder(void*, int aLength, const void* a, int bLength, const void* b)
 [[noreturn]] void fail(sqlite3* db, const char* what)
 {
     throw std::runtime_error(std::string(what) + ": " + sqlite3_errmsg(db));
+}
+
+// The statement with the values bound in order.
+sqlite3_stmt* prepared(sqlite3* db, const char* sql, const QStringList& values)
+{
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK)
+        fail(db, sql);
+    for (int i = 0; i < values.size(); ++i) {
+        const QByteArray v = values[i].toUtf8();
+        sqlite3_bind_text(stmt, i + 1, v.constData(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
+    }
+    return stmt;
 }
 
 } // namespace
@@ -70,13 +85,7 @@ QStringList PlainSqlite::plan(const char* sql)
 
 QStringList PlainSqlite::column(const char* sql, const QStringList& values)
 {
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db_, sql, -1, &stmt, nullptr) != SQLITE_OK)
-        fail(db_, sql);
-    for (int i = 0; i < values.size(); ++i) {
-        const QByteArray v = values[i].toUtf8();
-        sqlite3_bind_text(stmt, i + 1, v.constData(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
-    }
+    sqlite3_stmt* stmt = prepared(db_, sql, values);
     QStringList out;
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
@@ -89,13 +98,7 @@ QStringList PlainSqlite::column(const char* sql, const QStringList& values)
 
 long long PlainSqlite::run(const char* sql, const QStringList& values)
 {
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db_, sql, -1, &stmt, nullptr) != SQLITE_OK)
-        fail(db_, sql);
-    for (int i = 0; i < values.size(); ++i) {
-        const QByteArray v = values[i].toUtf8();
-        sqlite3_bind_text(stmt, i + 1, v.constData(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
-    }
+    sqlite3_stmt* stmt = prepared(db_, sql, values);
     long long rows = 0;
     int rc;
     const int columns = sqlite3_column_count(stmt);
@@ -113,6 +116,12 @@ long long PlainSqlite::run(const char* sql, const QStringList& values)
     if (rc != SQLITE_DONE)
         fail(db_, sql);
     return rows;
+}
+
+void engineSeesTheFiles()
+{
+    jet::DBEngine::OpenDatabase(DatabasePath(), false, false, ConnectString).Close();
+    jet::DBEngine::Workspaces()(0).Users();
 }
 
 } // namespace bench

@@ -140,9 +140,11 @@ void UserExists(const QString& name, bool& found)
         // alone, and the walk that finds none leaves it empty.
         WorkgroupUser = jet::User();
         for (int i = 0; i < count; ++i) {
+            const QString& name = users.Name(i);
+            const bool blanks = !name.isEmpty() && (name.front() == u' ' || name.back() == u' ');
             // Letter case folded as the engine folds it, so that the accounts
             // and the catalogue's rows agree on which names are the same.
-            if (jet::SameText(vb::Trim(users.Name(i)), wanted)) {
+            if (jet::SameText(blanks ? vb::Trim(name) : name, wanted)) {
                 WorkgroupUser = users.Item(i);
                 found = true;
                 return;

@@ -322,7 +322,7 @@ User Users::Item(const QString& name) const
     throw itemNotFound();
 }
 
-QString Users::Name(int index) const
+const QString& Users::Name(int index) const
 {
     if (index < 0 || index >= Count())
         throw itemNotFound();

@@ -183,8 +183,9 @@ public:
     User Item(const QString& name) const; // 3265 when absent
     User operator()(const QString& name) const { return Item(name); }
     User operator()(int index) const { return Item(index); }
-    // The name of the account at index, without a User object for it.
-    QString Name(int index) const;
+    // The name of the account at index, without a User object for it; valid
+    // while the collection lives.
+    const QString& Name(int index) const;
     // Writes the account; 3390 when an account (user or group) of that name
     // exists in any letter case, 3030 for a blank name, 3304 for a PID that is
     // not 4 to 20 characters.
