@@ -1,5 +1,6 @@
 #include "HelpWindow.h"
 #include "help/Help.h"
+#include "support/DarkTheme.h"
 #include "support/QtPrint.h"
 #include "support/TestEnv.h"
 #include "vb/App.h"
@@ -19,6 +20,11 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextTable>
 #include <QTimer>
 #include <QWindow>
 
@@ -391,6 +397,48 @@ TEST_F(HelpWindowTest, TheTitleNamesTheHelpFileAlsoWhenItCannotBeRead)
     EXPECT_TRUE(built.wait(5000));
     EXPECT_EQ(w->windowTitle(), QStringLiteral("record.hlp - Help"));
     EXPECT_EQ(w->windowHandle()->title(), QStringLiteral("record.hlp - Help"));
+}
+
+// A part of a page with a background of its own (table headings, notes) has a
+// text colour of its own with it: a dark desktop theme's light text would not
+// show on the light background.
+TEST_F(HelpWindowTest, TextOnAPagesOwnBackgroundsReadsUnderADarkTheme)
+{
+    const testenv::DarkTheme dark;
+    const auto w = open(builtHelpFile(kRecordHelp));
+    const QColor themeText = w->browser->palette().color(QPalette::Text);
+    int onOwnBackground = 0;
+    for (const char* page :
+         {"find-dialog.html", "help-menu.html", "maintenance.html", "print-dialog.html", "record-dialog.html"}) {
+        SCOPED_TRACE(page);
+        w->browser->setSource(QUrl(QStringLiteral("qthelp://example.discavo3.record/doc/record/") + QLatin1String(page)));
+        ASSERT_EQ(w->browser->source().fileName(), QLatin1String(page));
+        const QTextDocument* document = w->browser->document();
+        for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+            QBrush blockBackground = block.blockFormat().background();
+            const QTextCursor at(block);
+            if (const QTextTable* table = at.currentTable()) {
+                const QBrush cell = table->cellAt(at).format().background();
+                if (cell.style() != Qt::NoBrush)
+                    blockBackground = cell;
+            }
+            for (auto it = block.begin(); !it.atEnd(); ++it) {
+                const QTextFragment fragment = it.fragment();
+                if (!fragment.isValid() || fragment.text().trimmed().isEmpty())
+                    continue;
+                const QTextCharFormat format = fragment.charFormat();
+                const QBrush background =
+                    format.background().style() != Qt::NoBrush ? format.background() : blockBackground;
+                if (background.style() == Qt::NoBrush)
+                    continue;
+                ++onOwnBackground;
+                const QColor text =
+                    format.foreground().style() != Qt::NoBrush ? format.foreground().color() : themeText;
+                EXPECT_GE(testenv::contrastRatio(text, background.color()), 4.5) << fragment.text().toStdString();
+            }
+        }
+    }
+    EXPECT_GE(onOwnBackground, 5);
 }
 
 TEST_F(HelpWindowTest, FullTextSearchFindsTopicsByTheirWords)
