@@ -80,8 +80,15 @@ int createCatalogFilesIfAbsent(const QString& folder, const QString& pid, const 
         ++created;
     }
     if (!QFileInfo::exists(dir.filePath(kWorkgroupFileName))) {
-        createWorkgroupFile(dir.filePath(kWorkgroupFileName), catalogueMade ? QStringList() : catalogueArtists(catalogue),
-                            pid, password);
+        QStringList artists;
+        try {
+            if (!catalogueMade)
+                artists = catalogueArtists(catalogue);
+        } catch (const Error&) {
+            // A catalogue that cannot be read is for the repair to mend; the
+            // program can start to offer it only with a workgroup file.
+        }
+        createWorkgroupFile(dir.filePath(kWorkgroupFileName), artists, pid, password);
         ++created;
     }
     return created;

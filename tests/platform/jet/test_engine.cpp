@@ -386,6 +386,19 @@ TEST(EngineTest, AWorkgroupFileMadeBesideACatalogueGivesEachArtistItsAccount)
     // A new folder's workgroup file has no account but the built-in ones.
     CatalogFixture fresh;
     EXPECT_EQ(accountsOf(fresh.workgroupPath(), QStringLiteral("pw")), builtIn);
+
+    // Beside a catalogue that cannot be read the workgroup file is made all the
+    // same, with the built-in accounts, and the catalogue is left for the repair.
+    jet::DBEngine::Workspaces()(0).Close();
+    QFile::remove(fresh.workgroupPath());
+    QFile damaged(fresh.databasePath());
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    damaged.write(QByteArray(4096, 'x'));
+    damaged.close();
+    EXPECT_EQ(jet::createCatalogFilesIfAbsent(fresh.folder(), QStringLiteral("pid1"), QStringLiteral("pw")), 1);
+    EXPECT_EQ(accountsOf(fresh.workgroupPath(), QStringLiteral("pw")), builtIn);
+    ASSERT_TRUE(damaged.open(QIODevice::ReadOnly));
+    EXPECT_EQ(damaged.readAll(), QByteArray(4096, 'x'));
 }
 
 struct LikeCase {
