@@ -2,6 +2,7 @@
 
 #include "jet/Collation.h"
 #include "jet/EngineDetail.h"
+#include "jet/FileIdentity.h"
 #include "jet/Testing.h"
 #include "jet/Workgroup.h"
 #include "vb/VbTypes.h"
@@ -119,7 +120,9 @@ void Groups::Append(const Group& group)
     for (const QString& g : workgroup::groupsOf(db, user_->name))
         if (sameName(g, found->name))
             throw Error(err::AccountExists, QStringLiteral("Account name already exists."));
+    StampedWrite write(db.db);
     workgroup::addMembership(db, user_->name, found->name);
+    write.commit();
     Group member;
     member.d_ = newAccount(found->name, found->pid, user_->workspace);
     member.d_->appended = true;
@@ -341,7 +344,9 @@ void Users::Append(const User& user)
         throw Error(err::InvalidPid, QStringLiteral("You must enter a personal identifier (PID) consisting of at least "
                                                     "four and no more than 20 characters and digits."));
     AccountCache& cache = currentAccounts(ws, db);
+    StampedWrite write(db.db);
     workgroup::addUser(db, d.name, d.pid, d.password);
+    write.commit();
     const std::optional<Account> made = workgroup::findAccount(db, d.name);
     d.password.clear(); // only its hash is kept, in the file
     d.appended = true;
@@ -386,7 +391,9 @@ void Users::Delete(const QString& name)
                                    "permissions for you.")
                         .arg(found->name));
     AccountCache& cache = currentAccounts(ws, db);
+    StampedWrite write(db.db);
     workgroup::removeAccount(db, found->name);
+    write.commit();
     const bool current = list_ == cache.list;
     if (current)
         list_.reset();

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -322,6 +323,50 @@ void stampChangeCounter(sqlite3* db, const QByteArray& schema)
     }
 }
 
+int dataVersion(sqlite3* db, const QByteArray& schema)
+{
+    return pragmaValue(db, ("PRAGMA " + quotedName(schema) + ".data_version").constData());
+}
+
+// Per connection, the data version of its main file when the connection last
+// found the file its own (at open, or at a write of its own): equal at the
+// next write when no other connection, of this program or another, has
+// committed in between.
+std::map<sqlite3*, int>& ownDataVersions()
+{
+    static std::map<sqlite3*, int> versions;
+    return versions;
+}
+
+void noteOwnDataVersion(sqlite3* db) { ownDataVersions()[db] = dataVersion(db, "main"); }
+
+// True when nothing but the program wrote the database `schema` of the
+// connection since its stamp was written: the stamp still names the counter
+// the file held when the transaction open on it began. Pages that this
+// transaction spilled to the file early have raised the counter already;
+// then no other connection may have committed since this one last did.
+bool onlyOwnWritesSince(sqlite3* db, const QByteArray& schema, bool spilled)
+{
+    Stmt stamp(db, ("SELECT change_counter FROM " + quotedName(schema) + ".file_stamp").constData());
+    if (!stamp.step())
+        return false;
+    if (stamp.integer(0) == changeCounter(db, schema.constData()))
+        return true;
+    if (!spilled || schema != "main")
+        return false;
+    const auto own = ownDataVersions().find(db);
+    return own != ownDataVersions().end() && own->second == dataVersion(db, schema);
+}
+
+// Whether the connection spilled pages to a file since it was last asked.
+bool spilledSinceAsked(sqlite3* db)
+{
+    int current = 0;
+    int highest = 0;
+    sqlite3_db_status(db, SQLITE_DBSTATUS_CACHE_SPILL, &current, &highest, 1);
+    return current != 0;
+}
+
 // Makes the stamp table where it is missing and writes the whole identity:
 // kind, version, text order and change counter.
 void writeIdentity(sqlite3* db, const SchemaDefinition& schema)
@@ -386,10 +431,16 @@ void noteOwnWrites(sqlite3* db)
         while (list.step())
             schemas.push_back(list.text(1).toUtf8());
     }
+    const bool spilled = spilledSinceAsked(db);
     for (const QByteArray& schema : schemas)
         if (schema != "temp" && sqlite3_txn_state(db, schema.constData()) == SQLITE_TXN_WRITE &&
-            hasTable(db, schema, stampTable().name))
-            stampChangeCounter(db, schema);
+            hasTable(db, schema, stampTable().name)) {
+            // Another program's write since the stamp stays noticed: the stamp
+            // is left as it was, and the next open verifies the file.
+            if (onlyOwnWritesSince(db, schema, spilled))
+                stampChangeCounter(db, schema);
+        }
+    noteOwnDataVersion(db);
 }
 
 void stampBuiltFile(sqlite3* db)
@@ -401,7 +452,8 @@ void stampBuiltFile(sqlite3* db)
         }
 }
 
-void checkFileOnOpen(sqlite3* db)
+// The check itself; see checkFileOnOpen.
+static void checkFileBody(sqlite3* db)
 {
     {
         ReadTransaction read(db);
@@ -425,6 +477,36 @@ void checkFileOnOpen(sqlite3* db)
         if (e.Number() != err::ReadOnly)
             throw;
     }
+}
+
+void checkFileOnOpen(sqlite3* db)
+{
+    checkFileBody(db);
+    spilledSinceAsked(db);
+    noteOwnDataVersion(db);
+}
+
+StampedWrite::StampedWrite(sqlite3* db) : db_(db)
+{
+    if (!sqlite3_get_autocommit(db_))
+        return;
+    detail::exec(db_, "BEGIN");
+    open_ = true;
+}
+
+StampedWrite::~StampedWrite()
+{
+    if (open_)
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void StampedWrite::commit()
+{
+    if (!open_)
+        return;
+    noteOwnWrites(db_);
+    detail::exec(db_, "COMMIT");
+    open_ = false;
 }
 
 StampedStatement::StampedStatement(sqlite3* db, sqlite3_stmt* statement) : db_(db)

@@ -17,8 +17,9 @@ namespace jet {
 
 // Notes the write of the transaction about to commit on the connection: in
 // every database of it (main and attached) that the transaction writes and
-// that has a stamp table, the counter the commit will leave. Call right before
-// COMMIT. Throws jet::Error.
+// that has a stamp table, the counter the commit will leave - unless another
+// program wrote the file since its stamp, which then stays as it was for the
+// next open to find. Call right before COMMIT. Throws jet::Error.
 void noteOwnWrites(sqlite3* db);
 
 // Gives a file just built from one of the program's schemas (its tables
@@ -36,6 +37,23 @@ void stampBuiltFile(sqlite3* db);
 // jet::Error, CorruptDatabase when the file cannot be mended so (a schema
 // that is not the program's, an index that cannot be rebuilt).
 void checkFileOnOpen(sqlite3* db);
+
+// A write of several statements that, outside every transaction, runs as a
+// transaction of its own that notes the write at its commit; inside one it
+// does nothing. Rolls back unless committed.
+class StampedWrite {
+public:
+    explicit StampedWrite(sqlite3* db);
+    ~StampedWrite();
+    StampedWrite(const StampedWrite&) = delete;
+    StampedWrite& operator=(const StampedWrite&) = delete;
+    // Throws jet::Error.
+    void commit();
+
+private:
+    sqlite3* db_;
+    bool open_ = false;
+};
 
 // Runs a statement that writes, outside every transaction, as a transaction
 // of its own that notes the write, as writes inside one are noted at their

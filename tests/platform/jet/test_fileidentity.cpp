@@ -159,6 +159,17 @@ TEST(FileIdentityTest, TheProgramsOwnWritesAreNeverTakenForAnotherProgramsAndAnO
              ws.CommitTrans();
              db.Close();
          }},
+        {"accounts appended, joined to a group and deleted outside a transaction",
+         [](const CatalogFixture& f) {
+             jet::Workspace ws = jet::DBEngine::Workspaces()(0);
+             ws.Users().Append(ws.CreateUser("Zoë", "Zoe12345", "secret"));
+             ws.Users().Append(ws.CreateUser("Nina", "Nina1234", "secret"));
+             jet::User zoe = ws.Users()("Zoë");
+             jet::Groups groups = zoe.Groups();
+             groups.Append(zoe.CreateGroup("Users"));
+             ws.Users().Delete("Nina");
+             f.addRecord("Zoë", "First");
+         }},
         {"a transaction larger than the page cache",
          [](const CatalogFixture& f) {
              jet::Database db = jet::DBEngine::OpenDatabase(f.databasePath(), false, false, kConnect);
@@ -292,6 +303,70 @@ TEST(FileIdentityTest, AWorkgroupFileWrittenThroughALookAlikeOrderIsMendedWhenTh
                                nullptr, nullptr, nullptr),
                   SQLITE_CONSTRAINT);
     }
+}
+
+TEST(FileIdentityTest, AnotherProgramsWriteWhileTheProgramHasTheFileOpenIsStillFoundAfterTheProgramWritesItself)
+{
+    struct Case {
+        const char* what;
+        std::function<void(jet::Database&)> write;
+    };
+    const Case cases[] = {
+        {"a statement outside a transaction", [](jet::Database& db) { db.Execute("Insert into records ([Artist]) Values ('Nobody')"); }},
+        {"statements in one transaction",
+         [](jet::Database& db) {
+             jet::DBEngine::BeginTrans();
+             db.Execute("Insert into records ([Artist]) Values ('Nobody')");
+             db.Execute("Insert into songs ([Artist], [Record_Name], [Song_Title]) Values ('Nobody', 'Live', 'One')");
+             jet::DBEngine::CommitTrans();
+         }},
+        {"a transaction larger than the page cache",
+         [](jet::Database& db) {
+             jet::DBEngine::BeginTrans();
+             for (int i = 0; i < 12000; ++i)
+                 db.Execute(QStringLiteral("Insert into songs ([Artist], [Record_Name], [Song_Title]) Values ('Abba', '%1', "
+                                           "'%1')")
+                                .arg(longText(i)));
+             jet::DBEngine::CommitTrans();
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CatalogFixture f;
+        seed(f);
+        closeAll();
+        {
+            jet::Database db = jet::DBEngine::OpenDatabase(f.databasePath(), false, false, kConnect);
+            {
+                const Raw other(f.databasePath(), byLength);
+                other.exec("INSERT INTO records (Artist, Record_Name) VALUES ('ÉMILE', 'Encore'), ('zappa', 'Apostrophe')");
+            }
+            c.write(db);
+            db.Close();
+            closeAll();
+        }
+        EXPECT_EQ(f.count("select * from records where [Artist] = 'Zappa' and [Record_Name] = 'APOSTROPHE'"), 1);
+        closeAll();
+        expectStampedByTheProgram(f.databasePath(), jet::catalogSchema());
+        EXPECT_EQ(jet::detail::textIndexesOutOfOrder(Raw(f.databasePath()).db), QStringList{});
+    }
+}
+
+TEST(FileIdentityTest, AnotherProgramsWriteToTheWorkgroupFileWhileTheProgramIsLoggedOnIsStillFoundAfterItAppendsAnAccount)
+{
+    CatalogFixture f;
+    jet::Workspace ws = jet::DBEngine::Workspaces()(0);
+    ws.Users().Append(ws.CreateUser("Anna", "Anna1234", "pw"));
+    {
+        const Raw other(f.workgroupPath(), byLength);
+        other.exec("INSERT INTO accounts (name, pid, is_group, can_logon, salt) VALUES ('Émile Group', 'g1', 1, 0, x'00'), "
+                   "('Zydeco', 'g2', 1, 0, x'00')");
+    }
+    ws.Users().Append(ws.CreateUser("Zoë", "Zoe12345", "secret"));
+    closeAll();
+    openAsTheProgram(f);
+    expectStampedByTheProgram(f.workgroupPath(), jet::workgroup::schema());
+    EXPECT_EQ(jet::detail::textIndexesOutOfOrder(Raw(f.workgroupPath()).db), QStringList{});
 }
 
 TEST(FileIdentityTest, WritesInTheProgramsOwnOrderLeaveNothingToMend)
