@@ -59,24 +59,36 @@ void createCatalogDatabase(const QString& path)
     });
 }
 
-void createWorkgroupFile(const QString& path)
+void createWorkgroupFile(const QString& path, const QStringList& artists, const QString& pid, const QString& password)
 {
-    createFile(path, [](sqlite3* db) {
+    createFile(path, [&](sqlite3* db) {
         workgroup::createSchema(db);
         workgroup::addBuiltInAccounts(db);
+        workgroup::addArtistAccounts(db, artists, pid, password);
     });
 }
 
-int createCatalogFilesIfAbsent(const QString& folder)
+int createCatalogFilesIfAbsent(const QString& folder, const QString& pid, const QString& password)
 {
     const QDir dir(folder);
+    const QString catalogue = dir.filePath(kDatabaseFileName);
     int created = 0;
-    if (!QFileInfo::exists(dir.filePath(kDatabaseFileName))) {
-        createCatalogDatabase(dir.filePath(kDatabaseFileName));
+    bool catalogueMade = false;
+    if (!QFileInfo::exists(catalogue)) {
+        createCatalogDatabase(catalogue);
+        catalogueMade = true;
         ++created;
     }
     if (!QFileInfo::exists(dir.filePath(kWorkgroupFileName))) {
-        createWorkgroupFile(dir.filePath(kWorkgroupFileName));
+        QStringList artists;
+        try {
+            if (!catalogueMade)
+                artists = catalogueArtists(catalogue);
+        } catch (const Error&) {
+            // A catalogue that cannot be read is for the repair to mend; the
+            // program can start to offer it only with a workgroup file.
+        }
+        createWorkgroupFile(dir.filePath(kWorkgroupFileName), artists, pid, password);
         ++created;
     }
     return created;

@@ -2,6 +2,7 @@
 // maintenance routines.
 
 #include "jet/Engine.h"
+#include "jet/CatalogFiles.h"
 #include "jet/Extensions.h"
 #include "jet/FileIdentity.h"
 #include "jet/FileMaintenance.h"
@@ -78,8 +79,11 @@ void logOn()
         registerExtensions(db);
         try {
             valid = workgroup::authenticate(db, DBEngine::DefaultUser(), DBEngine::DefaultPassword());
-        } catch (const Error&) {
+        } catch (const Error& e) {
             sqlite3_close_v2(db);
+            // A damaged file is named as such.
+            if (e.Number() == err::CorruptDatabase || e.Number() == err::UnrecognizedFormat)
+                throw;
             throw missing;
         }
     }
@@ -137,7 +141,8 @@ bool workgroupReadable(const QString& path)
     }
 }
 
-// The distinct artists of the catalogue, in the order they were first written.
+} // namespace
+
 QStringList catalogueArtists(const QString& catalogue)
 {
     OwnConnection db(catalogue, SQLITE_OPEN_READONLY);
@@ -148,6 +153,8 @@ QStringList catalogueArtists(const QString& catalogue)
         artists << s.text(0);
     return artists;
 }
+
+namespace {
 
 MaintenanceOptions engineOptions()
 {
@@ -253,14 +260,7 @@ QString DBEngine::RebuildWorkgroup(const QString& catalogue, const QString& pid,
         detail::exec(db.db, "PRAGMA journal_mode = DELETE; PRAGMA synchronous = FULL; BEGIN", scratch);
         workgroup::createSchema(db.db);
         workgroup::addBuiltInAccounts(db.db);
-        for (const QString& artist : artists) {
-            // A name an account has already (a built-in one, or the same
-            // artist in other letter case) gets no second account.
-            if (artist.trimmed().isEmpty() || workgroup::findAccount(db.db, artist))
-                continue;
-            workgroup::addUser(db.db, artist, pid, password);
-            workgroup::addMembership(db.db, artist, workgroup::kUsers);
-        }
+        workgroup::addArtistAccounts(db.db, artists, pid, password);
         stampBuiltFile(db.db);
         detail::exec(db.db, "COMMIT", scratch);
     } catch (const Error&) {

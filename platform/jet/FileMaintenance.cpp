@@ -602,7 +602,10 @@ UnreadRows lossOf(const QString& table, TableSalvage& t, bool schemaRead, bool e
         sortUnique(named);
         std::set_difference(named.begin(), named.end(), t.recovered.begin(), t.recovered.end(), std::back_inserter(known));
     }
-    const std::int64_t certain = std::int64_t(known.size()) + t.refused;
+    std::int64_t unparsed = 0;
+    for (const pages::TableLoss& loss : t.losses)
+        unparsed += loss.unparsedCells;
+    const std::int64_t certain = std::int64_t(known.size()) + t.refused + unparsed;
     const auto result = [&](double rows, UnreadRows::Bound bound) { return UnreadRows{table, clampedInt(rows), bound}; };
     if (t.indexComplete)
         return result(double(certain), UnreadRows::Exact);
@@ -692,7 +695,7 @@ UnreadRows lossOf(const QString& table, TableSalvage& t, bool schemaRead, bool e
         }
         estimate += std::max(double(knownIn), *share - double(found));
     }
-    const double outside = double(std::count(counted.begin(), counted.end(), false)) + t.refused;
+    const double outside = double(std::count(counted.begin(), counted.end(), false)) + t.refused + double(unparsed);
     if (!bounded)
         return result(double(certain), UnreadRows::AtLeast);
     return result(outside + estimate, exact ? UnreadRows::Exact : UnreadRows::About);
@@ -720,9 +723,18 @@ bool salvage(const Connection& source, const QString& sourcePath, const QString&
     for (size_t t = 0; t < schema.tables.size(); ++t) {
         const TableDefinition& table = schema.tables[t];
         TableSalvage& plan = tables[t];
+        bool named = false;
         for (const pages::StoredObject& o : objects)
-            if (!plan.root && o.type == QLatin1String("table") && o.name.compare(table.name, Qt::CaseInsensitive) == 0)
+            if (!plan.root && o.type == QLatin1String("table") && o.name.compare(table.name, Qt::CaseInsensitive) == 0) {
                 plan.root = o.rootPage;
+                named = true;
+            }
+        // A table the file names without a readable root page lost its root.
+        if (named && !plan.root) {
+            pages::TableLoss rootLost;
+            rootLost.ranges.push_back({std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max(), 0});
+            plan.losses.push_back(std::move(rootLost));
+        }
         std::vector<bool> present(table.columns.size(), !plan.root);
         if (const auto columns = plan.root ? sourceColumns(source, table.name) : std::nullopt) {
             for (const SourceColumn& c : *columns) {

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -365,11 +366,11 @@ std::optional<std::int64_t> PageFile::walk(std::uint32_t number, bool table, con
     }
     if (!interior && table) {
         reached_[number] = false; // leafRows marks it
-        const std::int64_t rows = leafRows(*data, number, sink, loss);
-        if (loss) {
+        const std::optional<std::int64_t> rows = leafRows(*data, number, sink, loss);
+        if (loss && rows) {
             loss->leafDepth = depth;
             ++loss->leaves;
-            loss->leafRows += rows;
+            loss->leafRows += *rows;
         }
         return rows;
     }
@@ -386,6 +387,9 @@ std::optional<std::int64_t> PageFile::walk(std::uint32_t number, bool table, con
     // the cell before it, up to its own key.
     std::int64_t below = kNoBound;
     std::int64_t delivered = 0;
+    // A child before this one was lost without its key: its rows lie in
+    // the range of the next child that has one.
+    bool lostBefore = false;
     const auto child = [&](std::uint32_t page, std::int64_t key) {
         const std::optional<std::int64_t> rows = walk(page, table, sink, rowids, loss, depth + 1);
         if (rows)
@@ -398,17 +402,19 @@ std::optional<std::int64_t> PageFile::walk(std::uint32_t number, bool table, con
             width += double(key - below);
             ++count;
         }
-        if (!rows && key >= below)
-            loss->ranges.push_back({below == kNoBound ? kNoBound : below + 1, key, depth + 1});
+        if ((!rows || lostBefore) && key >= below)
+            loss->ranges.push_back({below == kNoBound ? kNoBound : below + 1, key, lostBefore ? kUnknownDepth : depth + 1});
         else if (rows && known && loss->leafDepth == depth + 1) {
             loss->leafSpan += double(key - below);
             loss->leafSpanRows += *rows;
         }
+        lostBefore = false;
     };
     for (int i = 0; i < cells; ++i) {
         int offset = int(be(p + pointers + 2 * i, 2));
         if (offset < pointers + 2 * cells || offset + 4 > usable_) {
             damaged_ = true;
+            lostBefore = lostBefore || (interior && table);
             continue;
         }
         if (interior) {
@@ -417,9 +423,9 @@ std::optional<std::int64_t> PageFile::walk(std::uint32_t number, bool table, con
             std::int64_t key = 0;
             const bool keyed = table && varint(p + offset, usable_ - offset, key) != 0;
             if (table && !keyed) {
-                // A child whose range is unknown: what it held is part of the
-                // next child's range.
-                walk(page, table, sink, rowids, loss, depth + 1);
+                const std::optional<std::int64_t> rows = walk(page, table, sink, rowids, loss, depth + 1);
+                delivered += rows.value_or(0);
+                lostBefore = lostBefore || !rows;
                 damaged_ = true;
                 continue;
             }
@@ -451,7 +457,7 @@ std::optional<std::int64_t> PageFile::walk(std::uint32_t number, bool table, con
     return delivered;
 }
 
-std::int64_t PageFile::leafRows(const QByteArray& data, std::uint32_t number, const RowSink& sink, TableLoss* loss)
+std::optional<std::int64_t> PageFile::leafRows(const QByteArray& data, std::uint32_t number, const RowSink& sink, TableLoss* loss)
 {
     mark(number);
     const unsigned char* p = bytesOf(data);
@@ -460,7 +466,7 @@ std::int64_t PageFile::leafRows(const QByteArray& data, std::uint32_t number, co
     const int pointers = header + 8;
     if (p[header] != 0x0D || pointers + 2 * cells > usable_) {
         damaged_ = true;
-        return 0;
+        return std::nullopt;
     }
     ++pagesRead_;
     const int maxLocal = usable_ - 35;
@@ -474,6 +480,8 @@ std::int64_t PageFile::leafRows(const QByteArray& data, std::uint32_t number, co
         if (offset < pointers + 2 * cells || offset >= usable_ || (n = varint(p + offset, usable_ - offset, size)) == 0 ||
             size < 0 || size >= (std::int64_t(1) << 30) || (m = varint(p + offset + n, usable_ - offset - n, rowid)) == 0) {
             damaged_ = true;
+            if (loss)
+                ++loss->unparsedCells;
             continue;
         }
         ++rows;
@@ -568,39 +576,7 @@ int PageFile::shapeOf(std::uint32_t number, int depth, int& budget) const
     return flag == 0x05 ? shapeOf(be(p + header + 8, 4), depth + 1, budget) : -1;
 }
 
-std::vector<OrphanTree> PageFile::orphanTables()
-{
-    const std::uint32_t last = std::min(filePages_, headerPages_);
-    std::vector<std::uint32_t> interiors;
-    std::vector<bool> named(reached_.size(), false);
-    for (std::uint32_t number = 2; number <= last; ++number) {
-        if (reached_[number])
-            continue;
-        const std::optional<QByteArray> data = page(number);
-        if (!data)
-            continue;
-        const unsigned char* p = bytesOf(*data);
-        if (p[0] != 0x05 || !plausiblePage(p, usable_, 0))
-            continue;
-        interiors.push_back(number);
-        const int cells = int(be(p + 3, 2));
-        for (int i = 0; i <= cells; ++i) {
-            const std::uint32_t child = i < cells ? be(p + be(p + 12 + 2 * i, 2), 4) : be(p + 8, 4);
-            if (child < named.size())
-                named[child] = true;
-        }
-    }
-    std::vector<OrphanTree> roots;
-    for (const std::uint32_t number : interiors) {
-        if (named[number])
-            continue;
-        int budget = 64;
-        roots.push_back({number, shapeOf(number, 0, budget)});
-    }
-    return roots;
-}
-
-void PageFile::readOrphanIndexes()
+std::vector<std::uint32_t> PageFile::unreachedRoots(int interiorFlag, int leafFlag) const
 {
     const std::uint32_t last = std::min(filePages_, headerPages_);
     std::vector<std::uint32_t> found;
@@ -612,10 +588,10 @@ void PageFile::readOrphanIndexes()
         if (!data)
             continue;
         const unsigned char* p = bytesOf(*data);
-        if ((p[0] != 0x02 && p[0] != 0x0A) || !plausiblePage(p, usable_, 0))
+        if ((p[0] != interiorFlag && p[0] != leafFlag) || !plausiblePage(p, usable_, 0))
             continue;
         found.push_back(number);
-        if (p[0] != 0x02)
+        if (p[0] != interiorFlag)
             continue;
         const int cells = int(be(p + 3, 2));
         for (int i = 0; i <= cells; ++i) {
@@ -624,9 +600,25 @@ void PageFile::readOrphanIndexes()
                 named[child] = true;
         }
     }
+    found.erase(std::remove_if(found.begin(), found.end(), [&](std::uint32_t number) { return named[number]; }), found.end());
+    return found;
+}
+
+std::vector<OrphanTree> PageFile::orphanTables()
+{
+    std::vector<OrphanTree> roots;
+    for (const std::uint32_t number : unreachedRoots(0x05, -1)) {
+        int budget = 64;
+        roots.push_back({number, shapeOf(number, 0, budget)});
+    }
+    return roots;
+}
+
+void PageFile::readOrphanIndexes()
+{
     const bool wasDamaged = damaged_;
-    for (const std::uint32_t number : found)
-        if (!named[number] && !reached_[number])
+    for (const std::uint32_t number : unreachedRoots(0x02, 0x0A))
+        if (!reached_[number])
             walk(number, false, {}, nullptr, nullptr, 0);
     damaged_ = wasDamaged;
 }

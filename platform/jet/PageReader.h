@@ -36,7 +36,9 @@ struct StoredObject {
 
 // A subtree of a table that could not be read: the rowids first..last it
 // covered (first = INT64_MIN: no lower bound known; last = INT64_MAX: no
-// upper bound known) and its depth below the root.
+// upper bound known) and its depth below the root (kUnknownDepth: the range
+// of a child whose cell could not be read, with its neighbour's).
+constexpr int kUnknownDepth = 1 << 30;
 struct LostRange {
     std::int64_t first = 0;
     std::int64_t last = 0;
@@ -46,8 +48,10 @@ struct LostRange {
 // What a walk of a table's tree tells about the rows it could not read.
 struct TableLoss {
     std::vector<LostRange> ranges;
-    // Rows whose cell was found but whose content could not be read.
+    // Rows whose cell was found but whose content could not be read, and
+    // cells of readable leaves that could not be read at all.
     std::vector<std::int64_t> unreadCells;
+    std::int64_t unparsedCells = 0;
     // Depth of the leaves below the root (every leaf of a tree has the same),
     // -1 when no leaf was read.
     int leafDepth = -1;
@@ -122,8 +126,12 @@ private:
     // Rows delivered, or nothing when the page itself could not be read.
     std::optional<std::int64_t> walk(std::uint32_t root, bool table, const RowSink& sink, std::vector<std::int64_t>* rowids,
                                      TableLoss* loss, int depth);
-    std::int64_t leafRows(const QByteArray& page, std::uint32_t number, const RowSink& sink, TableLoss* loss);
+    // Rows of the leaf, or nothing when its header cannot be read.
+    std::optional<std::int64_t> leafRows(const QByteArray& page, std::uint32_t number, const RowSink& sink, TableLoss* loss);
     int shapeOf(std::uint32_t number, int depth, int& budget) const;
+    // Pages no walk reached, of the interior kind or the leaf kind given,
+    // that no interior one among them names (-1: no such kind).
+    std::vector<std::uint32_t> unreachedRoots(int interiorFlag, int leafFlag) const;
     bool probePageSize(std::int64_t fileSize);
     void markFreePages();
     std::uint32_t lastPage() const;

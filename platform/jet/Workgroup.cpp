@@ -116,6 +116,16 @@ void addMembership(const Db& db, const QString& user, const QString& group)
     statement(db, "INSERT INTO {wg}.memberships (user, grp) VALUES (?1, ?2)").bind(1, user).bind(2, group).step();
 }
 
+void addArtistAccounts(const Db& db, const QStringList& artists, const QString& pid, const QString& password)
+{
+    for (const QString& artist : artists) {
+        if (artist.trimmed().isEmpty() || findAccount(db, artist))
+            continue;
+        addUser(db, artist, pid, password);
+        addMembership(db, artist, kUsers);
+    }
+}
+
 void removeAccount(const Db& db, const QString& name)
 {
     statement(db, "DELETE FROM {wg}.memberships WHERE user = ?1 OR grp = ?1").bind(1, name).step();

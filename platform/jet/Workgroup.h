@@ -53,6 +53,10 @@ void addBuiltInAccounts(sqlite3* db);
 void addUser(const Db& db, const QString& name, const QString& pid, const QString& password);
 void addGroup(const Db& db, const QString& name, const QString& pid);
 void addMembership(const Db& db, const QString& user, const QString& group);
+// An account for each artist, a member of Users, in the order given. A name
+// that has an account already (a built-in one, or the same artist in other
+// letter case) and a blank name get none.
+void addArtistAccounts(const Db& db, const QStringList& artists, const QString& pid, const QString& password);
 void removeAccount(const Db& db, const QString& name);
 
 // True when the user exists, may log on and the password matches.

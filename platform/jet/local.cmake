@@ -1,20 +1,5 @@
 target_link_libraries(platform_jet PUBLIC SQLite::SQLite3 Qt6::Core)
 
-# The build tool that lays out the catalogue files in the program folder.
-add_executable(mkcatalog ${CMAKE_CURRENT_SOURCE_DIR}/tools/mkcatalog.cpp)
-target_link_libraries(mkcatalog PRIVATE platform_jet)
-set_target_properties(mkcatalog PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
-
-# Runs on every build and creates only what is missing.
-add_custom_target(catalog_files ALL
-  COMMAND mkcatalog ${DISCAVO_PROGRAM_FOLDER}
-  DEPENDS mkcatalog
-  COMMENT "Catalogue files in the program folder"
-  VERBATIM)
-
-# records is defined later (app/); add the dependency once every target exists.
-cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL add_dependencies records catalog_files)
-
 # The order of text: Unicode's root collation.
 find_package(ICU REQUIRED COMPONENTS i18n uc)
 target_link_libraries(platform_jet PUBLIC ICU::i18n ICU::uc)

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QResizeEvent>
 #include <QShowEvent>
+#include <QTimer>
 #include <QWindow>
 
 #include <functional>
@@ -87,6 +88,15 @@ void Form::centreOnScreen()
 }
 
 namespace {
+// True when the margins describe a frame around the window. While the window
+// manager is still making its frame (reparented into a frame of 1 x 1 pixels,
+// say), the margins reported can be negative on the right and at the bottom.
+bool framesTheWindow(const QMargins& margins)
+{
+    return !margins.isNull() && margins.left() >= 0 && margins.top() >= 0 && margins.right() >= 0
+           && margins.bottom() >= 0;
+}
+
 // Tells its form once the window system has framed the form's window: its
 // frame margins are known from then on. A window system that draws no frame
 // never tells, and then the inner size is the outer size anyway.
@@ -103,10 +113,12 @@ protected:
         auto* window = static_cast<QWindow*>(watched);
         const bool placed = event->type() == QEvent::Expose || event->type() == QEvent::Move
                             || event->type() == QEvent::Resize;
-        if (placed && window->isVisible() && !window->frameMargins().isNull()) {
+        if (placed && window->isVisible() && framesTheWindow(window->frameMargins())) {
             window->removeEventFilter(this);
             deleteLater();
-            framed_();
+            // After the window has handled the event, so that the form's own
+            // frame geometry holds these margins too.
+            QTimer::singleShot(0, window, framed_);
         }
         return false;
     }

@@ -88,12 +88,16 @@ reinstall)
   after=$(fingerprint "${collection[@]}")
   [ "$before" = "$after" ] || fail "the collection changed:"$'\n'"$before"$'\n'"became"$'\n'"$after"
 
-  # A missing workgroup file is made again; the catalogue beside it stays as it was.
+  # A missing workgroup file is made again, with the account of the catalogue's
+  # artist; the catalogue beside it stays as it was.
   rm "$folder/records.mdw"
   before=$(fingerprint "$folder/records.mdb")
   install_into "$prefix" > /dev/null
   [ -s "$folder/records.mdw" ] || fail "the missing workgroup file was not made"
   [ "$before" = "$(fingerprint "$folder/records.mdb")" ] || fail "the catalogue changed when its workgroup file was made"
+  accounts=$(sqlite3 -batch -cmd ".load '$folder/jettext'" "$folder/records.mdw" \
+    "SELECT count(*) FROM accounts WHERE name = 'Bob' AND is_group = 0")
+  [ "$accounts" = 1 ] || fail "the artist has $accounts accounts in the workgroup file made again"
   ;;
 
 launchers)

@@ -300,6 +300,14 @@ TEST_F(MaintenanceTest, AFailingCompactionLeavesTheDatabaseByteForByteAndNoCopy)
                                    "exclusively by another user.");
          },
          {"records.mdb"}},
+        {"the workgroup file is damaged",
+         [](const testenv::CatalogFixture& cat) {
+             writeFile(cat.workgroupPath(), QByteArray("not a workgroup file, only text\n").repeated(100));
+         },
+         [](const testenv::CatalogFixture& cat) {
+             return QStringLiteral("Unrecognized database format '%1'.").arg(cat.workgroupPath());
+         },
+         both},
         {"a folder stands in the copy's place", [](const testenv::CatalogFixture&) { QDir(vb::App::Path()).mkdir("~records.new"); },
          [](const testenv::CatalogFixture&) {
              return QStringLiteral("The file '%1' already exists.").arg(vb::App::file("~records.new"));

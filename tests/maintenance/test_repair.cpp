@@ -217,7 +217,7 @@ TEST_F(RepairTest, EachDamagedCatalogueIsRepairedOnceIntoOneThatOpensWithTheOrig
     QTemporaryDir outside;
     ASSERT_TRUE(outside.isValid());
     const QString elsewhere = QDir(outside.path()).filePath("elsewhere.db");
-    const auto all = [] { return Expected{bulkRecordNames(1, kRecords), 2 * kRecords}; };
+    const auto all = [] { return Expected{bulkRecordNames(1, kRecords), 2 * kRecords, {}, {}}; };
 
     struct Case {
         const char* what;
@@ -237,7 +237,7 @@ TEST_F(RepairTest, EachDamagedCatalogueIsRepairedOnceIntoOneThatOpensWithTheOrig
                       "INSERT INTO other VALUES (1)");
              for (int i = 1; i <= 20; ++i)
                  raw.exec(QStringLiteral("INSERT INTO Records VALUES ('%1', %2, 'Someone')").arg(bulkRecordName(i)).arg(i));
-             return Expected{bulkRecordNames(1, 20), 0};
+             return Expected{bulkRecordNames(1, 20), 0, {}, {}};
          }},
         {"one leaf of records smashed", [](const testenv::CatalogFixture& cat) { return smashMiddleLeafOfRecords(cat, kRecords); }},
         {"the interior page of records smashed",

@@ -1,4 +1,5 @@
 #include "support/CatalogFixture.h"
+#include "support/QtPrint.h"
 
 #include "jet/CatalogFiles.h"
 #include "jet/Dialect.h"
@@ -346,6 +347,58 @@ TEST(EngineTest, CatalogueFilesAreMadeOnlyWhereAbsent)
     EXPECT_EQ(jet::createCatalogFilesIfAbsent(f.folder()), 1);
     jet::DBEngine::Workspaces()(0).Close();
     EXPECT_EQ(f.count("select * from songs"), 1);
+}
+
+// The user accounts of a workgroup file with the groups of each, read from the file itself.
+QStringList accountsOf(const QString& workgroup, const QString& password)
+{
+    sqlite3* db = nullptr;
+    EXPECT_EQ(sqlite3_open_v2(workgroup.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    jet::registerExtensions(db);
+    QStringList accounts;
+    for (const jet::Account& a : jet::workgroup::users(db))
+        accounts << a.name + QLatin1Char(' ') + a.pid + QLatin1Char(' ') +
+                        jet::workgroup::groupsOf(db, a.name).join(QLatin1Char(',')) +
+                        (jet::workgroup::authenticate(db, a.name, password) ? QStringLiteral(" logs on") : QString());
+    sqlite3_close(db);
+    return accounts;
+}
+
+TEST(EngineTest, AWorkgroupFileMadeBesideACatalogueGivesEachArtistItsAccount)
+{
+    CatalogFixture f;
+    const QStringList builtIn = accountsOf(f.workgroupPath(), QStringLiteral("pw"));
+    f.addArtist("Miles");
+    f.addRecord("Miles", "Kind of Blue");
+    f.addArtist("Ella");
+    f.addRecord("MILES", "Sketches"); // the same artist in other letter case
+    f.addArtist("admin");             // a name a built-in account has
+    jet::DBEngine::Workspaces()(0).Close();
+    QFile::remove(f.workgroupPath());
+
+    EXPECT_EQ(jet::createCatalogFilesIfAbsent(f.folder(), QStringLiteral("pid1"), QStringLiteral("pw")), 1);
+    const QStringList accounts = accountsOf(f.workgroupPath(), QStringLiteral("pw"));
+    EXPECT_EQ(accounts.mid(0, builtIn.size()), builtIn);
+    EXPECT_EQ(accounts.mid(builtIn.size()), (QStringList{QStringLiteral("Miles pid1 Users logs on"),
+                                                         QStringLiteral("Ella pid1 Users logs on")}));
+    EXPECT_EQ(f.count("select * from records"), 5);
+
+    // A new folder's workgroup file has no account but the built-in ones.
+    CatalogFixture fresh;
+    EXPECT_EQ(accountsOf(fresh.workgroupPath(), QStringLiteral("pw")), builtIn);
+
+    // Beside a catalogue that cannot be read the workgroup file is made all the
+    // same, with the built-in accounts, and the catalogue is left for the repair.
+    jet::DBEngine::Workspaces()(0).Close();
+    QFile::remove(fresh.workgroupPath());
+    QFile damaged(fresh.databasePath());
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    damaged.write(QByteArray(4096, 'x'));
+    damaged.close();
+    EXPECT_EQ(jet::createCatalogFilesIfAbsent(fresh.folder(), QStringLiteral("pid1"), QStringLiteral("pw")), 1);
+    EXPECT_EQ(accountsOf(fresh.workgroupPath(), QStringLiteral("pw")), builtIn);
+    ASSERT_TRUE(damaged.open(QIODevice::ReadOnly));
+    EXPECT_EQ(damaged.readAll(), QByteArray(4096, 'x'));
 }
 
 struct LikeCase {

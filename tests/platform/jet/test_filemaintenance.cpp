@@ -456,6 +456,10 @@ TEST_F(FileMaintenanceTest, RepairOfRandomlyDamagedFilesGivesASoundFileOrAPlainR
             for (int j = 0; j < length; ++j)
                 damaged[at + j] = char(random());
         }
+        // Every fourth round the header goes too: the pages are read without it.
+        if (round % 4 == 1)
+            for (int j = 0; j < 100; ++j)
+                damaged[j] = char(random());
         const QString path = file(QStringLiteral("round%1.mdb").arg(round));
         writeFile(path, damaged);
         QString description;
@@ -556,6 +560,25 @@ TEST_F(FileMaintenanceTest, RepairReadsAFileWithoutTrustingItsHeader)
     }
 }
 
+int rootOf(const QString& path, const char* object)
+{
+    Db d(path);
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(d.db, "SELECT rootpage FROM sqlite_master WHERE name = ?1", -1, &st, nullptr);
+    sqlite3_bind_text(st, 1, object, -1, SQLITE_STATIC);
+    const int root = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int(st, 0) : 0;
+    sqlite3_finalize(st);
+    return root;
+}
+
+void overwriteBytes(const QString& path, qint64 at, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(f.seek(at));
+    f.write(bytes);
+}
+
 // Rows no page could be read of still count: the pages that name them tell
 // their rowid ranges, and a count is exact only where the file proves it.
 TEST_F(FileMaintenanceTest, RepairCountsRowsFromWhatTheFileSaysWasThere)
@@ -563,22 +586,58 @@ TEST_F(FileMaintenanceTest, RepairCountsRowsFromWhatTheFileSaysWasThere)
     makeDatabase(file("original.mdb"), 4000);
     const QByteArray original = bytesOf(file("original.mdb"));
     const int pages = int(original.size() / 4096);
-    for (const int cut : {4, pages / 2}) {
-        SCOPED_TRACE(cut);
-        const QString path = file(QStringLiteral("cut%1.mdb").arg(cut));
-        writeFile(path, original.left(cut * 4096));
+    const int indexRoot = rootOf(file("original.mdb"), "items_name");
+    const int tableRoot = rootOf(file("original.mdb"), "items");
+    ASSERT_GT(indexRoot, 1);
+    struct Case {
+        const char* what;
+        std::function<int(const QString&)> damage; // the cells of the leaf whose rows are lost exactly, or 0
+        jet::UnreadRows::Bound bound;
+    };
+    const Case cases[] = {
+        {"cut to 4 pages", [](const QString& path) { return QFile::resize(path, 4 * 4096) ? 0 : -1; }, jet::UnreadRows::About},
+        {"cut to half", [pages](const QString& path) { return QFile::resize(path, pages / 2 * 4096) ? 0 : -1; },
+         jet::UnreadRows::About},
+        // No index is left whole to count the rows by.
+        {"a leaf whose cells cannot be found",
+         [indexRoot](const QString& path) {
+             const auto [page, cells] = middleLeaf(path, "items");
+             overwritePage(path, indexRoot);
+             overwriteBytes(path, qint64(page - 1) * 4096 + 8, QByteArray(2 * cells, '\0'));
+             return cells;
+         },
+         jet::UnreadRows::Exact},
+        // The leaf it named is found on its own, and every rowid of the
+        // range it shared with its neighbour is back.
+        {"an interior cell that cannot be found",
+         [indexRoot, tableRoot](const QString& path) {
+             overwritePage(path, indexRoot);
+             overwriteBytes(path, qint64(tableRoot - 1) * 4096 + 12 + 2 * 10, QByteArray(2, '\0'));
+             return 0;
+         },
+         jet::UnreadRows::Exact},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString path = file(QStringLiteral("%1.mdb").arg(QString::fromLatin1(c.what).replace(' ', '-')));
+        writeFile(path, original);
+        const int exactly = c.damage(path);
+        const QByteArray damaged = bytesOf(path);
         QString description;
         jet::RepairReport report;
         ASSERT_TRUE(jet::RepairFile(path, description, options(), nullptr, &report)) << description.toStdString();
         const int lost = 4000 - int(rowsOf(path).size());
+        EXPECT_EQ(lost > 0, c.bound != jet::UnreadRows::Exact || exactly > 0);
         ASSERT_EQ(report.unreadRows.size(), 2u);
         EXPECT_EQ(report.unreadRows[0].table, "items");
-        EXPECT_EQ(report.unreadRows[0].bound, jet::UnreadRows::About);
-        EXPECT_GT(lost, 0);
-        EXPECT_NEAR(report.unreadRows[0].rows, lost, lost / 10);
-        // The one row of notes sits on its root page, before either cut.
+        EXPECT_EQ(report.unreadRows[0].bound, c.bound);
+        if (c.bound == jet::UnreadRows::Exact) {
+            EXPECT_EQ(report.unreadRows[0].rows, exactly);
+        }
+        EXPECT_NEAR(report.unreadRows[0].rows, lost, std::max(1, lost / 10));
+        // The one row of notes sits on its root page, which every damage left.
         EXPECT_EQ(report.unreadRows[1], (jet::UnreadRows{"notes", 0}));
-        EXPECT_EQ(bytesOf(report.keptOriginal), original.left(cut * 4096));
+        EXPECT_EQ(bytesOf(report.keptOriginal), damaged);
     }
 }
 

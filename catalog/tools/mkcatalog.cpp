@@ -1,6 +1,8 @@
 // Lays out records.mdb and records.mdw in a program folder where they are
-// missing. Run by the build; an existing catalogue is never touched.
+// missing. Run by the build and by the install; an existing catalogue is never
+// touched, and a workgroup file made beside it gives its artists their accounts.
 
+#include "catalog/ArtistAccounts.h"
 #include "jet/CatalogFiles.h"
 #include "jet/Error.h"
 
@@ -17,7 +19,7 @@ int main(int argc, char** argv)
     const QString folder = QString::fromLocal8Bit(argv[1]);
     try {
         QDir().mkpath(folder);
-        jet::createCatalogFilesIfAbsent(folder);
+        jet::createCatalogFilesIfAbsent(folder, ArtistAccount::PID, ArtistAccount::Password);
     } catch (const jet::Error& e) {
         std::fprintf(stderr, "mkcatalog: %s\n", e.Description().toLocal8Bit().constData());
         return 1;
