@@ -1,5 +1,6 @@
 #include "HelpWindow.h"
 #include "help/Help.h"
+#include "support/DarkTheme.h"
 #include "support/QtPrint.h"
 #include "support/TestEnv.h"
 #include "vb/App.h"
@@ -10,6 +11,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
+#include <QHelpContentItem>
+#include <QHelpContentModel>
 #include <QHelpContentWidget>
 #include <QHelpEngine>
 #include <QHelpSearchEngine>
@@ -19,6 +22,11 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextTable>
 #include <QTimer>
 #include <QWindow>
 
@@ -391,6 +399,57 @@ TEST_F(HelpWindowTest, TheTitleNamesTheHelpFileAlsoWhenItCannotBeRead)
     EXPECT_TRUE(built.wait(5000));
     EXPECT_EQ(w->windowTitle(), QStringLiteral("record.hlp - Help"));
     EXPECT_EQ(w->windowHandle()->title(), QStringLiteral("record.hlp - Help"));
+}
+
+// Every text of a page reads on what lies behind it under a dark desktop theme:
+// a page part with a background of its own (the page, table headings, notes)
+// has a text colour of its own with it, or the theme's light text would not
+// show on the light background, and a text colour of its own stands on a
+// background of its own.
+TEST_F(HelpWindowTest, EveryTextOfAPageReadsOnItsBackgroundUnderADarkTheme)
+{
+    const testenv::DarkTheme dark;
+    const auto w = open(builtHelpFile(kRecordHelp));
+    const QPalette theme = w->browser->palette();
+    QHelpContentModel* model = w->engine()->contentModel();
+    const QModelIndex root = model->index(0, 0);
+    std::vector<QUrl> pages = {model->contentItemAt(root)->url()};
+    for (int r = 0; r < model->rowCount(root); ++r)
+        pages.push_back(model->contentItemAt(model->index(r, 0, root))->url());
+    ASSERT_GE(pages.size(), 9u);
+    auto own = [](const QBrush& brush) { return brush.style() != Qt::NoBrush; };
+    int texts = 0;
+    for (const QUrl& page : pages) {
+        SCOPED_TRACE(page.fileName().toStdString());
+        w->browser->setSource(page);
+        ASSERT_EQ(w->browser->source(), page);
+        const QTextDocument* document = w->browser->document();
+        const QBrush pageBackground = document->rootFrame()->frameFormat().background();
+        for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+            QBrush blockBackground = own(block.blockFormat().background()) ? block.blockFormat().background()
+                                                                          : pageBackground;
+            const QTextCursor at(block);
+            if (const QTextTable* table = at.currentTable()) {
+                const QBrush cell = table->cellAt(at).format().background();
+                if (own(cell))
+                    blockBackground = cell;
+            }
+            for (auto it = block.begin(); !it.atEnd(); ++it) {
+                const QTextFragment fragment = it.fragment();
+                if (!fragment.isValid() || fragment.text().trimmed().isEmpty())
+                    continue;
+                ++texts;
+                const QTextCharFormat format = fragment.charFormat();
+                const QBrush background = own(format.background()) ? format.background() : blockBackground;
+                const QColor behind = own(background) ? background.color() : theme.color(QPalette::Base);
+                const QColor text = own(format.foreground()) ? format.foreground().color()
+                                    : format.isAnchor()      ? theme.color(QPalette::Link)
+                                                             : theme.color(QPalette::Text);
+                EXPECT_GE(testenv::contrastRatio(text, behind), 4.5) << fragment.text().toStdString();
+            }
+        }
+    }
+    EXPECT_GT(texts, 100);
 }
 
 TEST_F(HelpWindowTest, FullTextSearchFindsTopicsByTheirWords)
