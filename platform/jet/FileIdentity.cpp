@@ -427,32 +427,45 @@ void checkFileOnOpen(sqlite3* db)
     }
 }
 
-StampedStatement::StampedStatement(sqlite3* db, sqlite3_stmt* statement) : db_(db)
+StampedWrite::StampedWrite(sqlite3* db) : db_(db)
 {
-    if (!sqlite3_get_autocommit(db_) || sqlite3_stmt_readonly(statement))
-        return;
-    const char* sql = sqlite3_sql(statement);
-    while (sql && (*sql == ' ' || *sql == '\t' || *sql == '\r' || *sql == '\n'))
-        ++sql;
-    if (sql && sqlite3_strnicmp(sql, "VACUUM", 6) == 0)
+    if (!sqlite3_get_autocommit(db_))
         return;
     detail::exec(db_, "BEGIN");
     open_ = true;
 }
 
-StampedStatement::~StampedStatement()
+StampedWrite::~StampedWrite()
 {
     if (open_)
         sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
-void StampedStatement::commit()
+void StampedWrite::commit()
 {
     if (!open_)
         return;
     noteOwnWrites(db_);
     detail::exec(db_, "COMMIT");
     open_ = false;
+}
+
+StampedStatement::StampedStatement(sqlite3* db, sqlite3_stmt* statement)
+{
+    if (!sqlite3_get_autocommit(db) || sqlite3_stmt_readonly(statement))
+        return;
+    const char* sql = sqlite3_sql(statement);
+    while (sql && (*sql == ' ' || *sql == '\t' || *sql == '\r' || *sql == '\n'))
+        ++sql;
+    if (sql && sqlite3_strnicmp(sql, "VACUUM", 6) == 0)
+        return;
+    write_.emplace(db);
+}
+
+void StampedStatement::commit()
+{
+    if (write_)
+        write_->commit();
 }
 
 } // namespace jet

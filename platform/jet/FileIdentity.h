@@ -10,6 +10,8 @@
 
 #include <QStringList>
 
+#include <optional>
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -37,6 +39,23 @@ void stampBuiltFile(sqlite3* db);
 // that is not the program's, an index that cannot be rebuilt).
 void checkFileOnOpen(sqlite3* db);
 
+// Makes the writes that follow, outside every transaction, one transaction
+// that notes them at its commit, as writes inside one are noted at theirs.
+// Does nothing inside a transaction. Rolls back unless committed.
+class StampedWrite {
+public:
+    explicit StampedWrite(sqlite3* db);
+    ~StampedWrite();
+    StampedWrite(const StampedWrite&) = delete;
+    StampedWrite& operator=(const StampedWrite&) = delete;
+    // Throws jet::Error.
+    void commit();
+
+private:
+    sqlite3* db_;
+    bool open_ = false;
+};
+
 // Runs a statement that writes, outside every transaction, as a transaction
 // of its own that notes the write, as writes inside one are noted at their
 // commit. Does nothing for a statement inside a transaction, one that only
@@ -45,15 +64,11 @@ void checkFileOnOpen(sqlite3* db);
 class StampedStatement {
 public:
     StampedStatement(sqlite3* db, sqlite3_stmt* statement);
-    ~StampedStatement();
-    StampedStatement(const StampedStatement&) = delete;
-    StampedStatement& operator=(const StampedStatement&) = delete;
     // Throws jet::Error.
     void commit();
 
 private:
-    sqlite3* db_;
-    bool open_ = false;
+    std::optional<StampedWrite> write_;
 };
 
 namespace detail {

@@ -159,6 +159,18 @@ TEST(FileIdentityTest, TheProgramsOwnWritesAreNeverTakenForAnotherProgramsAndAnO
              ws.CommitTrans();
              db.Close();
          }},
+        {"accounts appended, joined to a group and deleted outside a transaction",
+         [](const CatalogFixture& f) {
+             jet::Workspace ws = jet::DBEngine::Workspaces()(0);
+             jet::Database db = ws.OpenDatabase(f.databasePath(), false, false, kConnect);
+             ws.Users().Append(ws.CreateUser("Nina", "Nina1234", "secret"));
+             ws.Users().Append(ws.CreateUser("Miles", "Miles123", "secret"));
+             jet::User nina = ws.Users()("Nina");
+             nina.Groups().Append(nina.CreateGroup("Users"));
+             ws.Users().Delete("Miles");
+             db.Execute("Insert into records ([Artist]) Values ('Nina')");
+             db.Close();
+         }},
         {"a transaction larger than the page cache",
          [](const CatalogFixture& f) {
              jet::Database db = jet::DBEngine::OpenDatabase(f.databasePath(), false, false, kConnect);
