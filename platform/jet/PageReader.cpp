@@ -231,7 +231,9 @@ bool PageFile::open(const QString& path)
         filePages_ = std::uint32_t(std::min<std::int64_t>(st.st_size / pageSize_, 0xffffffffLL));
         headerPages_ = filePages_;
     }
-    reached_.assign(size_t(std::max(filePages_, headerPages_)) + 1, false);
+    // Pages the header names beyond the file's end are counted, never held:
+    // a header may name billions of them.
+    reached_.assign(size_t(filePages_) + 1, false);
     if (headerTrusted_)
         markFreePages();
     return true;
@@ -399,13 +401,13 @@ std::optional<std::int64_t> PageFile::walk(std::uint32_t number, bool table, con
         const bool known = below != kNoBound && key != std::numeric_limits<std::int64_t>::max() && key > below;
         if (known) {
             auto& [width, count] = loss->spans[depth + 1];
-            width += double(key - below);
+            width += double(key) - double(below);
             ++count;
         }
         if ((!rows || lostBefore) && key >= below)
             loss->ranges.push_back({below == kNoBound ? kNoBound : below + 1, key, lostBefore ? kUnknownDepth : depth + 1});
         else if (rows && known && loss->leafDepth == depth + 1) {
-            loss->leafSpan += double(key - below);
+            loss->leafSpan += double(key) - double(below);
             loss->leafSpanRows += *rows;
         }
         lostBefore = false;
@@ -644,6 +646,11 @@ std::uint32_t PageFile::unaccountedPages() const
     std::uint32_t count = 0;
     for (std::uint32_t number = 2; number <= lastPage(); ++number)
         count += !reached_[number] && number != lock ? 1 : 0;
+    if (headerPages_ > filePages_) {
+        const std::uint32_t from = std::max<std::uint32_t>(filePages_ + 1, 2);
+        if (headerPages_ >= from)
+            count += headerPages_ - from + 1 - (lock >= from && lock <= headerPages_ ? 1 : 0);
+    }
     return count;
 }
 
