@@ -288,6 +288,7 @@ void printTable(const bench::Size& size, long peakKb)
 
 using bench::BenchWindow;
 using bench::artistNode;
+using bench::openBenchWindow;
 
 template <typename W>
 concept WindowLoadsRecords = requires(W& w, CatalogEntry& e) { w.LoadRecords(e); };
@@ -363,13 +364,7 @@ int run(const bench::Size& size, const QString& folder)
     });
     vb::setEndHandler([] { say(QStringLiteral("The program asked to end.")); });
 
-    ResetProgramState();
-    AppRunning = true;
-    auto* window = new BenchWindow;
-    window->Load();
-    window->TimerPopulateTree.stop();
-    window->show();
-    QApplication::processEvents();
+    auto* window = openBenchWindow();
 
     if (reportsOnly) {
         for (bench::ReportRow& r : bench::reportRows(size, folder))

@@ -231,8 +231,8 @@ bool PageFile::open(const QString& path)
         filePages_ = std::uint32_t(std::min<std::int64_t>(st.st_size / pageSize_, 0xffffffffLL));
         headerPages_ = filePages_;
     }
-    // Pages the header names beyond the file's end are counted, never held:
-    // a header may name billions of them.
+    // Only pages the file holds get a mark of their own: a header may count
+    // billions of pages that are not there.
     reached_.assign(size_t(filePages_) + 1, false);
     if (headerTrusted_)
         markFreePages();
@@ -278,6 +278,8 @@ std::uint32_t PageFile::lastPage() const
 
 bool PageFile::mark(std::uint32_t number)
 {
+    if (number > filePages_ && number <= headerPages_)
+        return reachedBeyond_.insert(number).second; // reading it fails
     if (number >= reached_.size())
         return true; // no such page: reading it fails
     if (reached_[number])
@@ -646,10 +648,11 @@ std::uint32_t PageFile::unaccountedPages() const
     std::uint32_t count = 0;
     for (std::uint32_t number = 2; number <= lastPage(); ++number)
         count += !reached_[number] && number != lock ? 1 : 0;
+    // Pages the header counts past the end of the file, other than those
+    // some page names.
     if (headerPages_ > filePages_) {
-        const std::uint32_t from = std::max<std::uint32_t>(filePages_ + 1, 2);
-        if (headerPages_ >= from)
-            count += headerPages_ - from + 1 - (lock >= from && lock <= headerPages_ ? 1 : 0);
+        const bool lockBeyond = lock > filePages_ && lock <= headerPages_ && !reachedBeyond_.count(lock);
+        count += headerPages_ - filePages_ - std::uint32_t(reachedBeyond_.size()) - (lockBeyond ? 1 : 0);
     }
     return count;
 }

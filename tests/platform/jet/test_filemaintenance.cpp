@@ -731,6 +731,95 @@ TEST_F(FileMaintenanceTest, RepairCountsRowsFromWhatTheFileSaysWasThere)
     }
 }
 
+// Page numbers a hostile file names at will: trees that lead back into
+// themselves, cell counts far beyond the page, overflow chains that end where
+// they began, a header that counts billions of pages. The repair ends, reads
+// nothing outside the file, and whatever it brings back is true content; a
+// loss it cannot see is never reported as none.
+TEST_F(FileMaintenanceTest, RepairOfHostilePageNumbersEndsWithTrueRowsAndAnHonestCount)
+{
+    const QString source = file("original.mdb");
+    makeDatabase(source, 4000);
+    {
+        Db d(source);
+        ASSERT_EQ(d.exec("UPDATE notes SET body = 'kept' || printf('%.*c', 20000, 'x')"), SQLITE_OK);
+    }
+    const QByteArray original = bytesOf(source);
+    const int tableRoot = rootOf(source, "items");
+    const int indexRoot = rootOf(source, "items_name");
+    int overflow = 0;
+    {
+        Db d(source);
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(d.db, "SELECT min(pageno) FROM dbstat WHERE name = 'notes' AND pagetype = 'overflow'", -1, &st, nullptr);
+        if (sqlite3_step(st) == SQLITE_ROW)
+            overflow = sqlite3_column_int(st, 0);
+        sqlite3_finalize(st);
+    }
+    ASSERT_GT(overflow, 1);
+    const auto be32 = [](quint32 v) {
+        const char bytes[] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+        return QByteArray(bytes, 4);
+    };
+    const auto page = [](int number) { return qint64(number - 1) * 4096; };
+    const auto [leaf, leafCells] = middleLeaf(source, "items");
+    struct Case {
+        const char* what;
+        std::function<void(QByteArray&)> damage;
+    };
+    const Case cases[] = {
+        {"right child is the root itself", [&](QByteArray& b) { b.replace(page(tableRoot) + 8, 4, be32(quint32(tableRoot))); }},
+        {"right child is page 1", [&](QByteArray& b) { b.replace(page(tableRoot) + 8, 4, be32(1)); }},
+        {"every child is the root",
+         [&](QByteArray& b) {
+             const auto* p = reinterpret_cast<const unsigned char*>(b.constData() + page(tableRoot));
+             const int cells = (p[3] << 8) | p[4];
+             for (int i = 0; i < cells; ++i)
+                 b.replace(page(tableRoot) + ((p[12 + 2 * i] << 8) | p[13 + 2 * i]), 4, be32(quint32(tableRoot)));
+         }},
+        {"a child past the end of the file", [&](QByteArray& b) { b.replace(page(tableRoot) + 8, 4, be32(0xfffffff0u)); }},
+        {"a leaf counting 65535 cells", [&](QByteArray& b) { b.replace(page(leaf) + 3, 2, QByteArray("\xff\xff", 2)); }},
+        {"the index root counting 65535 cells",
+         [&](QByteArray& b) { b.replace(page(indexRoot) + 3, 2, QByteArray("\xff\xff", 2)); }},
+        {"an overflow page that follows itself", [&](QByteArray& b) { b.replace(page(overflow), 4, be32(quint32(overflow))); }},
+        {"an overflow page that follows page 1", [&](QByteArray& b) { b.replace(page(overflow), 4, be32(1)); }},
+        {"a header counting 4 billion pages",
+         [&](QByteArray& b) {
+             b.replace(28, 4, be32(0xfffffff0u));
+             b.replace(page(leaf), 4096, QByteArray(4096, char(0xA5)));
+         }},
+    };
+    const std::map<int, QString> all = expectedRows(4000);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString path = file(QStringLiteral("%1.mdb").arg(QString::fromLatin1(c.what).replace(' ', '-')));
+        QByteArray damaged = original;
+        c.damage(damaged);
+        writeFile(path, damaged);
+        QString description;
+        jet::RepairReport report;
+        if (!jet::RepairFile(path, description, options(), nullptr, &report)) {
+            EXPECT_FALSE(description.isEmpty());
+            EXPECT_EQ(bytesOf(path), damaged);
+            continue;
+        }
+        EXPECT_EQ(integrity(path), "ok");
+        const std::map<int, QString> rows = rowsOf(path);
+        for (const auto& [id, text] : rows) {
+            ASSERT_TRUE(all.count(id)) << id;
+            EXPECT_EQ(text, all.at(id)) << id;
+        }
+        ASSERT_EQ(report.unreadRows.size(), 2u);
+        if (rows.size() < all.size()) {
+            EXPECT_NE(report.unreadRows[0], (jet::UnreadRows{"items", 0})) << rows.size() << " rows back";
+        }
+        if (report.unreadRows[0].bound == jet::UnreadRows::Exact) {
+            EXPECT_EQ(report.unreadRows[0].rows, int(all.size() - rows.size()));
+        }
+        EXPECT_EQ(bytesOf(report.keptOriginal), damaged);
+    }
+}
+
 TEST_F(FileMaintenanceTest, ReplaceIsOneRenameOverTheTarget)
 {
     writeFile(file("target"), "old");
