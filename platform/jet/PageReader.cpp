@@ -403,13 +403,13 @@ std::optional<std::int64_t> PageFile::walk(std::uint32_t number, bool table, con
         const bool known = below != kNoBound && key != std::numeric_limits<std::int64_t>::max() && key > below;
         if (known) {
             auto& [width, count] = loss->spans[depth + 1];
-            width += double(key - below);
+            width += double(key) - double(below);
             ++count;
         }
         if ((!rows || lostBefore) && key >= below)
             loss->ranges.push_back({below == kNoBound ? kNoBound : below + 1, key, lostBefore ? kUnknownDepth : depth + 1});
         else if (rows && known && loss->leafDepth == depth + 1) {
-            loss->leafSpan += double(key - below);
+            loss->leafSpan += double(key) - double(below);
             loss->leafSpanRows += *rows;
         }
         lostBefore = false;

@@ -11,7 +11,10 @@
 #include <sqlite3.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <array>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -468,6 +471,93 @@ TEST_F(FileMaintenanceTest, RepairOfRandomlyDamagedFilesGivesASoundFileOrAPlainR
             EXPECT_EQ(integrity(path), "ok");
         else
             EXPECT_FALSE(description.isEmpty());
+    }
+}
+
+// Pages that point at themselves or their ancestors, overflow chains and free
+// lists that loop, impossible cell counts and page sizes, and a header that
+// names billions of pages: each repair ends, in its own process under a time
+// limit, without a crash.
+TEST_F(FileMaintenanceTest, RepairOfHostileFilesAlwaysEnds)
+{
+    const QString original = file("original.mdb");
+    makeDatabase(original, 400);
+    const QByteArray bytes = bytesOf(original);
+    constexpr int kPage = 4096;
+    const int pages = int(bytes.size() / kPage);
+    const auto put32 = [](QByteArray& b, qint64 at, quint32 v) {
+        if (at + 4 <= b.size())
+            for (int i = 0; i < 4; ++i)
+                b[at + i] = char(v >> (24 - 8 * i));
+    };
+    const auto put16 = [](QByteArray& b, qint64 at, quint32 v) {
+        if (at + 2 <= b.size()) {
+            b[at] = char(v >> 8);
+            b[at + 1] = char(v);
+        }
+    };
+    std::mt19937 random(22);
+    for (int round = 0; round < 300; ++round) {
+        SCOPED_TRACE(round);
+        QByteArray damaged = bytes;
+        for (int step = 0; step < 1 + round % 3; ++step) {
+            const int page = 1 + int(random() % unsigned(pages));
+            const qint64 start = qint64(page - 1) * kPage + (page == 1 ? 100 : 0);
+            switch (random() % 8) {
+            case 0: // random bytes over part of a page
+                for (int j = 0, n = int(random() % kPage); j < n && start + j < damaged.size(); ++j)
+                    damaged[start + j] = char(random());
+                break;
+            case 1: // an interior page's right child is itself, its parent or page 1
+                put32(damaged, start + 8, random() % 2 ? quint32(page) : quint32(1 + random() % 3));
+                break;
+            case 2: // every child pointer of the page names the page itself
+                for (int c = 0; c < 40; ++c) {
+                    const quint32 at = quint32(quint8(damaged[start + 12 + 2 * c])) << 8 | quint8(damaged[start + 13 + 2 * c]);
+                    if (at >= 8 && at + 4 <= kPage)
+                        put32(damaged, qint64(page - 1) * kPage + at, quint32(page));
+                }
+                break;
+            case 3: // a huge cell count
+                put16(damaged, start + 3, 0xFFFF - random() % 3);
+                break;
+            case 4: // a page size of 1, 0, 65535, odd or 512
+                put16(damaged, 16, std::array<quint32, 5>{1, 0, 0xFFFF, 4097, 512}[random() % 5]);
+                break;
+            case 5: // a free list whose trunk names itself, with huge leaf counts
+                put32(damaged, 32, quint32(page));
+                put32(damaged, qint64(page - 1) * kPage, quint32(page));
+                put32(damaged, qint64(page - 1) * kPage + 4, 0xFFFFFFFF);
+                break;
+            case 6: // a header naming billions of pages, as if its count were current
+                put32(damaged, 28, 0xFFFFFFF0u);
+                put32(damaged, 92, quint32(quint8(damaged[24])) << 24 | quint32(quint8(damaged[25])) << 16 |
+                                       quint32(quint8(damaged[26])) << 8 | quint8(damaged[27]));
+                break;
+            default: { // an overflow pointer at the end of each cell's local part that names its own page
+                for (qint64 at = start + 8; at + 4 < qint64(page) * kPage && at + 4 <= damaged.size(); at += 97)
+                    put32(damaged, at, quint32(page));
+                break;
+            }
+            }
+        }
+        if (round % 10 == 9)
+            damaged.truncate(int(random() % unsigned(damaged.size())));
+        const QString path = file(QStringLiteral("hostile%1.mdb").arg(round));
+        writeFile(path, damaged);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::alarm(60);
+            QString description;
+            jet::RepairReport report;
+            jet::RepairFile(path, description, options(), nullptr, &report);
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << "signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
     }
 }
 
