@@ -171,6 +171,17 @@ TEST(FileIdentityTest, TheProgramsOwnWritesAreNeverTakenForAnotherProgramsAndAnO
              db.Execute("Insert into records ([Artist]) Values ('Nina')");
              db.Close();
          }},
+        {"a compaction of both files and a check of a sound catalogue",
+         [](const CatalogFixture& f) {
+             f.addRecord("Abba", "Arrival");
+             closeAll();
+             const QString compacted = f.databasePath() + ".compacted";
+             jet::DBEngine::CompactDatabase(f.databasePath(), compacted);
+             ASSERT_TRUE(QFile::remove(f.databasePath()));
+             ASSERT_TRUE(QFile::rename(compacted, f.databasePath()));
+             jet::DBEngine::RepairDatabase(f.databasePath());
+             jet::DBEngine::CompactWorkgroup();
+         }},
         {"a transaction larger than the page cache",
          [](const CatalogFixture& f) {
              jet::Database db = jet::DBEngine::OpenDatabase(f.databasePath(), false, false, kConnect);
