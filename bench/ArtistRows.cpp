@@ -184,13 +184,7 @@ std::vector<TableRow> artistRows(const Size& size)
         allOk = allOk && ok;
     };
 
-    ResetProgramState();
-    AppRunning = true;
-    auto* window = new BenchWindow;
-    window->Load();
-    window->TimerPopulateTree.stop();
-    window->show();
-    QApplication::processEvents();
+    auto* window = openBenchWindow();
     window->PopulateTree();
 
     // New Artist: the dialog's Save runs UserExists, then AddArtist.

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "app/frmDatabaseExplorer.h"
+#include "catalog/ProgramState.h"
 
+#include <QApplication>
 #include <QTreeWidget>
 
 namespace bench {
@@ -12,6 +14,20 @@ public:
     bool exitRequested = false;
     void mnuExit_Click() override { exitRequested = true; }
 };
+
+// The main window loaded and shown as the program starts it, with the start-up
+// timer stopped so that the caller fills the tree when it times it.
+inline BenchWindow* openBenchWindow()
+{
+    ResetProgramState();
+    AppRunning = true;
+    auto* window = new BenchWindow;
+    window->Load();
+    window->TimerPopulateTree.stop();
+    window->show();
+    QApplication::processEvents();
+    return window;
+}
 
 // The artist node of the tree whose text is exactly name; nullptr when none.
 inline QTreeWidgetItem* artistNode(QTreeWidget* tree, const QString& name)

@@ -288,6 +288,7 @@ void printTable(const bench::Size& size, long peakKb)
 
 using bench::BenchWindow;
 using bench::artistNode;
+using bench::openBenchWindow;
 
 template <typename W>
 concept WindowLoadsRecords = requires(W& w, CatalogEntry& e) { w.LoadRecords(e); };
@@ -363,13 +364,7 @@ int run(const bench::Size& size, const QString& folder)
     });
     vb::setEndHandler([] { say(QStringLiteral("The program asked to end.")); });
 
-    ResetProgramState();
-    AppRunning = true;
-    auto* window = new BenchWindow;
-    window->Load();
-    window->TimerPopulateTree.stop();
-    window->show();
-    QApplication::processEvents();
+    auto* window = openBenchWindow();
 
     if (reportsOnly) {
         for (bench::ReportRow& r : bench::reportRows(size, folder))
@@ -553,8 +548,9 @@ int run(const bench::Size& size, const QString& folder)
                               "VALUES (?1, ?2, '33-LP', 'Jazz', 'Verve', 'V-6001', 'Good', 'Fair', 23000, 12.5, 1)",
                               {marks.bigArtist, name});
                     plain.exec("COMMIT");
-                    bench::engineSeesTheFiles();
-                }});
+                },
+                // Its own body, so that its time is left out.
+                [] { bench::engineSeesTheFiles(); }});
     addRow({QStringLiteral("add a record (AddItem: test, insert, commit)"), allAdded ? take : -1, adds[0], adds[1],
             XL ? QStringLiteral("<= 15 ms") : QString(), within(XL, allAdded && adds[0] <= 15)});
     if (!allAdded)

@@ -140,11 +140,14 @@ void UserExists(const QString& name, bool& found)
         // alone, and the walk that finds none leaves it empty.
         WorkgroupUser = jet::User();
         for (int i = 0; i < count; ++i) {
-            const QString& name = users.Name(i);
-            const bool blanks = !name.isEmpty() && (name.front() == u' ' || name.back() == u' ');
+            QStringView name = users.NameView(i);
+            while (name.startsWith(u' '))
+                name = name.mid(1);
+            while (name.endsWith(u' '))
+                name.chop(1);
             // Letter case folded as the engine folds it, so that the accounts
             // and the catalogue's rows agree on which names are the same.
-            if (jet::SameText(blanks ? vb::Trim(name) : name, wanted)) {
+            if (jet::SameText(name, wanted)) {
                 WorkgroupUser = users.Item(i);
                 found = true;
                 return;

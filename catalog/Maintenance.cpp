@@ -240,11 +240,11 @@ bool RepairDatabaseFile(QString baseName, QString& message)
         message = QStringLiteral("Nothing in the database could be read. The damaged database is kept as %1, and a new, "
                                  "empty catalogue is in its place.")
                       .arg(QFileInfo(report.keptOriginal).fileName());
-        return true;
+    } else {
+        message = QStringLiteral("Database successfully repaired and compacted.");
+        if (const QString unread = unreadRowsLine(report); !unread.isEmpty())
+            message += CrLf + unread;
     }
-    message = QStringLiteral("Database successfully repaired and compacted.");
-    if (const QString unread = unreadRowsLine(report); !unread.isEmpty())
-        message += CrLf + unread;
     if (!rebuilt.isEmpty())
         message += CrLf + rebuilt;
     return true;

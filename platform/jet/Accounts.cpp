@@ -2,7 +2,6 @@
 
 #include "jet/Collation.h"
 #include "jet/EngineDetail.h"
-#include "jet/FileIdentity.h"
 #include "jet/Testing.h"
 #include "jet/Workgroup.h"
 #include "vb/VbTypes.h"
@@ -63,6 +62,8 @@ std::map<Operation, std::deque<Error>>& failures()
 
 bool SameText(const QString& a, const QString& b) { return compareText(a, b) == 0; }
 
+bool SameText(QStringView a, QStringView b) { return compareText(a, b) == 0; }
+
 // ---- test seam ----
 
 void testing::failNext(Operation op, int number, const QString& description)
@@ -120,9 +121,7 @@ void Groups::Append(const Group& group)
     for (const QString& g : workgroup::groupsOf(db, user_->name))
         if (sameName(g, found->name))
             throw Error(err::AccountExists, QStringLiteral("Account name already exists."));
-    StampedWrite write(db.db);
     workgroup::addMembership(db, user_->name, found->name);
-    write.commit();
     Group member;
     member.d_ = newAccount(found->name, found->pid, user_->workspace);
     member.d_->appended = true;
@@ -168,9 +167,41 @@ Groups User::Groups() const
 
 // ---- the account list ----
 
-// The user accounts compactly, in rowid order (the order they were made).
+// The user accounts compactly, in rowid order (the order they were made):
+// every name one after another in one block of text, so that a walk over tens
+// of thousands of them reads one run of memory; the personal identifiers (all
+// alike but for the engine's own accounts) once each.
 struct detail::AccountList {
-    std::vector<Account> entries;
+    struct Entry {
+        std::int64_t rowid;
+        std::uint32_t offset;
+        std::uint32_t length;
+        std::uint32_t pid;
+    };
+    QString names;
+    std::vector<QString> pids;
+    std::vector<Entry> entries;
+
+    std::size_t size() const { return entries.size(); }
+    QStringView name(std::size_t i) const { return QStringView(names).mid(entries[i].offset, entries[i].length); }
+    const QString& pid(std::size_t i) const { return pids[entries[i].pid]; }
+
+    void add(const Account& a)
+    {
+        auto p = std::find(pids.begin(), pids.end(), a.pid);
+        if (p == pids.end())
+            p = pids.insert(pids.end(), a.pid);
+        entries.push_back({a.rowid, static_cast<std::uint32_t>(names.size()), static_cast<std::uint32_t>(a.name.size()),
+                           static_cast<std::uint32_t>(p - pids.begin())});
+        names += a.name;
+    }
+    void eraseRowid(std::int64_t rowid)
+    {
+        const auto at = std::lower_bound(entries.begin(), entries.end(), rowid,
+                                         [](const Entry& e, std::int64_t r) { return e.rowid < r; });
+        if (at != entries.end() && at->rowid == rowid)
+            entries.erase(at);
+    }
 };
 
 // What the workspace knows of the workgroup file's user accounts: the list as
@@ -258,7 +289,14 @@ void readAccounts(AccountCache& cache, const workgroup::Db& db, int level)
 {
     const std::optional<FileState> before = fileState(db);
     auto list = std::make_shared<AccountList>();
-    list->entries = workgroup::users(db);
+    const std::vector<Account> users = workgroup::users(db);
+    qsizetype length = 0;
+    for (const Account& a : users)
+        length += a.name.size();
+    list->names.reserve(length);
+    list->entries.reserve(users.size());
+    for (const Account& a : users)
+        list->add(a);
     const std::optional<FileState> after = fileState(db);
     cache.list = std::move(list);
     cache.changes.clear();
@@ -293,25 +331,18 @@ AccountList& ownList(AccountCache& cache)
     return *cache.list;
 }
 
-auto byRowid(std::vector<Account>& entries, std::int64_t rowid)
-{
-    return std::lower_bound(entries.begin(), entries.end(), rowid,
-                            [](const Account& a, std::int64_t r) { return a.rowid < r; });
-}
 
 } // namespace
 
 // ---- Users ----
 
-int Users::Count() const { return list_ ? static_cast<int>(list_->entries.size()) : 0; }
+int Users::Count() const { return list_ ? static_cast<int>(list_->size()) : 0; }
 
 User Users::Item(int index) const
 {
-    if (index < 0 || index >= Count())
-        throw itemNotFound();
-    const Account& a = list_->entries[static_cast<std::size_t>(index)];
+    const QStringView name = NameView(index);
     User u;
-    u.d_ = newAccount(a.name, a.pid, workspace_);
+    u.d_ = newAccount(name.toString(), list_->pid(static_cast<std::size_t>(index)), workspace_);
     u.d_->appended = true;
     return u;
 }
@@ -320,16 +351,18 @@ User Users::Item(const QString& name) const
 {
     const int count = Count();
     for (int i = 0; i < count; ++i)
-        if (sameName(list_->entries[static_cast<std::size_t>(i)].name, name))
+        if (SameText(list_->name(static_cast<std::size_t>(i)), name))
             return Item(i);
     throw itemNotFound();
 }
 
-const QString& Users::Name(int index) const
+QString Users::Name(int index) const { return NameView(index).toString(); }
+
+QStringView Users::NameView(int index) const
 {
     if (index < 0 || index >= Count())
         throw itemNotFound();
-    return list_->entries[static_cast<std::size_t>(index)].name;
+    return list_->name(static_cast<std::size_t>(index));
 }
 
 void Users::Append(const User& user)
@@ -344,9 +377,7 @@ void Users::Append(const User& user)
         throw Error(err::InvalidPid, QStringLiteral("You must enter a personal identifier (PID) consisting of at least "
                                                     "four and no more than 20 characters and digits."));
     AccountCache& cache = currentAccounts(ws, db);
-    StampedWrite write(db.db);
     workgroup::addUser(db, d.name, d.pid, d.password);
-    write.commit();
     const std::optional<Account> made = workgroup::findAccount(db, d.name);
     d.password.clear(); // only its hash is kept, in the file
     d.appended = true;
@@ -357,7 +388,7 @@ void Users::Append(const User& user)
     if (current)
         list_.reset();
     if (made && (cache.list->entries.empty() || cache.list->entries.back().rowid < made->rowid)) {
-        ownList(cache).entries.push_back(*made);
+        ownList(cache).add(*made);
         cache.changes.push_back({made->rowid, made->name});
     } else {
         cache.list.reset(); // read again at the next use
@@ -367,7 +398,7 @@ void Users::Append(const User& user)
     } else {
         auto mine = std::make_shared<AccountList>(list_ ? *list_ : AccountList());
         if (made)
-            mine->entries.push_back(*made);
+            mine->add(*made);
         list_ = std::move(mine);
     }
 }
@@ -391,23 +422,20 @@ void Users::Delete(const QString& name)
                                    "permissions for you.")
                         .arg(found->name));
     AccountCache& cache = currentAccounts(ws, db);
-    StampedWrite write(db.db);
     workgroup::removeAccount(db, found->name);
-    write.commit();
     const bool current = list_ == cache.list;
     if (current)
         list_.reset();
-    std::vector<Account>& entries = ownList(cache).entries;
-    const auto at = byRowid(entries, found->rowid);
-    if (at != entries.end() && at->rowid == found->rowid)
-        entries.erase(at);
+    ownList(cache).eraseRowid(found->rowid);
     cache.changes.push_back({found->rowid, std::nullopt});
     if (current) {
         list_ = cache.list;
     } else if (list_) {
         auto mine = std::make_shared<AccountList>(*list_);
         mine->entries.erase(std::remove_if(mine->entries.begin(), mine->entries.end(),
-                                           [&](const Account& a) { return sameName(a.name, name); }),
+                                           [&](const AccountList::Entry& e) {
+                                               return SameText(QStringView(mine->names).mid(e.offset, e.length), name);
+                                           }),
                             mine->entries.end());
         list_ = std::move(mine);
     }

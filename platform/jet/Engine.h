@@ -183,9 +183,10 @@ public:
     User Item(const QString& name) const; // 3265 when absent
     User operator()(const QString& name) const { return Item(name); }
     User operator()(int index) const { return Item(index); }
-    // The name of the account at index, without a User object for it; valid
-    // while the collection lives.
-    const QString& Name(int index) const;
+    // The name of the account at index, without a User object for it; the
+    // view is valid while the collection lives.
+    QString Name(int index) const;
+    QStringView NameView(int index) const;
     // Writes the account; 3390 when an account (user or group) of that name
     // exists in any letter case, 3030 for a blank name, 3304 for a PID that is
     // not 4 to 20 characters.
@@ -306,5 +307,6 @@ public:
 // True when two texts are equal as the engine compares text (in statements and
 // account names): without regard to letter case, one character at a time.
 bool SameText(const QString& a, const QString& b);
+bool SameText(QStringView a, QStringView b);
 
 } // namespace jet

@@ -509,32 +509,22 @@ void StampedWrite::commit()
     open_ = false;
 }
 
-StampedStatement::StampedStatement(sqlite3* db, sqlite3_stmt* statement) : db_(db)
+StampedStatement::StampedStatement(sqlite3* db, sqlite3_stmt* statement)
 {
-    if (!sqlite3_get_autocommit(db_) || sqlite3_stmt_readonly(statement))
+    if (!sqlite3_get_autocommit(db) || sqlite3_stmt_readonly(statement))
         return;
     const char* sql = sqlite3_sql(statement);
     while (sql && (*sql == ' ' || *sql == '\t' || *sql == '\r' || *sql == '\n'))
         ++sql;
     if (sql && sqlite3_strnicmp(sql, "VACUUM", 6) == 0)
         return;
-    detail::exec(db_, "BEGIN");
-    open_ = true;
-}
-
-StampedStatement::~StampedStatement()
-{
-    if (open_)
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    write_.emplace(db);
 }
 
 void StampedStatement::commit()
 {
-    if (!open_)
-        return;
-    noteOwnWrites(db_);
-    detail::exec(db_, "COMMIT");
-    open_ = false;
+    if (write_)
+        write_->commit();
 }
 
 } // namespace jet

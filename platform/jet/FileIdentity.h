@@ -10,6 +10,8 @@
 
 #include <QStringList>
 
+#include <optional>
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -38,9 +40,9 @@ void stampBuiltFile(sqlite3* db);
 // that is not the program's, an index that cannot be rebuilt).
 void checkFileOnOpen(sqlite3* db);
 
-// A write of several statements that, outside every transaction, runs as a
-// transaction of its own that notes the write at its commit; inside one it
-// does nothing. Rolls back unless committed.
+// Makes the writes that follow, outside every transaction, one transaction
+// that notes them at its commit, as writes inside one are noted at theirs.
+// Does nothing inside a transaction. Rolls back unless committed.
 class StampedWrite {
 public:
     explicit StampedWrite(sqlite3* db);
@@ -63,15 +65,11 @@ private:
 class StampedStatement {
 public:
     StampedStatement(sqlite3* db, sqlite3_stmt* statement);
-    ~StampedStatement();
-    StampedStatement(const StampedStatement&) = delete;
-    StampedStatement& operator=(const StampedStatement&) = delete;
     // Throws jet::Error.
     void commit();
 
 private:
-    sqlite3* db_;
-    bool open_ = false;
+    std::optional<StampedWrite> write_;
 };
 
 namespace detail {

@@ -231,7 +231,9 @@ bool PageFile::open(const QString& path)
         filePages_ = std::uint32_t(std::min<std::int64_t>(st.st_size / pageSize_, 0xffffffffLL));
         headerPages_ = filePages_;
     }
-    reached_.assign(size_t(std::max(filePages_, headerPages_)) + 1, false);
+    // Only pages the file holds get a mark of their own: a header may count
+    // billions of pages that are not there.
+    reached_.assign(size_t(filePages_) + 1, false);
     if (headerTrusted_)
         markFreePages();
     return true;
@@ -276,6 +278,8 @@ std::uint32_t PageFile::lastPage() const
 
 bool PageFile::mark(std::uint32_t number)
 {
+    if (number > filePages_ && number <= headerPages_)
+        return reachedBeyond_.insert(number).second; // reading it fails
     if (number >= reached_.size())
         return true; // no such page: reading it fails
     if (reached_[number])
@@ -399,13 +403,13 @@ std::optional<std::int64_t> PageFile::walk(std::uint32_t number, bool table, con
         const bool known = below != kNoBound && key != std::numeric_limits<std::int64_t>::max() && key > below;
         if (known) {
             auto& [width, count] = loss->spans[depth + 1];
-            width += double(key - below);
+            width += double(key) - double(below);
             ++count;
         }
         if ((!rows || lostBefore) && key >= below)
             loss->ranges.push_back({below == kNoBound ? kNoBound : below + 1, key, lostBefore ? kUnknownDepth : depth + 1});
         else if (rows && known && loss->leafDepth == depth + 1) {
-            loss->leafSpan += double(key - below);
+            loss->leafSpan += double(key) - double(below);
             loss->leafSpanRows += *rows;
         }
         lostBefore = false;
@@ -644,6 +648,12 @@ std::uint32_t PageFile::unaccountedPages() const
     std::uint32_t count = 0;
     for (std::uint32_t number = 2; number <= lastPage(); ++number)
         count += !reached_[number] && number != lock ? 1 : 0;
+    // Pages the header counts past the end of the file, other than those
+    // some page names.
+    if (headerPages_ > filePages_) {
+        const bool lockBeyond = lock > filePages_ && lock <= headerPages_ && !reachedBeyond_.count(lock);
+        count += headerPages_ - filePages_ - std::uint32_t(reachedBeyond_.size()) - (lockBeyond ? 1 : 0);
+    }
     return count;
 }
 

@@ -12,6 +12,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <vector>
 
 namespace jet::pages {
@@ -148,6 +149,7 @@ private:
     // Pages a walk reached or that are free; false for a page met before.
     bool mark(std::uint32_t number);
     std::vector<bool> reached_;
+    std::set<std::uint32_t> reachedBeyond_;
 };
 
 } // namespace jet::pages

@@ -1,5 +1,6 @@
 #include "jet/Workgroup.h"
 
+#include "jet/FileIdentity.h"
 #include "jet/Schema.h"
 #include "jet/Sqlite.h"
 
@@ -44,6 +45,7 @@ void addAccount(const Db& db, const QString& name, const QString& pid, bool isGr
     if (findAccount(db, name))
         throw Error(err::AccountExists, QStringLiteral("Account name already exists."));
     const QByteArray salt = newSalt();
+    StampedWrite write(db.db);
     statement(db, "INSERT INTO {wg}.accounts (name, pid, is_group, can_logon, salt, hash) "
                   "VALUES (?1, ?2, ?3, ?4, ?5, ?6)")
         .bind(1, name)
@@ -53,6 +55,7 @@ void addAccount(const Db& db, const QString& name, const QString& pid, bool isGr
         .bind(5, salt)
         .bind(6, isGroup ? QByteArray() : passwordHash(salt, password))
         .step();
+    write.commit();
 }
 
 } // namespace
@@ -113,23 +116,29 @@ void addGroup(const Db& db, const QString& name, const QString& pid) { addAccoun
 
 void addMembership(const Db& db, const QString& user, const QString& group)
 {
+    StampedWrite write(db.db);
     statement(db, "INSERT INTO {wg}.memberships (user, grp) VALUES (?1, ?2)").bind(1, user).bind(2, group).step();
+    write.commit();
 }
 
 void addArtistAccounts(const Db& db, const QStringList& artists, const QString& pid, const QString& password)
 {
+    StampedWrite write(db.db);
     for (const QString& artist : artists) {
         if (artist.trimmed().isEmpty() || findAccount(db, artist))
             continue;
         addUser(db, artist, pid, password);
         addMembership(db, artist, kUsers);
     }
+    write.commit();
 }
 
 void removeAccount(const Db& db, const QString& name)
 {
+    StampedWrite write(db.db);
     statement(db, "DELETE FROM {wg}.memberships WHERE user = ?1 OR grp = ?1").bind(1, name).step();
     statement(db, "DELETE FROM {wg}.accounts WHERE name = ?1").bind(1, name).step();
+    write.commit();
 }
 
 bool authenticate(const Db& db, const QString& name, const QString& password)

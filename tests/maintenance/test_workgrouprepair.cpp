@@ -222,6 +222,29 @@ TEST_F(WorkgroupRepairTest, EachDamagedWorkgroupFileIsMadeAgainWithEveryAccountA
     }
 }
 
+TEST_F(WorkgroupRepairTest, WhenNothingOfTheCatalogueCouldBeReadTheBoxStillSaysWhereTheDamagedWorkgroupFileIsKept)
+{
+    CatalogFixture cat;
+    seed(cat);
+    jet::DBEngine::Workspaces()(0).Close();
+    kDamages[1].apply(cat.databasePath());
+    kDamages[1].apply(cat.workgroupPath());
+    const QByteArray damaged = bytesOf(cat.workgroupPath());
+
+    QString message;
+    EXPECT_TRUE(RepairDatabaseFile("records", message)) << message.toStdString();
+    const QStringList kept = keptWorkgroups(cat);
+    ASSERT_EQ(kept.size(), 1);
+    const QStringList keptCatalogues = QDir(cat.folder()).entryList({"records.damaged-*.mdb"});
+    ASSERT_EQ(keptCatalogues.size(), 1);
+    EXPECT_EQ(message, QStringLiteral("Nothing in the database could be read. The damaged database is kept as %1, and a "
+                                      "new, empty catalogue is in its place.")
+                               .arg(keptCatalogues[0]) +
+                           CrLf + rebuiltLine(kept[0]));
+    EXPECT_EQ(bytesOf(QDir(cat.folder()).filePath(kept[0])), damaged);
+    EXPECT_EQ(openingFailure(cat), "opened");
+}
+
 TEST_F(WorkgroupRepairTest, AReadableWorkgroupFileIsNeverMadeAgainAndAMissingOneIsNotMade)
 {
     CatalogFixture cat;

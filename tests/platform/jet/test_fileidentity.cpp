@@ -162,13 +162,25 @@ TEST(FileIdentityTest, TheProgramsOwnWritesAreNeverTakenForAnotherProgramsAndAnO
         {"accounts appended, joined to a group and deleted outside a transaction",
          [](const CatalogFixture& f) {
              jet::Workspace ws = jet::DBEngine::Workspaces()(0);
-             ws.Users().Append(ws.CreateUser("Zoë", "Zoe12345", "secret"));
+             jet::Database db = ws.OpenDatabase(f.databasePath(), false, false, kConnect);
              ws.Users().Append(ws.CreateUser("Nina", "Nina1234", "secret"));
-             jet::User zoe = ws.Users()("Zoë");
-             jet::Groups groups = zoe.Groups();
-             groups.Append(zoe.CreateGroup("Users"));
-             ws.Users().Delete("Nina");
-             f.addRecord("Zoë", "First");
+             ws.Users().Append(ws.CreateUser("Miles", "Miles123", "secret"));
+             jet::User nina = ws.Users()("Nina");
+             nina.Groups().Append(nina.CreateGroup("Users"));
+             ws.Users().Delete("Miles");
+             db.Execute("Insert into records ([Artist]) Values ('Nina')");
+             db.Close();
+         }},
+        {"a compaction of both files and a check of a sound catalogue",
+         [](const CatalogFixture& f) {
+             f.addRecord("Abba", "Arrival");
+             closeAll();
+             const QString compacted = f.databasePath() + ".compacted";
+             jet::DBEngine::CompactDatabase(f.databasePath(), compacted);
+             ASSERT_TRUE(QFile::remove(f.databasePath()));
+             ASSERT_TRUE(QFile::rename(compacted, f.databasePath()));
+             jet::DBEngine::RepairDatabase(f.databasePath());
+             jet::DBEngine::CompactWorkgroup();
          }},
         {"a transaction larger than the page cache",
          [](const CatalogFixture& f) {

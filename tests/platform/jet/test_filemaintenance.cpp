@@ -11,7 +11,10 @@
 #include <sqlite3.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <array>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -471,6 +474,93 @@ TEST_F(FileMaintenanceTest, RepairOfRandomlyDamagedFilesGivesASoundFileOrAPlainR
     }
 }
 
+// Pages that point at themselves or their ancestors, overflow chains and free
+// lists that loop, impossible cell counts and page sizes, and a header that
+// names billions of pages: each repair ends, in its own process under a time
+// limit, without a crash.
+TEST_F(FileMaintenanceTest, RepairOfHostileFilesAlwaysEnds)
+{
+    const QString original = file("original.mdb");
+    makeDatabase(original, 400);
+    const QByteArray bytes = bytesOf(original);
+    constexpr int kPage = 4096;
+    const int pages = int(bytes.size() / kPage);
+    const auto put32 = [](QByteArray& b, qint64 at, quint32 v) {
+        if (at + 4 <= b.size())
+            for (int i = 0; i < 4; ++i)
+                b[at + i] = char(v >> (24 - 8 * i));
+    };
+    const auto put16 = [](QByteArray& b, qint64 at, quint32 v) {
+        if (at + 2 <= b.size()) {
+            b[at] = char(v >> 8);
+            b[at + 1] = char(v);
+        }
+    };
+    std::mt19937 random(22);
+    for (int round = 0; round < 300; ++round) {
+        SCOPED_TRACE(round);
+        QByteArray damaged = bytes;
+        for (int step = 0; step < 1 + round % 3; ++step) {
+            const int page = 1 + int(random() % unsigned(pages));
+            const qint64 start = qint64(page - 1) * kPage + (page == 1 ? 100 : 0);
+            switch (random() % 8) {
+            case 0: // random bytes over part of a page
+                for (int j = 0, n = int(random() % kPage); j < n && start + j < damaged.size(); ++j)
+                    damaged[start + j] = char(random());
+                break;
+            case 1: // an interior page's right child is itself, its parent or page 1
+                put32(damaged, start + 8, random() % 2 ? quint32(page) : quint32(1 + random() % 3));
+                break;
+            case 2: // every child pointer of the page names the page itself
+                for (int c = 0; c < 40; ++c) {
+                    const quint32 at = quint32(quint8(damaged[start + 12 + 2 * c])) << 8 | quint8(damaged[start + 13 + 2 * c]);
+                    if (at >= 8 && at + 4 <= kPage)
+                        put32(damaged, qint64(page - 1) * kPage + at, quint32(page));
+                }
+                break;
+            case 3: // a huge cell count
+                put16(damaged, start + 3, 0xFFFF - random() % 3);
+                break;
+            case 4: // a page size of 1, 0, 65535, odd or 512
+                put16(damaged, 16, std::array<quint32, 5>{1, 0, 0xFFFF, 4097, 512}[random() % 5]);
+                break;
+            case 5: // a free list whose trunk names itself, with huge leaf counts
+                put32(damaged, 32, quint32(page));
+                put32(damaged, qint64(page - 1) * kPage, quint32(page));
+                put32(damaged, qint64(page - 1) * kPage + 4, 0xFFFFFFFF);
+                break;
+            case 6: // a header naming billions of pages, as if its count were current
+                put32(damaged, 28, 0xFFFFFFF0u);
+                put32(damaged, 92, quint32(quint8(damaged[24])) << 24 | quint32(quint8(damaged[25])) << 16 |
+                                       quint32(quint8(damaged[26])) << 8 | quint8(damaged[27]));
+                break;
+            default: { // an overflow pointer at the end of each cell's local part that names its own page
+                for (qint64 at = start + 8; at + 4 < qint64(page) * kPage && at + 4 <= damaged.size(); at += 97)
+                    put32(damaged, at, quint32(page));
+                break;
+            }
+            }
+        }
+        if (round % 10 == 9)
+            damaged.truncate(int(random() % unsigned(damaged.size())));
+        const QString path = file(QStringLiteral("hostile%1.mdb").arg(round));
+        writeFile(path, damaged);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::alarm(60);
+            QString description;
+            jet::RepairReport report;
+            jet::RepairFile(path, description, options(), nullptr, &report);
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << "signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+    }
+}
+
 TEST_F(FileMaintenanceTest, RepairLeavesASoundFileAlone)
 {
     const QString path = file("records.mdb");
@@ -637,6 +727,95 @@ TEST_F(FileMaintenanceTest, RepairCountsRowsFromWhatTheFileSaysWasThere)
         EXPECT_NEAR(report.unreadRows[0].rows, lost, std::max(1, lost / 10));
         // The one row of notes sits on its root page, which every damage left.
         EXPECT_EQ(report.unreadRows[1], (jet::UnreadRows{"notes", 0}));
+        EXPECT_EQ(bytesOf(report.keptOriginal), damaged);
+    }
+}
+
+// Page numbers a hostile file names at will: trees that lead back into
+// themselves, cell counts far beyond the page, overflow chains that end where
+// they began, a header that counts billions of pages. The repair ends, reads
+// nothing outside the file, and whatever it brings back is true content; a
+// loss it cannot see is never reported as none.
+TEST_F(FileMaintenanceTest, RepairOfHostilePageNumbersEndsWithTrueRowsAndAnHonestCount)
+{
+    const QString source = file("original.mdb");
+    makeDatabase(source, 4000);
+    {
+        Db d(source);
+        ASSERT_EQ(d.exec("UPDATE notes SET body = 'kept' || printf('%.*c', 20000, 'x')"), SQLITE_OK);
+    }
+    const QByteArray original = bytesOf(source);
+    const int tableRoot = rootOf(source, "items");
+    const int indexRoot = rootOf(source, "items_name");
+    int overflow = 0;
+    {
+        Db d(source);
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(d.db, "SELECT min(pageno) FROM dbstat WHERE name = 'notes' AND pagetype = 'overflow'", -1, &st, nullptr);
+        if (sqlite3_step(st) == SQLITE_ROW)
+            overflow = sqlite3_column_int(st, 0);
+        sqlite3_finalize(st);
+    }
+    ASSERT_GT(overflow, 1);
+    const auto be32 = [](quint32 v) {
+        const char bytes[] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+        return QByteArray(bytes, 4);
+    };
+    const auto page = [](int number) { return qint64(number - 1) * 4096; };
+    const auto [leaf, leafCells] = middleLeaf(source, "items");
+    struct Case {
+        const char* what;
+        std::function<void(QByteArray&)> damage;
+    };
+    const Case cases[] = {
+        {"right child is the root itself", [&](QByteArray& b) { b.replace(page(tableRoot) + 8, 4, be32(quint32(tableRoot))); }},
+        {"right child is page 1", [&](QByteArray& b) { b.replace(page(tableRoot) + 8, 4, be32(1)); }},
+        {"every child is the root",
+         [&](QByteArray& b) {
+             const auto* p = reinterpret_cast<const unsigned char*>(b.constData() + page(tableRoot));
+             const int cells = (p[3] << 8) | p[4];
+             for (int i = 0; i < cells; ++i)
+                 b.replace(page(tableRoot) + ((p[12 + 2 * i] << 8) | p[13 + 2 * i]), 4, be32(quint32(tableRoot)));
+         }},
+        {"a child past the end of the file", [&](QByteArray& b) { b.replace(page(tableRoot) + 8, 4, be32(0xfffffff0u)); }},
+        {"a leaf counting 65535 cells", [&](QByteArray& b) { b.replace(page(leaf) + 3, 2, QByteArray("\xff\xff", 2)); }},
+        {"the index root counting 65535 cells",
+         [&](QByteArray& b) { b.replace(page(indexRoot) + 3, 2, QByteArray("\xff\xff", 2)); }},
+        {"an overflow page that follows itself", [&](QByteArray& b) { b.replace(page(overflow), 4, be32(quint32(overflow))); }},
+        {"an overflow page that follows page 1", [&](QByteArray& b) { b.replace(page(overflow), 4, be32(1)); }},
+        {"a header counting 4 billion pages",
+         [&](QByteArray& b) {
+             b.replace(28, 4, be32(0xfffffff0u));
+             b.replace(page(leaf), 4096, QByteArray(4096, char(0xA5)));
+         }},
+    };
+    const std::map<int, QString> all = expectedRows(4000);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString path = file(QStringLiteral("%1.mdb").arg(QString::fromLatin1(c.what).replace(' ', '-')));
+        QByteArray damaged = original;
+        c.damage(damaged);
+        writeFile(path, damaged);
+        QString description;
+        jet::RepairReport report;
+        if (!jet::RepairFile(path, description, options(), nullptr, &report)) {
+            EXPECT_FALSE(description.isEmpty());
+            EXPECT_EQ(bytesOf(path), damaged);
+            continue;
+        }
+        EXPECT_EQ(integrity(path), "ok");
+        const std::map<int, QString> rows = rowsOf(path);
+        for (const auto& [id, text] : rows) {
+            ASSERT_TRUE(all.count(id)) << id;
+            EXPECT_EQ(text, all.at(id)) << id;
+        }
+        ASSERT_EQ(report.unreadRows.size(), 2u);
+        if (rows.size() < all.size()) {
+            EXPECT_NE(report.unreadRows[0], (jet::UnreadRows{"items", 0})) << rows.size() << " rows back";
+        }
+        if (report.unreadRows[0].bound == jet::UnreadRows::Exact) {
+            EXPECT_EQ(report.unreadRows[0].rows, int(all.size() - rows.size()));
+        }
         EXPECT_EQ(bytesOf(report.keptOriginal), damaged);
     }
 }
