@@ -124,6 +124,16 @@ TEST(FileIdentityTest, NewFilesNameTheirKindVersionAndTextOrder)
 
 QString longText(int i) { return QStringLiteral("Take %1 ").arg(i) + QString(400, QLatin1Char('x')); }
 
+// One transaction of more rows than the page cache holds, so that pages are written before the commit.
+void insertSongsPastThePageCache(jet::Database& db)
+{
+    jet::DBEngine::BeginTrans();
+    for (int i = 0; i < 12000; ++i)
+        db.Execute(QStringLiteral("Insert into songs ([Artist], [Record_Name], [Song_Title]) Values ('Abba', '%1', '%1')")
+                       .arg(longText(i)));
+    jet::DBEngine::CommitTrans();
+}
+
 TEST(FileIdentityTest, TheProgramsOwnWritesAreNeverTakenForAnotherProgramsAndAnOpenWritesNothing)
 {
     struct Case {
@@ -185,12 +195,7 @@ TEST(FileIdentityTest, TheProgramsOwnWritesAreNeverTakenForAnotherProgramsAndAnO
         {"a transaction larger than the page cache",
          [](const CatalogFixture& f) {
              jet::Database db = jet::DBEngine::OpenDatabase(f.databasePath(), false, false, kConnect);
-             jet::DBEngine::BeginTrans();
-             for (int i = 0; i < 12000; ++i)
-                 db.Execute(QStringLiteral("Insert into songs ([Artist], [Record_Name], [Song_Title]) Values ('Abba', '%1', "
-                                           "'%1')")
-                                .arg(longText(i)));
-             jet::DBEngine::CommitTrans();
+             insertSongsPastThePageCache(db);
              db.Close();
          }},
     };
@@ -334,12 +339,7 @@ TEST(FileIdentityTest, AnotherProgramsWriteWhileTheProgramHasTheFileOpenIsStillF
          }},
         {"a transaction larger than the page cache",
          [](jet::Database& db) {
-             jet::DBEngine::BeginTrans();
-             for (int i = 0; i < 12000; ++i)
-                 db.Execute(QStringLiteral("Insert into songs ([Artist], [Record_Name], [Song_Title]) Values ('Abba', '%1', "
-                                           "'%1')")
-                                .arg(longText(i)));
-             jet::DBEngine::CommitTrans();
+             insertSongsPastThePageCache(db);
          }},
     };
     for (const Case& c : cases) {
