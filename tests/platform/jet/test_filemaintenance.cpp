@@ -156,6 +156,18 @@ std::map<int, QString> expectedRows(int rows)
 class FileMaintenanceTest : public ::testing::Test {
 protected:
     QString file(const QString& name) const { return dir.filePath(name); }
+    // A file of the folder named after a case of a table.
+    QString caseFile(const char* name) const
+    {
+        return file(QStringLiteral("%1.mdb").arg(QString::fromLatin1(name).replace(' ', '-')));
+    }
+    // Writes the original's bytes with the damage done to path and returns them.
+    static QByteArray writeDamaged(const QString& path, QByteArray bytes, const std::function<void(QByteArray&)>& damage)
+    {
+        damage(bytes);
+        writeFile(path, bytes);
+        return bytes;
+    }
     QStringList entries() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System); }
     QTemporaryDir dir;
 };
@@ -627,10 +639,8 @@ TEST_F(FileMaintenanceTest, RepairReadsAFileWithoutTrustingItsHeader)
     const QByteArray original = bytesOf(file("original.mdb"));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const QString path = file(QStringLiteral("%1.mdb").arg(QString::fromLatin1(c.name).replace(' ', '-')));
-        QByteArray damaged = original;
-        c.damage(damaged);
-        writeFile(path, damaged);
+        const QString path = caseFile(c.name);
+        const QByteArray damaged = writeDamaged(path, original, c.damage);
 
         QString description;
         jet::RepairReport report;
@@ -792,10 +802,8 @@ TEST_F(FileMaintenanceTest, RepairOfHostilePageNumbersEndsWithTrueRowsAndAnHones
     const std::map<int, QString> all = expectedRows(4000);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const QString path = file(QStringLiteral("%1.mdb").arg(QString::fromLatin1(c.what).replace(' ', '-')));
-        QByteArray damaged = original;
-        c.damage(damaged);
-        writeFile(path, damaged);
+        const QString path = caseFile(c.what);
+        const QByteArray damaged = writeDamaged(path, original, c.damage);
         QString description;
         jet::RepairReport report;
         if (!jet::RepairFile(path, description, options(), nullptr, &report)) {
